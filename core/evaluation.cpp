@@ -1,0 +1,186 @@
+#include "evaluation.h"
+
+#include "catalogue.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <limits>
+
+namespace orvane {
+namespace {
+
+constexpr std::array<RiskBand, 4> kBands{
+    RiskBand{"Risk Score  75 recommendation.rtf"}, // two blanks: the file is named so
+    RiskBand{"Risk Score 66-74 recommendation.rtf"},
+    RiskBand{"Risk Score 56-65 recommendation.rtf"},
+    RiskBand{"Risk Score 55 and below recommendation.rtf"},
+};
+constexpr std::array<double, 4> kBandFloors{74, 65, 55, 0};
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
+
+// Length of the longest prefix of s that is [+-]digits[.digits][(e|E)[+-]digits], with at
+// least one digit in the mantissa; 0 when there is none.
+std::size_t numberPrefix(std::string_view s) {
+    std::size_t i = 0;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-'))
+        ++i;
+    std::size_t digits = 0;
+    while (i < s.size() && isDigit(s[i]))
+        ++i, ++digits;
+    if (i < s.size() && s[i] == '.') {
+        ++i;
+        while (i < s.size() && isDigit(s[i]))
+            ++i, ++digits;
+    }
+    if (digits == 0)
+        return 0;
+    if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
+        std::size_t j = i + 1;
+        if (j < s.size() && (s[j] == '+' || s[j] == '-'))
+            ++j;
+        if (j < s.size() && isDigit(s[j])) {
+            while (j < s.size() && isDigit(s[j]))
+                ++j;
+            i = j;
+        }
+    }
+    return i;
+}
+
+// Roughly where the first significant digit of an unsigned decimal number stands: positive
+// for numbers of 1 and more, zero or negative below. Only used to tell overflow from underflow.
+long long decimalMagnitude(std::string_view s) {
+    long long magnitude = 0;
+    std::size_t i = 0;
+    while (i < s.size() && s[i] == '0')
+        ++i;
+    long long integerDigits = 0;
+    while (i < s.size() && isDigit(s[i]))
+        ++i, ++integerDigits;
+    if (integerDigits > 0) {
+        magnitude = integerDigits;
+        while (i < s.size() && s[i] != 'e' && s[i] != 'E')
+            ++i;
+    } else if (i < s.size() && s[i] == '.') {
+        ++i;
+        while (i < s.size() && s[i] == '0')
+            ++i, --magnitude;
+        while (i < s.size() && isDigit(s[i]))
+            ++i;
+    }
+    if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
+        ++i;
+        const bool negative = i < s.size() && s[i] == '-';
+        if (i < s.size() && (s[i] == '+' || s[i] == '-'))
+            ++i;
+        long long exponent = 0;
+        for (; i < s.size() && isDigit(s[i]); ++i)
+            exponent = std::min<long long>(exponent * 10 + (s[i] - '0'), 1'000'000'000'000LL);
+        magnitude += negative ? -exponent : exponent;
+    }
+    return magnitude;
+}
+
+std::int16_t roundToInt16(double value) {
+    if (std::isnan(value))
+        return 0;
+    const double rounded = std::nearbyint(value); // default rounding mode: halves to even
+    if (rounded <= std::numeric_limits<std::int16_t>::min())
+        return std::numeric_limits<std::int16_t>::min();
+    if (rounded >= std::numeric_limits<std::int16_t>::max())
+        return std::numeric_limits<std::int16_t>::max();
+    return static_cast<std::int16_t>(rounded);
+}
+
+double saturate(double value) {
+    constexpr double kMax = std::numeric_limits<double>::max();
+    if (std::isnan(value))
+        return 0;
+    return value > kMax ? kMax : (value < -kMax ? -kMax : value);
+}
+
+} // namespace
+
+double ReadNumber(std::string_view text) {
+    std::size_t start = 0;
+    while (start < text.size() && isBlank(text[start]))
+        ++start;
+    text.remove_prefix(start);
+    const std::size_t length = numberPrefix(text);
+    if (length == 0)
+        return 0;
+    const char* first = text.data();
+    const char* last = first + length;
+    const bool negative = *first == '-';
+    if (*first == '+' || *first == '-')
+        ++first;
+    double value = 0;
+    const auto [ptr, ec] = std::from_chars(first, last, value, std::chars_format::general);
+    if (ec == std::errc::result_out_of_range)
+        value = decimalMagnitude(std::string_view(first, last)) > 0
+                    ? std::numeric_limits<double>::max()
+                    : 0.0;
+    else if (ec != std::errc())
+        value = 0;
+    return negative ? -value : value;
+}
+
+std::optional<RiskBand> BandFor(double total) {
+    for (std::size_t i = 0; i < kBands.size(); ++i) {
+        if (total > kBandFloors[i])
+            return kBands[i];
+    }
+    return std::nullopt;
+}
+
+std::string TotalDisplayText(double total) {
+    if (total == 0)
+        total = 0; // folds -0 into 0
+    // 15 significant digits hide binary noise such as 0.1 + 0.2, as people expect of a sum.
+    char buffer[400];
+    std::snprintf(buffer, sizeof buffer, "%.15g", total);
+    std::string digits(buffer);
+    if (digits.find_first_of("eE") != std::string::npos) {
+        // Spell large and tiny totals out in plain decimals: the box shows digits only.
+        const int exponent = static_cast<int>(std::floor(std::log10(std::fabs(total))));
+        const int decimals = exponent < 0 ? std::min(14 - exponent, 330) : 0;
+        std::snprintf(buffer, sizeof buffer, "%.*f", decimals, total);
+        digits = buffer;
+        if (digits.find('.') != std::string::npos) {
+            digits.erase(digits.find_last_not_of('0') + 1);
+            if (digits.back() == '.')
+                digits.pop_back();
+        }
+    }
+    if (!digits.empty() && digits.front() == '-')
+        return digits;
+    return " " + digits;
+}
+
+EvaluationOutcome EvaluateRisk(const BoxTexts& texts) {
+    auto text = [&](Box box) { return texts[static_cast<std::size_t>(box)]; };
+
+    if (text(Box::Dry_Bulb).empty() && text(Box::WBGT).empty())
+        return MissingAnswer{*MissingAnswerMessage("Dry_Bulb")};
+    for (std::size_t i = static_cast<std::size_t>(Box::Duration); i < kBoxCount; ++i) {
+        if (texts[i].empty())
+            return MissingAnswer{*MissingAnswerMessage(kBoxKeys[i])};
+    }
+    if (text(Box::Medical) == kReferralMarker)
+        return MedicalReferral{};
+
+    double total = 0;
+    for (std::size_t i = 0; i < kBoxCount; ++i) {
+        const double number = ReadNumber(texts[i]);
+        total += i == static_cast<std::size_t>(Box::Time) ? roundToInt16(number) : number;
+    }
+    total = saturate(total);
+    return Scored{total, TotalDisplayText(total), BandFor(total)};
+}
+
+} // namespace orvane

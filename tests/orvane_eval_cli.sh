@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# The driver's fixed interface: exit codes, one JSON line per group, and refusals.
+set -u
+eval_bin="$1"
+fail=0
+check() { # name, expected, actual
+    if [[ "$2" == "$3" ]]; then echo "PASS: $1"; else echo "FAIL: $1"; echo "  expected: $2"; echo "  actual:   $3"; fail=1; fi
+}
+
+group_57=$'\n14\n6\n6\n5\n6\n5\n4\n5\n2\n4\n0'   # WBGT 14 ... totals 57
+out="$(printf '%s\n' "$group_57" | "$eval_bin" evaluate)"; rc=$?
+check "scored line" '{"outcome":"Scored","total":57,"display":" 57","document":"Risk Score 56-65 recommendation.rtf"}|0' "$out|$rc"
+
+out="$(printf '\n\n\n\n\n\n\n\n\n\n\n\n' | "$eval_bin" evaluate)"
+check "missing temperature" '{"outcome":"MissingAnswer","message":"Please add Temperature data."}' "$out"
+
+out="$(printf '%s\n' $'\n14\n6\n6\n5\n6\n5\n4\n5\n2\n4\nX' | "$eval_bin" evaluate)"
+check "referral" '{"outcome":"MedicalReferral","document":"Medical Conditions.rtf"}' "$out"
+
+out="$(printf '0\n0\n0\n0\n0\n0\n0\n0\n0\n0\n0\n0' | "$eval_bin" evaluate)"   # no final newline
+check "zero total has no document, last line unterminated" '{"outcome":"Scored","total":0,"display":" 0","document":null}' "$out"
+
+out="$(printf '' | "$eval_bin" evaluate)"; rc=$?
+check "empty input" "|0" "$out|$rc"
+
+err="$(printf '1\n2\n3\n' | "$eval_bin" evaluate 2>&1 >/dev/null)"; rc=$?
+check "partial group refused" "2" "$rc"
+[[ "$(wc -l <<<"$err")" == 1 && -n "$err" ]] || { echo "FAIL: partial group message is one line"; fail=1; }
+
+out="$("$eval_bin" outcome Dry_Bulb $'>= 91\u00b0F')"; rc=$?
+check "outcome found" "20|0" "$out|$rc"
+out="$("$eval_bin" outcome Other 'Shade available during breaks?')"; rc=$?
+check "reminder list has no outcome" "|1" "$out|$rc"
+out="$("$eval_bin" outcome Venue 'outdoors')"; rc=$?
+check "case matters" "|1" "$out|$rc"
+"$eval_bin" outcome Humidity x >/dev/null 2>&1; check "unknown key" 2 $?
+"$eval_bin" outcome Venue >/dev/null 2>&1; check "missing argument" 2 $?
+"$eval_bin" frobnicate >/dev/null 2>&1; check "unknown command" 2 $?
+"$eval_bin" >/dev/null 2>&1; check "no command" 2 $?
+
+count="$("$eval_bin" catalogue | grep -o '"key":' | wc -l)"
+check "catalogue lists thirteen questions" 13 "$count"
+"$eval_bin" catalogue | grep -q '"key":"Other","label":"12. Other factors: Consider, but no points added.","options":\[{"text":"Shade available during breaks?","outcome":null}' \
+    && echo "PASS: catalogue member order and nulls" || { echo "FAIL: catalogue member order and nulls"; fail=1; }
+exit $fail
