@@ -55,14 +55,17 @@ constexpr std::array kDrinks{
     RiskOption{"35 to 45", "8"}, RiskOption{">45", "10"},
 };
 constexpr std::array kTime{
-    RiskOption{"Before 9 am", "2"},    RiskOption{"9 am to 12 noon", "5"},
+    RiskOption{"Before 9 am", "2"},      RiskOption{"9 am to 12 noon", "5"},
     RiskOption{"12 noon to 4 pm", "10"}, RiskOption{"4 pm to sunset", "5"},
     RiskOption{"After dark", "2"},
 };
 constexpr std::array kSurface{
-    RiskOption{"Water", "1"}, RiskOption{"Grass", "2"},
-    RiskOption{"Boards", "4"}, RiskOption{"Sand", "6"},
-    RiskOption{"Synthetic surface", "6"}, RiskOption{"Asphalt", "8"},
+    RiskOption{"Water", "1"},
+    RiskOption{"Grass", "2"},
+    RiskOption{"Boards", "4"},
+    RiskOption{"Sand", "6"},
+    RiskOption{"Synthetic surface", "6"},
+    RiskOption{"Asphalt", "8"},
 };
 constexpr std::array kVenue{
     RiskOption{"Indoor air conditioning", "1"},
@@ -109,7 +112,9 @@ constexpr std::array kFactors{
 
 } // namespace
 
-std::span<const RiskFactor> Catalogue() { return kFactors; }
+std::span<const RiskFactor> Catalogue() {
+    return kFactors;
+}
 
 const RiskFactor* FindFactor(std::string_view key) {
     for (const RiskFactor& factor : kFactors) {

@@ -20,8 +20,12 @@ constexpr std::array<RiskBand, 4> kBands{
 };
 constexpr std::array<double, 4> kBandFloors{74, 65, 55, 0};
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+}
 
 // Length of the longest prefix of s that is [+-]digits[.digits][(e|E)[+-]digits], with at
 // least one digit in the mantissa; 0 when there is none.

@@ -31,8 +31,8 @@ inline constexpr std::size_t kBoxCount = 12;
 
 // The factor key of each box, index by Box.
 inline constexpr std::array<std::string_view, kBoxCount> kBoxKeys{
-    "Dry_Bulb", "WBGT", "Duration", "Intensity", "Acclimatization", "Ability",
-    "Age",      "Drinks", "Time",   "Surface",   "Venue",           "Medical",
+    "Dry_Bulb", "WBGT",   "Duration", "Intensity", "Acclimatization", "Ability",
+    "Age",      "Drinks", "Time",     "Surface",   "Venue",           "Medical",
 };
 
 using BoxTexts = std::array<std::string_view, kBoxCount>;

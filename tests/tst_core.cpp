@@ -15,7 +15,9 @@ Q_DECLARE_METATYPE(std::string)
 
 namespace {
 
-std::string str(std::string_view s) { return std::string(s); }
+std::string str(std::string_view s) {
+    return std::string(s);
+}
 
 // A complete, unreferred assessment; tests blank out or change single boxes from here.
 BoxTexts answered() {
@@ -56,21 +58,48 @@ void TestCore::everyOptionHasTheOutcomeOfItsFactor_data() {
     QTest::addColumn<QString>("key");
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("outcome");
-    QTest::newRow("lowest WBGT") << "WBGT" << "<73\u00b0F" << "2";
-    QTest::newRow("highest air temp") << "Dry_Bulb" << ">= 91\u00b0F" << "20";
-    QTest::newRow("air 86-90.9") << "Dry_Bulb" << "86-90.9" << "14";
-    QTest::newRow("good fitness = moderate") << "Ability" << "Good fitness level" << "6";
-    QTest::newRow("noon") << "Time" << "12 noon to 4 pm" << "10";
-    QTest::newRow("morning") << "Time" << "9 am to 12 noon" << "5";
-    QTest::newRow("evening") << "Time" << "4 pm to sunset" << "5";
-    QTest::newRow("dark") << "Time" << "After dark" << "2";
-    QTest::newRow("sand") << "Surface" << "Sand" << "6";
-    QTest::newRow("water") << "Surface" << "Water" << "1";
-    QTest::newRow("medical none") << "Medical" << "None" << "0";
-    QTest::newRow("medical high") << "Medical" << "High: Asthma, Diabetes, Pregnancy, *" << "X";
-    QTest::newRow("medical extreme") << "Medical" << "Extreme: Flu,Diarrhea,Drugs,Alcohol, *"
+    QTest::newRow("lowest WBGT") << "WBGT"
+                                 << "<73\u00b0F"
+                                 << "2";
+    QTest::newRow("highest air temp") << "Dry_Bulb"
+                                      << ">= 91\u00b0F"
+                                      << "20";
+    QTest::newRow("air 86-90.9") << "Dry_Bulb"
+                                 << "86-90.9"
+                                 << "14";
+    QTest::newRow("good fitness = moderate") << "Ability"
+                                             << "Good fitness level"
+                                             << "6";
+    QTest::newRow("noon") << "Time"
+                          << "12 noon to 4 pm"
+                          << "10";
+    QTest::newRow("morning") << "Time"
+                             << "9 am to 12 noon"
+                             << "5";
+    QTest::newRow("evening") << "Time"
+                             << "4 pm to sunset"
+                             << "5";
+    QTest::newRow("dark") << "Time"
+                          << "After dark"
+                          << "2";
+    QTest::newRow("sand") << "Surface"
+                          << "Sand"
+                          << "6";
+    QTest::newRow("water") << "Surface"
+                           << "Water"
+                           << "1";
+    QTest::newRow("medical none") << "Medical"
+                                  << "None"
+                                  << "0";
+    QTest::newRow("medical high") << "Medical"
+                                  << "High: Asthma, Diabetes, Pregnancy, *"
+                                  << "X";
+    QTest::newRow("medical extreme") << "Medical"
+                                     << "Extreme: Flu,Diarrhea,Drugs,Alcohol, *"
                                      << "X";
-    QTest::newRow("under 13") << "Age" << "Under 13" << "8";
+    QTest::newRow("under 13") << "Age"
+                              << "Under 13"
+                              << "8";
 }
 
 void TestCore::everyOptionHasTheOutcomeOfItsFactor() {
@@ -96,9 +125,14 @@ void TestCore::lookupIsExact_data() {
     QTest::addColumn<QByteArray>("text");
     QTest::newRow("trailing blank") << "Venue" << QByteArray("Outdoors ");
     QTest::newRow("letter case") << "Venue" << QByteArray("outdoors");
-    QTest::newRow("other degree sign") << "WBGT" << QByteArray("<73\xc2\xba" "F"); // U+00BA
-    QTest::newRow("latin-1 degree") << "WBGT" << QByteArray("<73\xb0" "F");
-    QTest::newRow("other has no outcome") << "Other" << QByteArray("Shade available during breaks?");
+    QTest::newRow("other degree sign") << "WBGT"
+                                       << QByteArray("<73\xc2\xba"
+                                                     "F"); // U+00BA
+    QTest::newRow("latin-1 degree") << "WBGT"
+                                    << QByteArray("<73\xb0"
+                                                  "F");
+    QTest::newRow("other has no outcome")
+        << "Other" << QByteArray("Shade available during breaks?");
     QTest::newRow("unknown key") << "Humidity" << QByteArray("Outdoors");
     QTest::newRow("option of another factor") << "Age" << QByteArray("Outdoors");
     QTest::newRow("empty") << "Age" << QByteArray();
@@ -114,25 +148,46 @@ void TestCore::selectionRule_data() {
     QTest::addColumn<QString>("key");
     QTest::addColumn<int>("index");
     QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("box");     // empty: no write
+    QTest::addColumn<QString>("box"); // empty: no write
     QTest::addColumn<QString>("points");
     QTest::addColumn<QString>("disables"); // empty: nothing disabled
 
-    QTest::newRow("air temp writes and locks WBGT")
-        << "Dry_Bulb" << 0 << "<75\u00b0F" << "Dry_Bulb" << "2" << "WBGT";
-    QTest::newRow("WBGT writes and locks air temp")
-        << "WBGT" << 0 << "<73\u00b0F" << "WBGT" << "2" << "Dry_Bulb";
-    QTest::newRow("no choice") << "Dry_Bulb" << -1 << "<75\u00b0F" << "" << "" << "";
-    QTest::newRow("unknown text still locks")
-        << "Dry_Bulb" << 0 << "<75\u00b0F " << "" << "" << "WBGT";
-    QTest::newRow("plain factor") << "Age" << 4 << "Over 40" << "Age" << "8" << "";
-    QTest::newRow("outcome follows the text, not the index")
-        << "Age" << 0 << "Over 40" << "Age" << "8" << "";
+    QTest::newRow("air temp writes and locks WBGT") << "Dry_Bulb" << 0 << "<75\u00b0F"
+                                                    << "Dry_Bulb"
+                                                    << "2"
+                                                    << "WBGT";
+    QTest::newRow("WBGT writes and locks air temp") << "WBGT" << 0 << "<73\u00b0F"
+                                                    << "WBGT"
+                                                    << "2"
+                                                    << "Dry_Bulb";
+    QTest::newRow("no choice") << "Dry_Bulb" << -1 << "<75\u00b0F"
+                               << ""
+                               << ""
+                               << "";
+    QTest::newRow("unknown text still locks") << "Dry_Bulb" << 0 << "<75\u00b0F "
+                                              << ""
+                                              << ""
+                                              << "WBGT";
+    QTest::newRow("plain factor") << "Age" << 4 << "Over 40"
+                                  << "Age"
+                                  << "8"
+                                  << "";
+    QTest::newRow("outcome follows the text, not the index") << "Age" << 0 << "Over 40"
+                                                             << "Age"
+                                                             << "8"
+                                                             << "";
     QTest::newRow("referral") << "Medical" << 1 << "High: Asthma, Diabetes, Pregnancy, *"
-                              << "Medical" << "X" << "";
-    QTest::newRow("reminder list does nothing")
-        << "Other" << 0 << "Shade available during breaks?" << "" << "" << "";
-    QTest::newRow("unknown key") << "Humidity" << 0 << "Outdoors" << "" << "" << "";
+                              << "Medical"
+                              << "X"
+                              << "";
+    QTest::newRow("reminder list does nothing") << "Other" << 0 << "Shade available during breaks?"
+                                                << ""
+                                                << ""
+                                                << "";
+    QTest::newRow("unknown key") << "Humidity" << 0 << "Outdoors"
+                                 << ""
+                                 << ""
+                                 << "";
 }
 
 void TestCore::selectionRule() {
@@ -194,27 +249,36 @@ void TestCore::bands_data() {
     auto withTemp = [&](std::string_view wbgt) { return with(base, Box::WBGT, wbgt); };
     QTest::newRow("55") << withTemp("13") << 55.0 << " 55"
                         << "Risk Score 55 and below recommendation.rtf";
-    QTest::newRow("56") << withTemp("14") << 56.0 << " 56" << "Risk Score 56-65 recommendation.rtf";
-    QTest::newRow("65") << withTemp("23") << 65.0 << " 65" << "Risk Score 56-65 recommendation.rtf";
-    QTest::newRow("66") << withTemp("24") << 66.0 << " 66" << "Risk Score 66-74 recommendation.rtf";
-    QTest::newRow("74") << withTemp("32") << 74.0 << " 74" << "Risk Score 66-74 recommendation.rtf";
-    QTest::newRow("75") << withTemp("33") << 75.0 << " 75" << "Risk Score  75 recommendation.rtf";
+    QTest::newRow("56") << withTemp("14") << 56.0 << " 56"
+                        << "Risk Score 56-65 recommendation.rtf";
+    QTest::newRow("65") << withTemp("23") << 65.0 << " 65"
+                        << "Risk Score 56-65 recommendation.rtf";
+    QTest::newRow("66") << withTemp("24") << 66.0 << " 66"
+                        << "Risk Score 66-74 recommendation.rtf";
+    QTest::newRow("74") << withTemp("32") << 74.0 << " 74"
+                        << "Risk Score 66-74 recommendation.rtf";
+    QTest::newRow("75") << withTemp("33") << 75.0 << " 75"
+                        << "Risk Score  75 recommendation.rtf";
     QTest::newRow("both temperatures add")
         << with(with(base, Box::WBGT, "10"), Box::Dry_Bulb, "14") << 66.0 << " 66"
         << "Risk Score 66-74 recommendation.rtf";
     QTest::newRow("only air temperature")
-        << with(with(base, Box::WBGT, ""), Box::Dry_Bulb, "14") << 56.0 << " 56" << "Risk Score 56-65 recommendation.rtf";
+        << with(with(base, Box::WBGT, ""), Box::Dry_Bulb, "14") << 56.0 << " 56"
+        << "Risk Score 56-65 recommendation.rtf";
     QTest::newRow("single blank is an answer worth 0")
-        << with(base, Box::Age, " ") << 50.0 << " 50" << "Risk Score 55 and below recommendation.rtf";
-    QTest::newRow("zero has no band") << BoxTexts{"0", "", "0", "0", "0", "0", "0", "0", "0", "0",
-                                                  "0", "0"}
-                                      << 0.0 << " 0" << "";
-    QTest::newRow("negative has no band") << with(base, Box::WBGT, "-100") << -58.0 << "-58" << "";
-    QTest::newRow("fraction just above a floor")
-        << with(base, Box::WBGT, "13.5") << 55.5 << " 55.5" << "Risk Score 56-65 recommendation.rtf";
+        << with(base, Box::Age, " ") << 50.0 << " 50"
+        << "Risk Score 55 and below recommendation.rtf";
+    QTest::newRow("zero has no band")
+        << BoxTexts{"0", "", "0", "0", "0", "0", "0", "0", "0", "0", "0", "0"} << 0.0 << " 0"
+        << "";
+    QTest::newRow("negative has no band") << with(base, Box::WBGT, "-100") << -58.0 << "-58"
+                                          << "";
+    QTest::newRow("fraction just above a floor") << with(base, Box::WBGT, "13.5") << 55.5 << " 55.5"
+                                                 << "Risk Score 56-65 recommendation.rtf";
     QTest::newRow("binary noise is not shown")
         << BoxTexts{"0.1", "0.2", "0", "0", "0", "0", "0", "0", "0", "0", "0", "0"} << 0.1 + 0.2
-        << " 0.3" << "Risk Score 55 and below recommendation.rtf";
+        << " 0.3"
+        << "Risk Score 55 and below recommendation.rtf";
 }
 
 void TestCore::bands() {
@@ -245,11 +309,13 @@ void TestCore::numberReading_data() {
     QTest::newRow("lone sign") << QByteArray("-") << 0.0;
     QTest::newRow("lone point") << QByteArray(".") << 0.0;
     QTest::newRow("hex is not read") << QByteArray("0x10") << 0.0;
-    QTest::newRow("overflow saturates") << QByteArray("1e999") << std::numeric_limits<double>::max();
+    QTest::newRow("overflow saturates")
+        << QByteArray("1e999") << std::numeric_limits<double>::max();
     QTest::newRow("negative overflow")
         << QByteArray("-1e999") << -std::numeric_limits<double>::max();
     QTest::newRow("underflow is zero") << QByteArray("1e-999") << 0.0;
-    QTest::newRow("long digit string") << QByteArray(5000, '9') << std::numeric_limits<double>::max();
+    QTest::newRow("long digit string")
+        << QByteArray(5000, '9') << std::numeric_limits<double>::max();
     QTest::newRow("long fraction underflows")
         << (QByteArray("0.") + QByteArray(5000, '0') + "1") << 0.0;
     QTest::newRow("invalid utf-8 after digits") << QByteArray("4\xff\xfe") << 4.0;
@@ -306,8 +372,8 @@ void TestCore::everyCatalogueCombination() {
     for (std::size_t i = 0; i < kBoxCount; ++i) {
         for (const RiskOption& option : FindFactor(keys[i])->options) {
             choices[i].push_back(option.outcome);
-            points[i].push_back(*option.outcome == kReferralMarker ? 0
-                                                                   : std::stoi(str(*option.outcome)));
+            points[i].push_back(
+                *option.outcome == kReferralMarker ? 0 : std::stoi(str(*option.outcome)));
         }
     }
     // Exactly one temperature list answers; the other box stays empty.
@@ -343,7 +409,8 @@ void TestCore::everyCatalogueCombination() {
                 QVERIFY(scored);
                 if (scored->total != expected || scored->total < 18 || scored->total > 98 ||
                     !scored->band)
-                    QFAIL(qPrintable(QString("total %1 expected %2").arg(scored->total).arg(expected)));
+                    QFAIL(qPrintable(
+                        QString("total %1 expected %2").arg(scored->total).arg(expected)));
                 ++documents[scored->band->document];
             }
         }

@@ -22,7 +22,8 @@ using namespace orvane;
 namespace {
 
 int usage(const char* why) {
-    std::fprintf(stderr, "orvane-eval: %s (usage: orvane-eval catalogue | outcome KEY TEXT | evaluate)\n",
+    std::fprintf(stderr,
+                 "orvane-eval: %s (usage: orvane-eval catalogue | outcome KEY TEXT | evaluate)\n",
                  why);
     return 2;
 }
@@ -79,8 +80,8 @@ QByteArray outcomeLine(const EvaluationOutcome& outcome) {
         line.add("outcome", "Scored")
             .add("total", scored.total)
             .add("display", json::text(scored.display))
-            .add("document", scored.band ? json::text(scored.band->document)
-                                         : QJsonValue(QJsonValue::Null));
+            .add("document",
+                 scored.band ? json::text(scored.band->document) : QJsonValue(QJsonValue::Null));
     }
     return line.finish() + '\n';
 }
