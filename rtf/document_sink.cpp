@@ -33,7 +33,16 @@ DocumentSink::DocumentSink(QTextDocument* document, std::size_t maxTableColumns)
     : document_(document), maxColumns_(std::max<std::size_t>(1, maxTableColumns)) {
     document_->clear();
     cursor_ = QTextCursor(document_);
+    // One edit block for the whole file: otherwise the layout reacts to every insertion and
+    // building a long document takes quadratic time.
+    cursor_.beginEditBlock();
+    editing_ = true;
     formats_.reserve(64);
+}
+
+DocumentSink::~DocumentSink() {
+    if (editing_)
+        cursor_.endEditBlock();
 }
 
 QTextCharFormat DocumentSink::toCharFormat(const CharFormat& f) {
@@ -271,10 +280,13 @@ void DocumentSink::finish(const ParFormat& format) {
             takeParagraph(p);
             p.format = format;
             writeBody(p);
-            return;
         }
     }
     closeTable();
+    if (editing_) {
+        cursor_.endEditBlock();
+        editing_ = false;
+    }
 }
 
 } // namespace orvane::rtf

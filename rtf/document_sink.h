@@ -22,6 +22,9 @@ class DocumentSink final : public Sink {
 public:
     // Clears `document` and fills it. The sink must not outlive the document.
     explicit DocumentSink(QTextDocument* document, std::size_t maxTableColumns = 64);
+    ~DocumentSink() override;
+    DocumentSink(const DocumentSink&) = delete;
+    DocumentSink& operator=(const DocumentSink&) = delete;
 
     void text(QStringView text, const CharFormat& format) override;
     void lineBreak(const CharFormat& format) override;
@@ -59,6 +62,7 @@ private:
     QTextDocument* document_;
     QTextCursor cursor_;
     std::size_t maxColumns_;
+    bool editing_ = false;
     bool bodyHasBlock_ = false; // the cursor's block already holds a written paragraph
 
     std::vector<QTextCharFormat> formats_;

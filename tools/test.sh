@@ -1,7 +1,15 @@
 #!/usr/bin/env bash
-# Builds and runs every test. Installs missing Debian packages first.
+# Builds and runs every test twice: in the normal build, and in a clang build with
+# AddressSanitizer and UndefinedBehaviorSanitizer that also fuzzes the RTF reader for a while.
+# Installs missing Debian packages first.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-"$root/tools/build.sh" default
 cd "$root"
-ctest --preset default
+status=0
+for preset in default asan; do
+    echo "== $preset build"
+    "$root/tools/build.sh" "$preset"
+    echo "== $preset tests"
+    ctest --preset "$preset" || status=1
+done
+exit $status
