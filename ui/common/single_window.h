@@ -1,0 +1,46 @@
+#pragma once
+
+// Each window of the program exists at most once and is never hidden: it is open and shown, or
+// closed and destroyed. Showing an open window raises it unchanged; showing a closed one builds
+// it afresh. Every window goes through here, so the rule lives in one place.
+
+#include <QGuiApplication>
+#include <QPointer>
+#include <QScreen>
+#include <QWidget>
+
+namespace orvane::ui {
+
+// Places a window of the given client size in the middle of the screen's work area.
+void centreOnScreen(QWidget* window);
+
+template <class Window> class SingleWindow {
+public:
+    // The open window, or nullptr.
+    static Window* instance() { return slot().data(); }
+
+    // Shows the window, creating it first if it is not open, and brings it to the front.
+    static Window* show() {
+        Window* window = slot().data();
+        if (!window) {
+            window = new Window();
+            window->setAttribute(Qt::WA_DeleteOnClose);
+            slot() = window;
+            centreOnScreen(window);
+            window->show();
+        } else if (window->isMinimized()) {
+            window->showNormal();
+        }
+        window->raise();
+        window->activateWindow();
+        return window;
+    }
+
+private:
+    static QPointer<Window>& slot() {
+        static QPointer<Window> window;
+        return window;
+    }
+};
+
+} // namespace orvane::ui

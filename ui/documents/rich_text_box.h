@@ -1,0 +1,44 @@
+#pragma once
+
+// The rich-text box all three document areas use. It shows one RTF document with the file's own
+// fonts and formatting; people can scroll, select, copy and follow links, but not type.
+// `Change` is raised once after every change of content, before the changing call returns, and
+// never for selection or paragraph-format changes, so a reaction to it cannot re-enter itself.
+
+#include "reader.h"
+
+#include <QTextBrowser>
+
+namespace orvane::ui {
+
+class RichTextBox : public QTextBrowser {
+    Q_OBJECT
+
+public:
+    explicit RichTextBox(QWidget* parent = nullptr);
+
+    // Replaces the whole content with the RTF file at `path`. On failure the box is emptied (an
+    // older document never stays behind) and the reason is returned for the caller to report.
+    rtf::ReadResult LoadFile(const QString& path);
+
+    // Replaces the content with plain text; the empty text empties the box.
+    void setText(const QString& text);
+    QString text() const;
+
+    // Character positions from 0, as in the plain text.
+    void setSelStart(int start);
+    void setSelLength(int length);
+    // Left and right indents of every paragraph the selection touches, in twips.
+    void setSelIndent(int twips);
+    void setSelRightIndent(int twips);
+
+signals:
+    void Change();
+    // A link in the document was followed; the window decides how to open it.
+    void linkActivated(const QUrl& url);
+
+private:
+    void setSelectionIndents(bool left, int twips);
+};
+
+} // namespace orvane::ui
