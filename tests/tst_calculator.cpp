@@ -1,0 +1,511 @@
+// The calculator window driven the way a person drives it: real key and mouse events on the
+// real window, message boxes intercepted instead of blocking.
+
+#include "fonts.h"
+#include "frm_solvane_calc.h"
+#include "messages.h"
+#include "pick_list.h"
+#include "rich_text_box.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QTest>
+
+using namespace orvane::ui;
+
+namespace {
+
+using Choices = QList<QPair<QString, QString>>; // list key, option text
+
+class MessageRecorder {
+public:
+    MessageRecorder() {
+        setMessageInterceptor([this](QMessageBox& box) {
+            texts << box.text();
+            QCOMPARE(box.windowTitle(), QString("OrvaneCalculatorF"));
+            QCOMPARE(box.icon(), QMessageBox::NoIcon);
+            QCOMPARE(box.standardButtons(), QMessageBox::Ok);
+        });
+    }
+    ~MessageRecorder() { setMessageInterceptor({}); }
+    QStringList texts;
+};
+
+} // namespace
+
+class TestCalculator : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void wholeAssessmentToEachBand_data();
+    void wholeAssessmentToEachBand();
+    void referralKeepsTheTotal();
+    void eachMissingAnswerIsReportedAlone_data();
+    void eachMissingAnswerIsReportedAlone();
+    void temperatureLockAndReset();
+    void typedCharactersAreDiscarded_data();
+    void typedCharactersAreDiscarded();
+    void typedCharactersAreDiscardedInThePopup();
+    void navigationKeysOnAClosedListAreChoices_data();
+    void navigationKeysOnAClosedListAreChoices();
+    void wheelChangesNothing();
+    void tabOrderFromExitCalculator();
+    void pointsBoxesCannotBeTypedInto();
+    void closeAndReopenGiveAFreshWindow();
+    void captionsFitTheirControls();
+
+private:
+    frm_Solvane_Calc* open();
+    void choose(frm_Solvane_Calc* w, const QString& key, const QString& option, bool byMouse);
+    void clickCalculate(frm_Solvane_Calc* w);
+    QString total(frm_Solvane_Calc* w) { return w->findChild<QLineEdit*>("txt_Total")->text(); }
+    QString guidelines(frm_Solvane_Calc* w) {
+        return w->findChild<RichTextBox*>("txtGuidelines")->text();
+    }
+};
+
+void TestCalculator::initTestCase() {
+    installFontSubstitutions();
+    // A list opened by a mouse press ignores a release that follows within the double-click
+    // time; a person takes longer than a test to reach the option.
+    QApplication::setDoubleClickInterval(0);
+}
+
+void TestCalculator::init() {
+    QVERIFY(!frm_Solvane_Calc::instance());
+    // A message nobody expects fails the test instead of waiting for a click.
+    setMessageInterceptor([](QMessageBox& box) { QFAIL(qPrintable("message: " + box.text())); });
+}
+
+void TestCalculator::cleanup() {
+    if (auto* w = frm_Solvane_Calc::instance())
+        w->close();
+    QTRY_VERIFY(!frm_Solvane_Calc::instance()); // closing destroys it
+}
+
+frm_Solvane_Calc* TestCalculator::open() {
+    frm_Solvane_Calc* w = frm_Solvane_Calc::Show();
+    if (!QTest::qWaitForWindowActive(w))
+        qWarning("window not active");
+    return w;
+}
+
+void TestCalculator::choose(frm_Solvane_Calc* w, const QString& key, const QString& option,
+                            bool byMouse) {
+    PickList* list = w->list(key);
+    const int target = list->findText(option, Qt::MatchExactly);
+    QVERIFY2(target >= 0, qPrintable(option));
+    if (byMouse) {
+        QTest::mouseClick(list, Qt::LeftButton);
+        QAbstractItemView* view = list->view();
+        QTRY_VERIFY(view->isVisible());
+        const QRect item = view->visualRect(view->model()->index(target, 0));
+        QTest::mouseMove(view->viewport(), item.center()); // the popup follows the pointer
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, item.center());
+        QTRY_VERIFY(!view->isVisible());
+    } else {
+        list->setFocus();
+        QTest::keyClick(list, Qt::Key_Home);
+        for (int i = 0; i < target; ++i)
+            QTest::keyClick(list, Qt::Key_Down);
+    }
+    QCOMPARE(list->currentText(), option);
+}
+
+void TestCalculator::clickCalculate(frm_Solvane_Calc* w) {
+    QTest::mouseClick(w->findChild<QPushButton*>("cmd_Calculate"), Qt::LeftButton);
+}
+
+void TestCalculator::wholeAssessmentToEachBand_data() {
+    QTest::addColumn<Choices>("choices");
+    QTest::addColumn<bool>("byMouse");
+    QTest::addColumn<QString>("total");
+    QTest::addColumn<QString>("advice");
+
+    QTest::newRow("every lowest: 18")
+        << Choices{{"Dry_Bulb", "<75\u00b0F"},
+                   {"Duration", "<30"},
+                   {"Intensity", "Easy pace throughout"},
+                   {"Acclimatization", "Used to hot weather conditions"},
+                   {"Ability", "Elite fitness levels"},
+                   {"Age", "18 to 30"},
+                   {"Drinks", "<15"},
+                   {"Time", "Before 9 am"},
+                   {"Surface", "Water"},
+                   {"Venue", "Indoor air conditioning"},
+                   {"Medical", "None"}}
+        << true << " 18"
+        << "LOW RISK";
+    QTest::newRow("typical 57 by keyboard")
+        << Choices{{"Dry_Bulb", "86-90.9"},
+                   {"Duration", "60 to 120"},
+                   {"Intensity", "Moderate pace throughout"},
+                   {"Acclimatization", "Used to warm weather conditions"},
+                   {"Ability", "Good fitness level"},
+                   {"Age", "13 to 17"},
+                   {"Drinks", "15 to 25"},
+                   {"Time", "4 pm to sunset"},
+                   {"Surface", "Grass"},
+                   {"Venue", "Indoor no air conditioning"},
+                   {"Medical", "None"},
+                   {"Other", "Shade available during breaks?"}}
+        << false << " 57"
+        << "MODERATE RISK";
+    QTest::newRow("WBGT 70") << Choices{{"WBGT", "82-85.9"},
+                                        {"Duration", ">120"},
+                                        {"Intensity", "Sustained effort with some breaks"},
+                                        {"Acclimatization", "Used to warm weather conditions"},
+                                        {"Ability", "Moderate fitness levels"},
+                                        {"Age", "Over 40"},
+                                        {"Drinks", ">45"},
+                                        {"Time", "9 am to 12 noon"},
+                                        {"Surface", "Grass"},
+                                        {"Venue", "Indoor no air conditioning"},
+                                        {"Medical", "None"}}
+                             << true << " 70"
+                             << "HIGH RISK";
+    QTest::newRow("every highest: 98")
+        << Choices{{"WBGT", ">= 86\u00b0F"},
+                   {"Duration", ">120"},
+                   {"Intensity", "Sustained effort throughout"},
+                   {"Acclimatization", "Used to cool/cold conditions"},
+                   {"Ability", "Low fitness levels"},
+                   {"Age", "Over 40"},
+                   {"Drinks", ">45"},
+                   {"Time", "12 noon to 4 pm"},
+                   {"Surface", "Asphalt"},
+                   {"Venue", "Outdoors"},
+                   {"Medical", "None"}}
+        << false << " 98"
+        << "EXTREME RISK";
+}
+
+void TestCalculator::wholeAssessmentToEachBand() {
+    QFETCH(Choices, choices);
+    QFETCH(bool, byMouse);
+    QFETCH(QString, total);
+    QFETCH(QString, advice);
+    frm_Solvane_Calc* w = open();
+    for (const auto& [key, option] : choices)
+        choose(w, key, option, byMouse);
+    clickCalculate(w);
+    QCOMPARE(this->total(w), total);
+    QVERIFY2(guidelines(w).startsWith(advice), qPrintable(guidelines(w).left(60)));
+    // Pressing it again gives the same outcome.
+    clickCalculate(w);
+    QCOMPARE(this->total(w), total);
+}
+
+void TestCalculator::referralKeepsTheTotal() {
+    frm_Solvane_Calc* w = open();
+    const Choices answers{{"WBGT", "73-81.9"},
+                          {"Duration", "<30"},
+                          {"Intensity", "Easy pace throughout"},
+                          {"Acclimatization", "Used to hot weather conditions"},
+                          {"Ability", "Elite fitness levels"},
+                          {"Age", "18 to 30"},
+                          {"Drinks", "<15"},
+                          {"Time", "Before 9 am"},
+                          {"Surface", "Water"},
+                          {"Venue", "Indoor air conditioning"},
+                          {"Medical", "None"}};
+    for (const auto& [key, option] : answers)
+        choose(w, key, option, true);
+    clickCalculate(w);
+    QCOMPARE(total(w), QString(" 26"));
+    choose(w, "Medical", "Extreme: Flu,Diarrhea,Drugs,Alcohol, *", true);
+    QCOMPARE(w->pointsBox("Medical")->text(), QString("X"));
+    clickCalculate(w);
+    QCOMPARE(total(w), QString(" 26")); // untouched by a referral
+    QVERIFY(guidelines(w).startsWith("A serious medical condition"));
+}
+
+void TestCalculator::eachMissingAnswerIsReportedAlone_data() {
+    QTest::addColumn<QStringList>("unanswered");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("nothing") << QStringList{"WBGT", "Dry_Bulb", "Duration", "Medical"}
+                             << "Please add Temperature data.";
+    const QList<QPair<QString, QString>> each{
+        {"Duration", "Please add Overall Length of Event data."},
+        {"Intensity", "Please add Individual Intensity data."},
+        {"Acclimatization", "Please add Acclimatization data."},
+        {"Ability", "Please add Ability of Individuals data."},
+        {"Age", "Please add Age data."},
+        {"Drinks", "Please add Time Between Drinks data."},
+        {"Time", "Please add Time of the Event data."},
+        {"Surface", "Please add Surface data."},
+        {"Venue", "Please add Venue data."},
+        {"Medical", "Please add Medical Conditions data."}};
+    for (const auto& [key, message] : each) {
+        // Also leave Medical unanswered where it comes later: only the first is reported.
+        QStringList unanswered{"WBGT", key};
+        if (key != "Medical")
+            unanswered << "Medical";
+        QTest::newRow(qPrintable(key)) << unanswered << message;
+    }
+}
+
+void TestCalculator::eachMissingAnswerIsReportedAlone() {
+    QFETCH(QStringList, unanswered);
+    QFETCH(QString, message);
+    frm_Solvane_Calc* w = open();
+    for (const char* key : {"Dry_Bulb", "WBGT", "Duration", "Intensity", "Acclimatization",
+                            "Ability", "Age", "Drinks", "Time", "Surface", "Venue", "Medical"}) {
+        if (!unanswered.contains(key)) {
+            w->list(key)->setFocus();
+            QTest::keyClick(w->list(key), Qt::Key_Down); // the first option
+        }
+    }
+    // What an earlier calculation showed stays as it is.
+    w->findChild<QLineEdit*>("txt_Total")->setText(" 40");
+    MessageRecorder messages;
+    clickCalculate(w);
+    QCOMPARE(messages.texts, QStringList{message});
+    QCOMPARE(total(w), QString(" 40"));
+    QVERIFY(guidelines(w).isEmpty());
+}
+
+void TestCalculator::temperatureLockAndReset() {
+    frm_Solvane_Calc* w = open();
+    choose(w, "Dry_Bulb", "<75\u00b0F", true);
+    QCOMPARE(w->pointsBox("Dry_Bulb")->text(), QString("2"));
+    QVERIFY(!w->list("WBGT")->isEnabled());
+    QVERIFY(w->list("Dry_Bulb")->isEnabled());
+    choose(w, "Dry_Bulb", ">= 91\u00b0F", true);
+    QCOMPARE(w->pointsBox("Dry_Bulb")->text(), QString("20")); // replaced
+    QVERIFY(!w->list("WBGT")->isEnabled());
+
+    // Tab skips the locked list: from "View Full RIR Guidelines" straight to the WBGT box.
+    w->findChild<QPushButton*>("cmd_RIR_Guidelines")->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget()->objectName(), QString("txt_WBGT"));
+
+    choose(w, "Age", "Over 40", false);
+    {
+        MessageRecorder messages;
+        clickCalculate(w);
+        QCOMPARE(messages.texts, QStringList{"Please add Overall Length of Event data."});
+    }
+    auto* reset = w->findChild<QPushButton*>("cmd_Reset");
+    reset->setFocus();
+    QTest::keyClick(reset, Qt::Key_Space);
+    QVERIFY(w->list("WBGT")->isEnabled());
+    QVERIFY(w->list("Dry_Bulb")->isEnabled());
+    for (const char* key : {"Dry_Bulb", "WBGT", "Age", "Other"}) {
+        QCOMPARE(w->list(key)->currentIndex(), -1);
+        QVERIFY(w->list(key)->currentText().isEmpty());
+    }
+    QVERIFY(w->pointsBox("Dry_Bulb")->text().isEmpty());
+    QVERIFY(w->pointsBox("Age")->text().isEmpty());
+    QCOMPARE(QApplication::focusWidget(), reset);
+
+    choose(w, "Dry_Bulb", ">= 91\u00b0F", true);
+    QCOMPARE(w->pointsBox("Dry_Bulb")->text(), QString("20"));
+
+    MessageRecorder messages;
+    QTest::mouseClick(reset, Qt::LeftButton);
+    clickCalculate(w);
+    QCOMPARE(messages.texts, QStringList{"Please add Temperature data."});
+}
+
+void TestCalculator::typedCharactersAreDiscarded_data() {
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::newRow("letter O") << int(Qt::Key_O) << 0;
+    QTest::newRow("digit 7") << int(Qt::Key_7) << 0;
+    QTest::newRow("blank") << int(Qt::Key_Space) << 0;
+    QTest::newRow("punctuation") << int(Qt::Key_Less) << int(Qt::ShiftModifier);
+    QTest::newRow("backspace") << int(Qt::Key_Backspace) << 0;
+    QTest::newRow("ctrl+v") << int(Qt::Key_V) << int(Qt::ControlModifier);
+    QTest::newRow("ctrl+x") << int(Qt::Key_X) << int(Qt::ControlModifier);
+    QTest::newRow("ctrl+c") << int(Qt::Key_C) << int(Qt::ControlModifier);
+    QTest::newRow("enter") << int(Qt::Key_Return) << 0;
+    QTest::newRow("escape") << int(Qt::Key_Escape) << 0;
+}
+
+void TestCalculator::typedCharactersAreDiscarded() {
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    frm_Solvane_Calc* w = open();
+    for (const char* name : {"Venue", "Age", "Other"}) {
+        PickList* list = w->list(name);
+        list->setFocus();
+        if (QString(name) == "Age")
+            QTest::keyClick(list, Qt::Key_End); // an answer is there already
+        const int before = list->currentIndex();
+        const QString boxBefore = QString(name) == "Other" ? "" : w->pointsBox(name)->text();
+        QTest::keyClick(list, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        QCOMPARE(list->currentIndex(), before);
+        QVERIFY(!list->view()->isVisible()); // the blank does not open the list either
+        if (QString(name) != "Other")
+            QCOMPARE(w->pointsBox(name)->text(), boxBefore);
+    }
+    QVERIFY(w->isVisible());
+}
+
+void TestCalculator::typedCharactersAreDiscardedInThePopup() {
+    frm_Solvane_Calc* w = open();
+    PickList* list = w->list("Venue");
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_Down); // "Indoor air conditioning"
+    QTest::keyClick(list, Qt::Key_F4);
+    QAbstractItemView* view = list->view();
+    QTRY_VERIFY(view->isVisible());
+    const QModelIndex before = view->currentIndex();
+    for (const Qt::Key key : {Qt::Key_O, Qt::Key_U, Qt::Key_Space, Qt::Key_4, Qt::Key_Backspace})
+        QTest::keyClick(view, key); // type-ahead would jump to "Outdoors"
+    QCOMPARE(view->currentIndex(), before);
+    // Keys that type nothing still move, and Enter still picks.
+    QTest::keyClick(view, Qt::Key_Down);
+    QTest::keyClick(view, Qt::Key_Return);
+    QTRY_VERIFY(!view->isVisible());
+    QCOMPARE(list->currentText(), QString("Indoor no air conditioning"));
+    QCOMPARE(w->pointsBox("Venue")->text(), QString("4"));
+    // Escape closes without choosing.
+    QTest::keyClick(list, Qt::Key_F4);
+    QTRY_VERIFY(view->isVisible());
+    QTest::keyClick(view, Qt::Key_Down);
+    QTest::keyClick(view, Qt::Key_Escape);
+    QTRY_VERIFY(!view->isVisible());
+    QCOMPARE(w->pointsBox("Venue")->text(), QString("4"));
+}
+
+void TestCalculator::navigationKeysOnAClosedListAreChoices_data() {
+    QTest::addColumn<QList<int>>("keys");
+    QTest::addColumn<QString>("points");
+    QTest::newRow("down from nothing chooses the first") << QList<int>{Qt::Key_Down} << "1";
+    QTest::newRow("end") << QList<int>{Qt::Key_End} << "8";
+    QTest::newRow("end then up") << QList<int>{Qt::Key_End, Qt::Key_Up} << "4";
+    QTest::newRow("page down moves one") << QList<int>{Qt::Key_PageDown} << "1";
+    QTest::newRow("end then home") << QList<int>{Qt::Key_End, Qt::Key_Home} << "1";
+}
+
+void TestCalculator::navigationKeysOnAClosedListAreChoices() {
+    QFETCH(QList<int>, keys);
+    QFETCH(QString, points);
+    frm_Solvane_Calc* w = open();
+    PickList* venue = w->list("Venue");
+    venue->setFocus();
+    for (const int key : keys)
+        QTest::keyClick(venue, Qt::Key(key));
+    QCOMPARE(w->pointsBox("Venue")->text(), points);
+}
+
+void TestCalculator::wheelChangesNothing() {
+    frm_Solvane_Calc* w = open();
+    PickList* age = w->list("Age");
+    const QPoint centre = age->rect().center();
+    QWheelEvent wheel(centre, age->mapToGlobal(centre), QPoint(), QPoint(0, -120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(age, &wheel);
+    QCOMPARE(age->currentIndex(), -1);
+    QVERIFY(w->pointsBox("Age")->text().isEmpty());
+}
+
+void TestCalculator::tabOrderFromExitCalculator() {
+    frm_Solvane_Calc* w = open();
+    QCOMPARE(QApplication::focusWidget()->objectName(), QString("cmd_Back_to_Directory"));
+    const QStringList expected{"cmd_Reset",
+                               "cmd_Calculate",
+                               "txt_Time",
+                               "cmd_RIR_Guidelines",
+                               "cbo_WBGT",
+                               "txt_WBGT",
+                               "cbo_Duration",
+                               "txt_Duration",
+                               "txt_Intensity",
+                               "cbo_Intensity",
+                               "txt_Acclimatization",
+                               "cbo_Acclimatization",
+                               "txt_Ability",
+                               "cbo_Ability",
+                               "cbo_Age",
+                               "txt_Age",
+                               "txt_Drinks",
+                               "cbo_Drinks",
+                               "cbo_Time",
+                               "cbo_Surface",
+                               "txt_Surface",
+                               "cbo_Medical",
+                               "txt_Medical",
+                               "cbo_Other",
+                               "txtGuidelines",
+                               "txt_Total",
+                               "cbo_Venue",
+                               "txt_Venue",
+                               "cbo_Dry_Bulb",
+                               "txt_Dry_Bulb",
+                               "cmd_asterisk",
+                               "cmd_Back_to_Directory"};
+    QStringList seen;
+    for (int i = 0; i < expected.size(); ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        seen << QApplication::focusWidget()->objectName();
+    }
+    QCOMPARE(seen, expected);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+    QCOMPARE(QApplication::focusWidget()->objectName(), QString("cmd_asterisk"));
+}
+
+void TestCalculator::pointsBoxesCannotBeTypedInto() {
+    frm_Solvane_Calc* w = open();
+    choose(w, "Age", "Over 40", false);
+    for (QLineEdit* box : {w->pointsBox("Age"), w->findChild<QLineEdit*>("txt_Total")}) {
+        const QString before = box->text();
+        box->setFocus();
+        QTest::keyClicks(box, "12");
+        QTest::keyClick(box, Qt::Key_Backspace);
+        QTest::keyClick(box, Qt::Key_Delete);
+        QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(box->text(), before);
+    }
+}
+
+void TestCalculator::closeAndReopenGiveAFreshWindow() {
+    frm_Solvane_Calc* first = open();
+    choose(first, "Age", "Over 40", true);
+    QCOMPARE(frm_Solvane_Calc::Show(), first); // shown again: the same window, unchanged
+    QCOMPARE(first->pointsBox("Age")->text(), QString("8"));
+
+    QPointer<frm_Solvane_Calc> gone = first;
+    QTest::mouseClick(first->findChild<QPushButton*>("cmd_Back_to_Directory"), Qt::LeftButton);
+    QTRY_VERIFY(!gone);
+
+    frm_Solvane_Calc* second = open();
+    QVERIFY(second->pointsBox("Age")->text().isEmpty());
+    QCOMPARE(second->list("Age")->currentIndex(), -1);
+    // Right after opening, the blank presses "Exit Calculator", which has the focus.
+    gone = second;
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    QTRY_VERIFY(!gone);
+}
+
+void TestCalculator::captionsFitTheirControls() {
+    frm_Solvane_Calc* w = open();
+    for (QLabel* label : w->findChildren<QLabel*>()) {
+        const QFontMetrics metrics(label->font());
+        QVERIFY2(metrics.horizontalAdvance(label->text()) <= label->width(),
+                 qPrintable(label->objectName()));
+        // Ink, not line height: "- OR -" sits in a rectangle lower than a full line.
+        QVERIFY2(metrics.tightBoundingRect(label->text()).height() <= label->height(),
+                 qPrintable(label->objectName()));
+    }
+    for (QPushButton* button : w->findChildren<QPushButton*>()) {
+        const QFontMetrics metrics(button->font());
+        QVERIFY2(metrics.horizontalAdvance(button->text()) + 8 <= button->width(),
+                 qPrintable(button->objectName()));
+    }
+    for (PickList* list : w->findChildren<PickList*>())
+        QVERIFY2(QFontMetrics(list->font()).height() + 4 <= list->height(),
+                 qPrintable(list->objectName()));
+}
+
+QTEST_MAIN(TestCalculator)
+#include "tst_calculator.moc"

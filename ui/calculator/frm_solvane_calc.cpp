@@ -1,0 +1,303 @@
+#include "frm_solvane_calc.h"
+
+#include "catalogue.h"
+#include "documents.h"
+#include "evaluation.h"
+#include "fonts.h"
+#include "messages.h"
+#include "pick_list.h"
+#include "rich_text_box.h"
+#include "single_window.h"
+#include "units.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+
+namespace orvane::ui {
+namespace {
+
+QString qs(std::string_view s) {
+    return QString::fromUtf8(s.data(), qsizetype(s.size()));
+}
+
+// One question row of the design, in twips: caption label, list and points box.
+struct Row {
+    const char* key;
+    QRect label;
+    QRect list;
+    QRect box; // empty for the reminder-only question
+};
+
+const Row kRows[] = {
+    {"WBGT", {200, 525, 2775, 375}, {3000, 480, 1095, 315}, {4080, 480, 375, 315}},
+    {"Dry_Bulb", {415, 988, 2535, 255}, {3000, 894, 1095, 315}, {4080, 894, 375, 315}},
+    {"Duration", {195, 1440, 2895, 255}, {2880, 1410, 1215, 315}, {4080, 1410, 375, 315}},
+    {"Intensity", {195, 1800, 3735, 375}, {720, 2040, 3375, 315}, {4080, 2040, 375, 315}},
+    {"Acclimatization", {195, 2520, 3015, 375}, {720, 2760, 3375, 315}, {4080, 2760, 375, 315}},
+    {"Ability", {195, 3240, 3735, 255}, {720, 3480, 3375, 315}, {4080, 3480, 375, 315}},
+    {"Age", {4875, 270, 1935, 255}, {6960, 240, 1815, 315}, {8760, 240, 375, 315}},
+    {"Drinks", {4875, 750, 2655, 255}, {7440, 720, 1335, 315}, {8760, 720, 375, 315}},
+    {"Time", {4875, 1230, 2295, 255}, {6960, 1200, 1815, 315}, {8760, 1200, 375, 315}},
+    {"Surface", {4875, 1710, 1575, 255}, {6360, 1680, 2415, 315}, {8760, 1680, 375, 315}},
+    {"Venue", {4875, 2162, 975, 255}, {5880, 2162, 2895, 315}, {8760, 2162, 375, 315}},
+    {"Medical", {4875, 2580, 4215, 255}, {5160, 2808, 3615, 315}, {8760, 2808, 375, 315}},
+    {"Other", {4875, 3240, 4335, 255}, {5160, 3480, 3975, 315}, {}},
+};
+
+QRect px(const QRect& twips) {
+    return twipsRect(twips.x(), twips.y(), twips.width(), twips.height());
+}
+
+// The outline that frames the questions: drawn beneath every control, and blind to the mouse.
+class Outline : public QWidget {
+public:
+    using QWidget::QWidget;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.setPen(palette().color(QPalette::WindowText));
+        painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    }
+};
+
+QLineEdit* readOnlyBox(QWidget* parent, const QString& name, const QRect& twips,
+                       const QFont& font) {
+    auto* box = new QLineEdit(parent);
+    box->setObjectName(name);
+    box->setGeometry(px(twips));
+    box->setFont(font);
+    box->setAlignment(Qt::AlignCenter);
+    box->setReadOnly(true); // selectable and focusable, but only the program writes it
+    box->setTextMargins(0, 0, 0, 0);
+    return box;
+}
+
+} // namespace
+
+const QString frm_Solvane_Calc::kLocator = QStringLiteral("Solvane Calculator");
+
+frm_Solvane_Calc* frm_Solvane_Calc::Show() {
+    return SingleWindow<frm_Solvane_Calc>::show();
+}
+
+frm_Solvane_Calc* frm_Solvane_Calc::instance() {
+    return SingleWindow<frm_Solvane_Calc>::instance();
+}
+
+frm_Solvane_Calc::frm_Solvane_Calc(QWidget* parent) : QWidget(parent) {
+    setObjectName("frm_Solvane_Calc");
+    setWindowTitle(
+        "Solvane Calculator - Daduzo Vizeruda Zavevodov (SA Branch) - Non-Desert Version*");
+    setWindowIcon(QIcon(":/orvane/icon-32.png"));
+    setFont(msSansSerif(8.25));
+    resize(twipsSize(9375, 5925));
+
+    auto* shape = new Outline(this);
+    shape->setObjectName("Shape1");
+    shape->setGeometry(twipsRect(120, 120, 9135, 3855));
+    shape->setAttribute(Qt::WA_TransparentForMouseEvents);
+
+    buildQuestions();
+    buildBottomRow();
+    setTabOrder();
+    cmd_Back_to_Directory_->setFocus(); // the first control in the tab order
+}
+
+void frm_Solvane_Calc::buildQuestions() {
+    const QFont bold = msSansSerif(8.25, true);
+    const QFont regular = msSansSerif(8.25, false);
+
+    auto* heading = new QLabel("Risk Points", this);
+    heading->setObjectName("lbl_Risk_Points");
+    heading->setFont(regular);
+    heading->setGeometry(twipsRect(3840, 240, 975, 255));
+
+    // Labels first, then lists and boxes, so that lists are drawn over the labels they overlap.
+    for (const Row& row : kRows) {
+        const RiskFactor* factor = FindFactor(row.key);
+        auto* label = new QLabel(qs(factor->label), this);
+        label->setObjectName(QString("lbl_") + row.key);
+        label->setFont(bold);
+        label->setGeometry(px(row.label));
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        label->setAutoFillBackground(true);
+        if (QString(row.key) == "WBGT") {
+            // "- OR -" overlaps the empty lower half of the WBGT caption and is drawn above it.
+            auto* orLabel = new QLabel("- OR -", this);
+            orLabel->setObjectName("lbl_Or");
+            orLabel->setFont(regular);
+            orLabel->setGeometry(twipsRect(480, 765, 615, 172));
+            QPalette darkRed = orLabel->palette();
+            darkRed.setColor(QPalette::WindowText, QColor(128, 0, 0));
+            orLabel->setPalette(darkRed);
+        }
+    }
+    for (const Row& row : kRows) {
+        const QString key = row.key;
+        const RiskFactor* factor = FindFactor(row.key);
+        auto* list = new PickList(this);
+        list->setObjectName("cbo_" + key);
+        list->setFont(bold);
+        list->setGeometry(px(row.list));
+        for (const std::string_view option : FactorOptions(row.key))
+            list->addItem(qs(option));
+        list->setCurrentIndex(-1);
+        list->setAccessibleName(qs(factor->label));
+        lists_[key] = list;
+
+        if (row.box.isEmpty())
+            continue; // the reminder list scores nothing
+        boxes_[key] = readOnlyBox(this, "txt_" + key, row.box, bold);
+        boxes_[key]->setAccessibleName("Risk points: " + qs(factor->label));
+        connect(list, &QComboBox::activated, this, [this, key] { cbo_Click(key); });
+    }
+
+    const QString chooseHint = "Click the down arrow, then click best match.";
+    const QString starHint = "Click on the * button at the bottom of page for explanation.";
+    findChild<QLabel*>("lbl_WBGT")->setToolTip("Click on the down arrow to view choices.");
+    lists_["WBGT"]->setToolTip(chooseHint);
+    findChild<QLabel*>("lbl_Dry_Bulb")->setToolTip(starHint);
+    lists_["Dry_Bulb"]->setToolTip(chooseHint);
+    findChild<QLabel*>("lbl_Medical")->setToolTip(starHint);
+    findChild<QLabel*>("lbl_Time")->setToolTip("DST = \"Daylight Saving Time\"");
+}
+
+void frm_Solvane_Calc::buildBottomRow() {
+    txtGuidelines_ = new RichTextBox(this);
+    txtGuidelines_->setObjectName("txtGuidelines");
+    txtGuidelines_->setGeometry(twipsRect(120, 4080, 9135, 1215));
+    txtGuidelines_->setAccessibleName("Recommendation");
+
+    const QFont buttonFont = msSansSerif(9.75, true);
+    auto button = [&](const char* name, const QString& caption, QRect twips) {
+        auto* b = new QPushButton(caption, this);
+        b->setObjectName(name);
+        b->setFont(buttonFont);
+        b->setGeometry(px(twips));
+        b->setAutoDefault(false); // no button answers Enter or Escape for the window
+        return b;
+    };
+    cmd_Back_to_Directory_ =
+        button("cmd_Back_to_Directory", "Exit Calculator", {120, 5456, 1815, 375});
+    cmd_asterisk_ = button("cmd_asterisk", "*", {2040, 5456, 495, 375});
+    cmd_asterisk_->setFont(msSansSerif(18, true));
+    cmd_asterisk_->setToolTip(
+        "Click on this button for explanation of the items marked with an * above.");
+    cmd_Reset_ = button("cmd_Reset", "Reset", {2640, 5456, 855, 375});
+    cmd_RIR_Guidelines_ =
+        button("cmd_RIR_Guidelines", "View Full RIR Guidelines", {3600, 5456, 3015, 375});
+    cmd_RIR_Guidelines_->setToolTip(
+        "Click on this button to see the original RIR guidelines text, plus web links.");
+    cmd_Calculate_ = button("cmd_Calculate", "Calculate Total:", {6720, 5456, 1815, 375});
+
+    txt_Total_ = readOnlyBox(this, "txt_Total", {8520, 5456, 735, 375}, msSansSerif(12, true));
+    txt_Total_->setAccessibleName("Total risk score");
+
+    connect(cmd_Back_to_Directory_, &QPushButton::clicked, this,
+            &frm_Solvane_Calc::cmd_Back_to_Directory_Click);
+    connect(cmd_asterisk_, &QPushButton::clicked, this, &frm_Solvane_Calc::cmd_asterisk_Click);
+    connect(cmd_Reset_, &QPushButton::clicked, this, &frm_Solvane_Calc::cmd_Reset_Click);
+    connect(cmd_RIR_Guidelines_, &QPushButton::clicked, this,
+            &frm_Solvane_Calc::cmd_RIR_Guidelines_Click);
+    connect(cmd_Calculate_, &QPushButton::clicked, this, &frm_Solvane_Calc::cmd_Calculate_Click);
+}
+
+void frm_Solvane_Calc::setTabOrder() {
+    // The stored order of the design, which does not follow the visual arrangement.
+    const QList<QWidget*> order{
+        cmd_Back_to_Directory_,
+        cmd_Reset_,
+        cmd_Calculate_,
+        boxes_["Time"],
+        cmd_RIR_Guidelines_,
+        lists_["WBGT"],
+        boxes_["WBGT"],
+        lists_["Duration"],
+        boxes_["Duration"],
+        boxes_["Intensity"],
+        lists_["Intensity"],
+        boxes_["Acclimatization"],
+        lists_["Acclimatization"],
+        boxes_["Ability"],
+        lists_["Ability"],
+        lists_["Age"],
+        boxes_["Age"],
+        boxes_["Drinks"],
+        lists_["Drinks"],
+        lists_["Time"],
+        lists_["Surface"],
+        boxes_["Surface"],
+        lists_["Medical"],
+        boxes_["Medical"],
+        lists_["Other"],
+        txtGuidelines_,
+        txt_Total_,
+        lists_["Venue"],
+        boxes_["Venue"],
+        lists_["Dry_Bulb"],
+        boxes_["Dry_Bulb"],
+        cmd_asterisk_,
+    };
+    for (qsizetype i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order[i - 1], order[i]);
+}
+
+void frm_Solvane_Calc::cbo_Click(const QString& key) {
+    PickList* list = lists_.at(key);
+    const QByteArray keyBytes = key.toUtf8();
+    const QByteArray text = list->currentText().toUtf8();
+    const SelectionEffect effect = SelectionRule(
+        std::string_view(keyBytes.constData(), std::size_t(keyBytes.size())), list->currentIndex(),
+        std::string_view(text.constData(), std::size_t(text.size())));
+    if (effect.pointsBoxKey)
+        boxes_.at(qs(*effect.pointsBoxKey))->setText(qs(effect.points));
+    if (effect.disableListKey)
+        lists_.at(qs(*effect.disableListKey))->setEnabled(false);
+}
+
+void frm_Solvane_Calc::cmd_Calculate_Click() {
+    std::array<QByteArray, kBoxCount> held;
+    BoxTexts texts;
+    for (std::size_t i = 0; i < kBoxCount; ++i) {
+        held[i] = boxes_.at(qs(kBoxKeys[i]))->text().toUtf8();
+        texts[i] = std::string_view(held[i].constData(), std::size_t(held[i].size()));
+    }
+    const EvaluationOutcome outcome = EvaluateRisk(texts);
+    if (const auto* missing = std::get_if<MissingAnswer>(&outcome)) {
+        showMessage(this, qs(missing->message));
+    } else if (const auto* referral = std::get_if<MedicalReferral>(&outcome)) {
+        LoadDocument(txtGuidelines_, "\\" + qs(referral->document));
+    } else {
+        const auto& scored = std::get<Scored>(outcome);
+        txt_Total_->setText(QString::fromStdString(scored.display));
+        if (scored.band)
+            LoadDocument(txtGuidelines_, "\\" + qs(scored.band->document));
+    }
+}
+
+void frm_Solvane_Calc::cmd_Reset_Click() {
+    lists_.at("WBGT")->setEnabled(true);
+    lists_.at("Dry_Bulb")->setEnabled(true);
+    for (const std::string_view key : kBoxKeys)
+        boxes_.at(qs(key))->clear();
+    txt_Total_->clear();
+    txtGuidelines_->setText(QString());
+    // Emptying a list is no choice: no selection rule runs, and the boxes stay empty.
+    for (const char* key :
+         {"Dry_Bulb", "WBGT", "Duration", "Intensity", "Acclimatization", "Ability", "Age",
+          "Drinks", "Time", "Surface", "Venue", "Medical", "Other"})
+        lists_.at(key)->setCurrentIndex(-1);
+}
+
+void frm_Solvane_Calc::cmd_Back_to_Directory_Click() {
+    close();
+}
+
+void frm_Solvane_Calc::cmd_asterisk_Click() {}
+
+void frm_Solvane_Calc::cmd_RIR_Guidelines_Click() {}
+
+} // namespace orvane::ui
