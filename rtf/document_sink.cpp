@@ -94,6 +94,11 @@ QTextBlockFormat DocumentSink::toBlockFormat(const ParFormat& p) {
     b.setLeftMargin(p.leftIndent / kTwipsPerPixel);
     b.setRightMargin(p.rightIndent / kTwipsPerPixel);
     b.setTextIndent(p.firstIndent / kTwipsPerPixel);
+    if (p.firstIndent < 0) {
+        // A hanging indent has an implicit tab stop where the following lines start, so a list
+        // marker and its tab line the text up with the lines below, as word processors do.
+        b.setTabPositions({QTextOption::Tab(p.leftIndent / kTwipsPerPixel, QTextOption::LeftTab)});
+    }
     b.setTopMargin(p.spaceBefore / kTwipsPerPixel);
     b.setBottomMargin(p.spaceAfter / kTwipsPerPixel);
     if (p.lineSpacing != 0) {

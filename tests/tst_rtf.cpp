@@ -240,6 +240,9 @@ void TestRtf::paragraphFormats() {
     QCOMPARE(f.leftMargin(), 48.0);
     QCOMPARE(f.rightMargin(), 20.0);
     QCOMPARE(f.textIndent(), -24.0);
+    // A hanging indent stops the marker's tab where the following lines begin.
+    QCOMPARE(f.tabPositions().size(), 1);
+    QCOMPARE(f.tabPositions().front().position, 48.0);
     QCOMPARE(f.topMargin(), 8.0);
     QCOMPARE(f.bottomMargin(), 16.0);
     block = block.next();

@@ -1,8 +1,25 @@
 #!/usr/bin/env bash
 # Builds the program and starts it. Installs missing Debian packages first.
+# Without a display it says so, runs the program on a virtual display for a moment and saves a
+# screenshot instead.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 "$root/tools/build.sh" default >/dev/null
-# The windows are not built yet: show the risk core on a typical assessment instead.
-echo "Typical assessment (air temperature 86-90.9 F, 60-120 min, moderate pace, ...):"
-printf '%s\n' 14 '' 6 6 5 6 5 4 5 2 4 0 | "$root/build/default/bin/orvane-eval" evaluate
+program="$root/build/default/bin/OrvaneCalculatorF"
+
+if [[ -n "${DISPLAY:-}" || -n "${WAYLAND_DISPLAY:-}" ]]; then
+    exec "$program" "$@"
+fi
+
+echo "No display: DISPLAY and WAYLAND_DISPLAY are not set, so no window can be shown here."
+echo "Starting the program on a virtual display (Xvfb) to take a screenshot instead..."
+# shellcheck source=tools/virtual-display.sh
+source "$root/tools/virtual-display.sh"
+start_virtual_display 1024x700
+"$program" >/dev/null 2>&1 &
+track_pid $!
+sleep 3
+shot="$root/build/default/screenshot-conditions-of-use.png"
+import -window root "$shot"
+echo "Screenshot of the conditions-of-use window: $shot"
+echo "Run ./tools/run.sh on a desktop session to use the program."

@@ -16,12 +16,16 @@ void centreOnScreen(QWidget* window);
 
 template <class Window> class SingleWindow {
 public:
-    // The open window, or nullptr.
-    static Window* instance() { return slot().data(); }
+    // The open window, or nullptr. A window that has closed but whose deletion is still
+    // pending counts as closed: windows are never hidden, so an invisible one is gone.
+    static Window* instance() {
+        Window* window = slot().data();
+        return window && window->isVisible() ? window : nullptr;
+    }
 
     // Shows the window, creating it first if it is not open, and brings it to the front.
     static Window* show() {
-        Window* window = slot().data();
+        Window* window = instance();
         if (!window) {
             window = new Window();
             window->setAttribute(Qt::WA_DeleteOnClose);

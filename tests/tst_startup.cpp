@@ -1,0 +1,232 @@
+// Start-up windows: the conditions-of-use window's keys and buttons, the About window, and the
+// rule that a hand-over never leaves the program without a window.
+
+#include "application.h"
+#include "frm_orv_about.h"
+#include "frm_orv_splash.h"
+#include "frm_solvane_calc.h"
+#include "messages.h"
+#include "rich_text_box.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QPointer>
+#include <QPushButton>
+#include <QTest>
+#include <QTextBlock>
+
+using namespace orvane::ui;
+
+namespace {
+
+QStringList openWindows() {
+    QStringList names;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->isVisible())
+            names << w->objectName();
+    names.sort();
+    return names;
+}
+
+// Watches every window that closes: at that moment another window must already be shown.
+class HandOverWatch : public QObject {
+public:
+    HandOverWatch() { qApp->installEventFilter(this); }
+    ~HandOverWatch() override { qApp->removeEventFilter(this); }
+    QStringList gaps;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if (event->type() == QEvent::Close && widget && widget->isWindow()) {
+            QStringList others = openWindows();
+            others.removeOne(widget->objectName());
+            if (others.isEmpty())
+                gaps << widget->objectName();
+        }
+        return false;
+    }
+};
+
+void closeAll() {
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->isVisible())
+            w->close();
+    QTRY_VERIFY(openWindows().isEmpty());
+}
+
+} // namespace
+
+class TestStartup : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanup() { closeAll(); }
+    void characterKeysCloseTheSplash_data();
+    void characterKeysCloseTheSplash();
+    void declineCloses();
+    void acceptLeavesOnlyTheCalculator();
+    void readmeBackReadmeGivesAFreshAboutWindow();
+    void enterAndEscapeOnAboutReturnToTheSplash_data();
+    void enterAndEscapeOnAboutReturnToTheSplash();
+    void indentsAfterLoadAndAfterALaterChange();
+    void missingConditionsLeaveAboutUsable();
+    void noHandOverPassesThroughZeroWindows();
+};
+
+void TestStartup::initTestCase() {
+    setUpApplication(*qApp);
+    // Tests keep running after the last window closes; closing is observed instead.
+    QApplication::setQuitOnLastWindowClosed(false);
+    setMessageInterceptor([](QMessageBox& box) { QFAIL(qPrintable("message: " + box.text())); });
+}
+
+void TestStartup::characterKeysCloseTheSplash_data() {
+    QTest::addColumn<int>("key");
+    QTest::addColumn<bool>("closes");
+    QTest::newRow("letter") << int(Qt::Key_Q) << true;
+    QTest::newRow("digit") << int(Qt::Key_5) << true;
+    QTest::newRow("space on the focused button") << int(Qt::Key_Space) << true;
+    QTest::newRow("enter") << int(Qt::Key_Return) << true;
+    QTest::newRow("escape") << int(Qt::Key_Escape) << true;
+    QTest::newRow("backspace") << int(Qt::Key_Backspace) << true;
+    QTest::newRow("tab") << int(Qt::Key_Tab) << false;
+    QTest::newRow("arrow") << int(Qt::Key_Right) << false;
+    QTest::newRow("function key") << int(Qt::Key_F1) << false;
+    QTest::newRow("shift alone") << int(Qt::Key_Shift) << false;
+}
+
+void TestStartup::characterKeysCloseTheSplash() {
+    QFETCH(int, key);
+    QFETCH(bool, closes);
+    QPointer<frmORVsplash> splash = frmORVsplash::Show();
+    QVERIFY(QTest::qWaitForWindowActive(splash));
+    QCOMPARE(QApplication::focusWidget()->objectName(), QString("cmdDisclaimer"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
+    if (closes) {
+        QTRY_VERIFY(!splash);
+        QCOMPARE(openWindows(), QStringList{}); // nothing else opened: the program ends
+    } else {
+        QVERIFY(splash && splash->isVisible());
+        QVERIFY(!frmOrvAbout::instance()); // Space did not press Readme, nothing else opened
+    }
+    if (key == Qt::Key_Tab)
+        QCOMPARE(QApplication::focusWidget()->objectName(), QString("cmdDecline"));
+}
+
+void TestStartup::declineCloses() {
+    QPointer<frmORVsplash> splash = frmORVsplash::Show();
+    QTest::mouseClick(splash->findChild<QPushButton*>("cmdDecline"), Qt::LeftButton);
+    QTRY_VERIFY(!splash);
+    QCOMPARE(openWindows(), QStringList{});
+}
+
+void TestStartup::acceptLeavesOnlyTheCalculator() {
+    QPointer<frmORVsplash> splash = frmORVsplash::Show();
+    QTest::mouseClick(splash->findChild<QPushButton*>("cmdAccept"), Qt::LeftButton);
+    QTRY_VERIFY(!splash);
+    QCOMPARE(openWindows(), QStringList{"frm_Solvane_Calc"});
+}
+
+void TestStartup::readmeBackReadmeGivesAFreshAboutWindow() {
+    frmORVsplash* splash = frmORVsplash::Show();
+    QTest::mouseClick(splash->findChild<QPushButton*>("cmdDisclaimer"), Qt::LeftButton);
+    QPointer<frmOrvAbout> first = frmOrvAbout::instance();
+    QVERIFY(first);
+    QTRY_COMPARE(openWindows(), QStringList{"frmOrvAbout"});
+    QCOMPARE(first->windowTitle(), QString("About Solvane Calculator \u00b0F"));
+    QVERIFY(first->txtDisclaimer()->text().startsWith("Conditions of use"));
+    first->txtDisclaimer()->setSelStart(5); // something the next visit must not keep
+
+    QTest::mouseClick(first->cmdOK(), Qt::LeftButton);
+    QTRY_VERIFY(!first);
+    QCOMPARE(openWindows(), QStringList{"frmORVsplash"});
+
+    QTest::mouseClick(frmORVsplash::instance()->findChild<QPushButton*>("cmdDisclaimer"),
+                      Qt::LeftButton);
+    frmOrvAbout* second = frmOrvAbout::instance();
+    QVERIFY(second);
+    QVERIFY(QTest::qWaitForWindowActive(second));
+    QVERIFY(second->txtDisclaimer()->text().startsWith("Conditions of use"));
+    QCOMPARE(QApplication::focusWidget(), second->cmdOK());
+    QCOMPARE(second->txtDisclaimer()->textCursor().position(), 0);
+    QVERIFY(!second->txtDisclaimer()->textCursor().hasSelection());
+}
+
+void TestStartup::enterAndEscapeOnAboutReturnToTheSplash_data() {
+    QTest::addColumn<int>("key");
+    QTest::addColumn<bool>("fromDocument");
+    QTest::newRow("enter on Back") << int(Qt::Key_Return) << false;
+    QTest::newRow("escape on Back") << int(Qt::Key_Escape) << false;
+    QTest::newRow("escape in the document") << int(Qt::Key_Escape) << true;
+}
+
+void TestStartup::enterAndEscapeOnAboutReturnToTheSplash() {
+    QFETCH(int, key);
+    QFETCH(bool, fromDocument);
+    frmORVsplash::Show()->cmdDisclaimer_Click();
+    QPointer<frmOrvAbout> about = frmOrvAbout::instance();
+    QVERIFY(QTest::qWaitForWindowActive(about));
+    if (fromDocument)
+        about->txtDisclaimer()->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
+    QTRY_VERIFY(!about);
+    QCOMPARE(openWindows(), QStringList{"frmORVsplash"});
+    QCOMPARE(QApplication::focusWidget()->objectName(), QString("cmdDisclaimer"));
+}
+
+void TestStartup::indentsAfterLoadAndAfterALaterChange() {
+    frmORVsplash::Show()->cmdDisclaimer_Click();
+    frmOrvAbout* about = frmOrvAbout::instance();
+    auto everyParagraphIndented = [about] {
+        int blocks = 0;
+        for (QTextBlock b = about->txtDisclaimer()->document()->begin(); b.isValid();
+             b = b.next(), ++blocks) {
+            if (qAbs(b.blockFormat().leftMargin() - 100 / 15.0) > 1e-9 ||
+                qAbs(b.blockFormat().rightMargin() - 100 / 15.0) > 1e-9)
+                return false;
+        }
+        return blocks > 0;
+    };
+    QVERIFY(everyParagraphIndented());
+    about->txtDisclaimer()->setText("first line\nsecond line\nlast line");
+    QVERIFY(everyParagraphIndented());
+    QCOMPARE(about->txtDisclaimer()->textCursor().position(), 0);
+    QVERIFY(!about->txtDisclaimer()->textCursor().hasSelection());
+}
+
+void TestStartup::missingConditionsLeaveAboutUsable() {
+    const QString path = QCoreApplication::applicationDirPath() + "/ORV Disclaimer-Setup.rtf";
+    const QString aside = path + ".aside";
+    QVERIFY(QFile::rename(path, aside));
+    QStringList messages;
+    setMessageInterceptor([&](QMessageBox& box) { messages << box.text(); });
+    frmORVsplash::Show()->cmdDisclaimer_Click();
+    QFile::rename(aside, path);
+    setMessageInterceptor([](QMessageBox& box) { QFAIL(qPrintable("message: " + box.text())); });
+
+    QCOMPARE(messages.size(), 1);
+    QVERIFY(messages.front().contains("ORV Disclaimer-Setup.rtf"));
+    QPointer<frmOrvAbout> about = frmOrvAbout::instance();
+    QVERIFY(about);
+    QVERIFY(about->txtDisclaimer()->text().isEmpty());
+    QCOMPARE(openWindows(), QStringList{"frmOrvAbout"});
+    QTest::mouseClick(about->cmdOK(), Qt::LeftButton);
+    QTRY_VERIFY(!about);
+    QCOMPARE(openWindows(), QStringList{"frmORVsplash"});
+}
+
+void TestStartup::noHandOverPassesThroughZeroWindows() {
+    HandOverWatch watch;
+    frmORVsplash::Show()->cmdDisclaimer_Click(); // splash -> About
+    frmOrvAbout::instance()->cmdOK_Click();      // About -> splash
+    frmORVsplash::instance()->cmdAccept_Click(); // splash -> calculator
+    QTRY_COMPARE(openWindows(), QStringList{"frm_Solvane_Calc"});
+    QCOMPARE(watch.gaps, QStringList{});
+    frm_Solvane_Calc::instance()->cmd_Back_to_Directory_Click();
+    QCOMPARE(watch.gaps, QStringList{"frm_Solvane_Calc"}); // the program ends here, and only here
+}
+
+QTEST_MAIN(TestStartup)
+#include "tst_startup.moc"

@@ -1,0 +1,19 @@
+#include "application.h"
+
+#include "fonts.h"
+
+#include <QApplication>
+#include <QIcon>
+
+namespace orvane::ui {
+
+void setUpApplication(QApplication& app) {
+    app.setApplicationName("OrvaneCalculatorF");
+    app.setApplicationVersion("1.1");
+    app.setDesktopFileName("orvane-calculator");
+    app.setWindowIcon(QIcon(":/orvane/icon-32.png"));
+    installFontSubstitutions();
+    app.setFont(msSansSerif(8.25));
+}
+
+} // namespace orvane::ui

@@ -1,0 +1,39 @@
+#pragma once
+
+// The About window: names the program and its version and shows the conditions of use. Its one
+// button, "Back" (also Enter and Escape), returns to the conditions-of-use window. Whenever its
+// document changes, the reaction sets the paragraph indents and puts the caret at the start.
+
+#include <QWidget>
+
+class QPushButton;
+
+namespace orvane::ui {
+
+class RichTextBox;
+
+class frmOrvAbout : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit frmOrvAbout(QWidget* parent = nullptr);
+
+    static frmOrvAbout* Show();
+    static frmOrvAbout* instance();
+
+    RichTextBox* txtDisclaimer() const { return txtDisclaimer_; }
+    QPushButton* cmdOK() const { return cmdOK_; }
+
+    void cmdOK_Click();
+    void txtDisclaimer_Change();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    RichTextBox* txtDisclaimer_ = nullptr;
+    QPushButton* cmdOK_ = nullptr;
+    bool reacting_ = false;
+};
+
+} // namespace orvane::ui

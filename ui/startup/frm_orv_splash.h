@@ -1,0 +1,36 @@
+#pragma once
+
+// The conditions-of-use window: the program's first window and the gate in front of the
+// calculator. The organiser reads the conditions, accepts them, or declines and leaves; any key
+// that types a character also leaves, even Space on a focused button.
+
+#include <QWidget>
+
+class QPushButton;
+
+namespace orvane::ui {
+
+class frmORVsplash : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit frmORVsplash(QWidget* parent = nullptr);
+
+    static frmORVsplash* Show();
+    static frmORVsplash* instance();
+
+    void cmdAccept_Click();
+    void cmdDecline_Click();
+    void cmdDisclaimer_Click();
+    // Every character key closes the window; which one it was does not matter.
+    void Form_KeyPress(char16_t character);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    bool previewKey(QKeyEvent* event);
+};
+
+} // namespace orvane::ui
