@@ -15,4 +15,10 @@ out="$(QT_QPA_PLATFORM=offscreen "$folder/probe" '\Asterisk.rtf')"
 echo "$out"
 grep -qxF "path: $folder/Asterisk.rtf" <<<"$out"
 grep -qxF "loaded: yes Found beside the program" <<<"$out"
+# The local page goes to the browser as one argument, however the folder is named.
+printf '<html></html>' > "$folder/Estimated Wet Bulb Globe Temperatures.htm"
+out="$(QT_QPA_PLATFORM=offscreen "$folder/probe" --open-page)"
+echo "$out"
+[[ "$(grep -c '^arg: ' <<<"$out")" == 2 ]]
+[[ "$(tail -n 1 <<<"$out")" == "arg: $folder/Estimated Wet Bulb Globe Temperatures.htm" ]]
 echo "PASS"

@@ -2,7 +2,9 @@
 // what loading it gives, from wherever this program file has been copied to.
 
 #include "documents.h"
+#include "frm_readme_viewer.h"
 #include "messages.h"
+#include "recording_launcher.h"
 #include "rich_text_box.h"
 
 #include <QApplication>
@@ -10,6 +12,18 @@
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    if (argc == 2 && QByteArray(argv[1]) == "--open-page") {
+        // What "Go to Web LInk" would start, one argument a line.
+        orvane::ui::test::RecordingLauncher launcher;
+        auto* viewer = new orvane::ui::frmReadMeViewer;
+        viewer->cmdURL_Click();
+        for (const QStringList& call : launcher.programs)
+            for (const QString& argument : call)
+                std::printf("arg: %s\n", argument.toLocal8Bit().constData());
+        viewer->sessionEnding();
+        delete viewer;
+        return launcher.programs.size() == 1 ? 0 : 1;
+    }
     if (argc != 2)
         return 2;
     const QString name = QString::fromLocal8Bit(argv[1]);

@@ -149,7 +149,7 @@ void TestStartup::readmeBackReadmeGivesAFreshAboutWindow() {
     QVERIFY(second);
     QVERIFY(QTest::qWaitForWindowActive(second));
     QVERIFY(second->txtDisclaimer()->text().startsWith("Conditions of use"));
-    QCOMPARE(QApplication::focusWidget(), second->cmdOK());
+    QCOMPARE(second->focusWidget(), second->cmdOK());
     QCOMPARE(second->txtDisclaimer()->textCursor().position(), 0);
     QVERIFY(!second->txtDisclaimer()->textCursor().hasSelection());
 }
@@ -173,7 +173,7 @@ void TestStartup::enterAndEscapeOnAboutReturnToTheSplash() {
     QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
     QTRY_VERIFY(!about);
     QCOMPARE(openWindows(), QStringList{"frmORVsplash"});
-    QCOMPARE(QApplication::focusWidget()->objectName(), QString("cmdDisclaimer"));
+    QCOMPARE(frmORVsplash::instance()->focusWidget()->objectName(), QString("cmdDisclaimer"));
 }
 
 void TestStartup::indentsAfterLoadAndAfterALaterChange() {

@@ -56,11 +56,8 @@ pick "$calc" 464 197 1  # no medical condition
 click "$calc" 508 376   # Calculate Total:
 sleep 0.5
 shoot "$calc" calculator.png
-click "$calc" 152 376   # *
-viewer="$(xdotool search --onlyvisible --name 'Readme Viewer' 2>/dev/null | head -1 || true)"
-if [[ -n "$viewer" ]]; then
-    sleep 0.5
-    click "$viewer" 338 376 # View Full RIR Guidelines is on the calculator; show the guidelines
-    shoot "$viewer" viewer.png
-fi
+click "$calc" 340 376   # View Full RIR Guidelines
+viewer="$(window 'Readme Viewer')"
+sleep 0.5
+shoot "$viewer" viewer.png
 echo "Screenshots in $out"

@@ -4,6 +4,8 @@
 #include "documents.h"
 #include "evaluation.h"
 #include "fonts.h"
+#include "frm_readme_viewer.h"
+#include "locators.h"
 #include "messages.h"
 #include "pick_list.h"
 #include "rich_text_box.h"
@@ -104,6 +106,8 @@ frm_Solvane_Calc::frm_Solvane_Calc(QWidget* parent) : QWidget(parent) {
     buildBottomRow();
     setTabOrder();
     cmd_Back_to_Directory_->setFocus(); // the first control in the tab order
+    // The viewer's "Back" finds its way here by this locator, even after this window closed.
+    registerLocator(kLocator, [] { Show(); });
 }
 
 void frm_Solvane_Calc::buildQuestions() {
@@ -296,8 +300,12 @@ void frm_Solvane_Calc::cmd_Back_to_Directory_Click() {
     close();
 }
 
-void frm_Solvane_Calc::cmd_asterisk_Click() {}
+void frm_Solvane_Calc::cmd_asterisk_Click() {
+    frmReadMeViewer::OpenInViewer(documents::kAsterisk, kLocator);
+}
 
-void frm_Solvane_Calc::cmd_RIR_Guidelines_Click() {}
+void frm_Solvane_Calc::cmd_RIR_Guidelines_Click() {
+    frmReadMeViewer::OpenInViewer(documents::kFullGuidelines, kLocator);
+}
 
 } // namespace orvane::ui

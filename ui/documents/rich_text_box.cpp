@@ -4,6 +4,7 @@
 #include "units.h"
 
 #include <QPointer>
+#include <QScrollBar>
 #include <QTextBlock>
 
 namespace orvane::ui {
@@ -56,6 +57,11 @@ void RichTextBox::setSelStart(int start) {
     QTextCursor cursor(document());
     cursor.setPosition(std::clamp(start, 0, document()->characterCount() - 1));
     setTextCursor(cursor);
+    if (start <= 0) {
+        // The caret at the start shows the document from its very top, margin included.
+        verticalScrollBar()->setValue(0);
+        horizontalScrollBar()->setValue(0);
+    }
 }
 
 void RichTextBox::setSelLength(int length) {

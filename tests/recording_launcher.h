@@ -1,0 +1,31 @@
+#pragma once
+
+// A launcher for tests: records what would have been opened or started, and can fail on demand.
+
+#include "launcher.h"
+
+#include <vector>
+
+namespace orvane::ui::test {
+
+class RecordingLauncher final : public Launcher {
+public:
+    RecordingLauncher() { setLauncher(this); }
+    ~RecordingLauncher() override { setLauncher(nullptr); }
+
+    void openUrl(const QUrl& url) override { urls.push_back(url.toString()); }
+    bool startProgram(const QString& program, const QStringList& arguments,
+                      QString* error) override {
+        programs.push_back(QStringList{program} + arguments);
+        if (failWith.isEmpty())
+            return true;
+        *error = failWith;
+        return false;
+    }
+
+    QStringList urls;
+    std::vector<QStringList> programs; // program, then each argument as it was passed
+    QString failWith;
+};
+
+} // namespace orvane::ui::test

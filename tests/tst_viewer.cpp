@@ -1,0 +1,264 @@
+// The document viewer: opening from the calculator, refusing to close, returning with "Back",
+// and the web links, with a recording launcher in place of the desktop.
+
+#include "fonts.h"
+#include "frm_readme_viewer.h"
+#include "frm_solvane_calc.h"
+#include "messages.h"
+#include "pick_list.h"
+#include "recording_launcher.h"
+#include "rich_text_box.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTest>
+#include <QTextBlock>
+
+using namespace orvane::ui;
+
+namespace {
+
+QStringList openWindows() {
+    QStringList names;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->isVisible())
+            names << w->objectName();
+    names.sort();
+    return names;
+}
+
+void click(QWidget* window, const char* button) {
+    auto* b = window->findChild<QPushButton*>(button);
+    QVERIFY2(b, button);
+    QTest::mouseClick(b, Qt::LeftButton);
+}
+
+// A calculator with an answer, a total and a recommendation showing.
+frm_Solvane_Calc* assessedCalculator() {
+    frm_Solvane_Calc* calc = frm_Solvane_Calc::Show();
+    for (const char* key : {"Dry_Bulb", "Duration", "Intensity", "Acclimatization", "Ability",
+                            "Age", "Drinks", "Time", "Surface", "Venue", "Medical"}) {
+        calc->list(key)->setFocus();
+        QTest::keyClick(calc->list(key), Qt::Key_Down);
+    }
+    calc->cmd_Calculate_Click();
+    return calc;
+}
+
+struct CalculatorState {
+    QString age, total, guidelines;
+    bool operator==(const CalculatorState&) const = default;
+};
+CalculatorState stateOf(frm_Solvane_Calc* calc) {
+    return {calc->pointsBox("Age")->text(), calc->findChild<QLineEdit*>("txt_Total")->text(),
+            calc->findChild<RichTextBox*>("txtGuidelines")->text()};
+}
+
+} // namespace
+
+class TestViewer : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanup();
+    void secondRequestReplacesTheDocumentInTheSameViewer();
+    void closeRequestsAreRefused();
+    void backReturnsToTheSameCalculator();
+    void backAfterTheCalculatorClosedGivesANewOne();
+    void webLinksOpenTheirAddress_data();
+    void webLinksOpenTheirAddress();
+    void localPageIsOneArgument();
+    void failedLaunchIsReported_data();
+    void failedLaunchIsReported();
+    void linksInTheDocumentOpenInTheBrowser();
+    void sessionEndIsNotBlocked();
+};
+
+void TestViewer::initTestCase() {
+    installFontSubstitutions();
+    QApplication::setQuitOnLastWindowClosed(false);
+    setMessageInterceptor([](QMessageBox& box) { QFAIL(qPrintable("message: " + box.text())); });
+}
+
+void TestViewer::cleanup() {
+    if (frmReadMeViewer* viewer = frmReadMeViewer::instance())
+        viewer->cmdBackfromReadme_Click();
+    if (frm_Solvane_Calc* calc = frm_Solvane_Calc::instance())
+        calc->close();
+    QTRY_VERIFY(openWindows().isEmpty());
+}
+
+void TestViewer::secondRequestReplacesTheDocumentInTheSameViewer() {
+    frm_Solvane_Calc* calc = assessedCalculator();
+    const CalculatorState before = stateOf(calc);
+    QVERIFY(!before.total.isEmpty() && !before.guidelines.isEmpty());
+
+    click(calc, "cmd_asterisk");
+    QPointer<frmReadMeViewer> viewer = frmReadMeViewer::instance();
+    QVERIFY(viewer);
+    QCOMPARE(viewer->windowTitle(), QString("Readme Viewer"));
+    QCOMPARE(viewer->txtLocator()->text(), QString("Solvane Calculator"));
+    QVERIFY(viewer->txtAirportHazards()->text().startsWith("The items marked with a star"));
+
+    viewer->txtAirportHazards()->setSelStart(200); // somewhere in the middle
+    click(calc, "cmd_RIR_Guidelines");
+    QCOMPARE(frmReadMeViewer::instance(), viewer.data());
+    QCOMPARE(openWindows(), (QStringList{"frmReadMeViewer", "frm_Solvane_Calc"}));
+    RichTextBox* box = viewer->txtAirportHazards();
+    QVERIFY(box->text().startsWith("Hot weather guidelines"));
+    QCOMPARE(box->textCursor().position(), 0);
+    QVERIFY(!box->textCursor().hasSelection());
+    QCOMPARE(box->verticalScrollBar()->value(), 0);
+    QCOMPARE(viewer->focusWidget()->objectName(), QString("cmdBackfromReadme"));
+    // The change reaction indented every paragraph.
+    for (QTextBlock b = box->document()->begin(); b.isValid(); b = b.next())
+        QVERIFY(qAbs(b.blockFormat().leftMargin() - 100 / 15.0) < 1e-9);
+    QCOMPARE(stateOf(calc), before);
+}
+
+void TestViewer::closeRequestsAreRefused() {
+    assessedCalculator()->cmd_asterisk_Click();
+    QPointer<frmReadMeViewer> viewer = frmReadMeViewer::instance();
+    const QString document = viewer->txtAirportHazards()->text();
+    QVERIFY(!viewer->close());                 // the title bar's close, Alt+F4
+    QVERIFY(!viewer->windowHandle()->close()); // the window system
+    QTest::qWait(10);
+    QVERIFY(viewer && viewer->isVisible());
+    QCOMPARE(viewer->txtAirportHazards()->text(), document);
+    QCOMPARE(viewer->txtLocator()->text(), QString("Solvane Calculator"));
+}
+
+void TestViewer::backReturnsToTheSameCalculator() {
+    frm_Solvane_Calc* calc = assessedCalculator();
+    const CalculatorState before = stateOf(calc);
+    calc->cmd_RIR_Guidelines_Click();
+    QPointer<frmReadMeViewer> viewer = frmReadMeViewer::instance();
+    click(viewer, "cmdBackfromReadme");
+    QTRY_VERIFY(!viewer);
+    QCOMPARE(frm_Solvane_Calc::instance(), calc);
+    QCOMPARE(stateOf(calc), before);
+    QCOMPARE(openWindows(), QStringList{"frm_Solvane_Calc"});
+
+    // The next request builds a new viewer, holding itself open again.
+    calc->cmd_asterisk_Click();
+    QVERIFY(frmReadMeViewer::instance() && frmReadMeViewer::instance()->holdsOpen());
+}
+
+void TestViewer::backAfterTheCalculatorClosedGivesANewOne() {
+    QPointer<frm_Solvane_Calc> first = assessedCalculator();
+    first->cmd_asterisk_Click();
+    click(first, "cmd_Back_to_Directory");
+    QTRY_VERIFY(!first);
+    QCOMPARE(openWindows(), QStringList{"frmReadMeViewer"}); // the program keeps running
+
+    click(frmReadMeViewer::instance(), "cmdBackfromReadme");
+    QTRY_COMPARE(openWindows(), QStringList{"frm_Solvane_Calc"});
+    frm_Solvane_Calc* second = frm_Solvane_Calc::instance();
+    QCOMPARE(stateOf(second), CalculatorState{});
+    click(second, "cmd_Back_to_Directory");
+    QTRY_COMPARE(openWindows(), QStringList{}); // now the program ends
+}
+
+void TestViewer::webLinksOpenTheirAddress_data() {
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("address");
+    QTest::newRow("Bureau of Meteorology") << "cmd_BOM"
+                                           << "http://www.bom.gov.au/products/IDS65004.shtml";
+    QTest::newRow("RIR (SA)") << "cmd_RIR_SA"
+                              << "http://rir-sa.example.org/";
+    QTest::newRow("Tarvix") << "cmd_Tarvix"
+                            << "http://tarvix.example.org";
+}
+
+void TestViewer::webLinksOpenTheirAddress() {
+    QFETCH(QString, button);
+    QFETCH(QString, address);
+    test::RecordingLauncher launcher;
+    frmReadMeViewer* viewer =
+        frmReadMeViewer::OpenInViewer("\\Asterisk.rtf", frm_Solvane_Calc::kLocator);
+    const QString document = viewer->txtAirportHazards()->text();
+    click(viewer, qPrintable(button));
+    QCOMPARE(launcher.urls, QStringList{address});
+    click(viewer, qPrintable(button));
+    QCOMPARE(launcher.urls, (QStringList{address, address}));
+    QVERIFY(launcher.programs.empty());
+    QCOMPARE(frmReadMeViewer::instance(), viewer);
+    QCOMPARE(viewer->txtAirportHazards()->text(), document);
+}
+
+void TestViewer::localPageIsOneArgument() {
+    test::RecordingLauncher launcher;
+    frmReadMeViewer* viewer =
+        frmReadMeViewer::OpenInViewer("\\Asterisk.rtf", frm_Solvane_Calc::kLocator);
+    if (browserCommand().isEmpty())
+        QSKIP("no desktop opener installed");
+    click(viewer, "cmdURL");
+    QCOMPARE(launcher.programs.size(), std::size_t(1));
+    const QStringList& call = launcher.programs.front();
+    QCOMPARE(call.front(), browserCommand().front());
+    // The page path, blanks and all, is the last argument and a whole one.
+    QCOMPARE(call.back(),
+             QCoreApplication::applicationDirPath() + "/Estimated Wet Bulb Globe Temperatures.htm");
+    QVERIFY(launcher.urls.isEmpty());
+}
+
+void TestViewer::failedLaunchIsReported_data() {
+    QTest::addColumn<bool>("pageMissing");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("browser does not start") << false << "could not be started (no such program)";
+    QTest::newRow("page missing") << true << "the file does not exist";
+}
+
+void TestViewer::failedLaunchIsReported() {
+    QFETCH(bool, pageMissing);
+    QFETCH(QString, reason);
+    if (browserCommand().isEmpty())
+        QSKIP("no desktop opener installed");
+    test::RecordingLauncher launcher;
+    launcher.failWith = "no such program";
+    frmReadMeViewer* viewer =
+        frmReadMeViewer::OpenInViewer("\\Asterisk.rtf", frm_Solvane_Calc::kLocator);
+    const QString page =
+        QCoreApplication::applicationDirPath() + "/Estimated Wet Bulb Globe Temperatures.htm";
+    if (pageMissing)
+        QVERIFY(QFile::rename(page, page + ".aside"));
+    QStringList messages;
+    setMessageInterceptor([&](QMessageBox& box) {
+        QCOMPARE(box.windowTitle(), QString("OrvaneCalculatorF"));
+        messages << box.text();
+    });
+    viewer->cmdURL_Click();
+    if (pageMissing)
+        QFile::rename(page + ".aside", page);
+    setMessageInterceptor([](QMessageBox& box) { QFAIL(qPrintable("message: " + box.text())); });
+    QCOMPARE(messages.size(), 1);
+    QVERIFY2(messages.front().contains("Estimated Wet Bulb Globe Temperatures.htm"),
+             qPrintable(messages.front()));
+    QVERIFY2(messages.front().contains(reason), qPrintable(messages.front()));
+    QCOMPARE(frmReadMeViewer::instance(), viewer); // the viewer goes on as it was
+}
+
+void TestViewer::linksInTheDocumentOpenInTheBrowser() {
+    test::RecordingLauncher launcher;
+    frmReadMeViewer* viewer =
+        frmReadMeViewer::OpenInViewer("\\Asterisk.rtf", frm_Solvane_Calc::kLocator);
+    emit viewer->txtAirportHazards()->linkActivated(QUrl("https://example.org/heat"));
+    emit viewer->txtAirportHazards()->linkActivated(QUrl("file:///etc/passwd"));
+    QCOMPARE(launcher.urls, QStringList{"https://example.org/heat"}); // web addresses only
+}
+
+void TestViewer::sessionEndIsNotBlocked() {
+    QPointer<frmReadMeViewer> viewer =
+        frmReadMeViewer::OpenInViewer("\\Asterisk.rtf", frm_Solvane_Calc::kLocator);
+    QVERIFY(!viewer->close());
+    viewer->sessionEnding(); // what the session manager's request to save and quit triggers
+    QVERIFY(viewer->close());
+    QTRY_VERIFY(!viewer);
+}
+
+QTEST_MAIN(TestViewer)
+#include "tst_viewer.moc"

@@ -1,0 +1,27 @@
+#include "locators.h"
+
+#include <map>
+
+namespace orvane::ui {
+namespace {
+
+std::map<QString, std::function<void()>>& registry() {
+    static std::map<QString, std::function<void()>> openers;
+    return openers;
+}
+
+} // namespace
+
+void registerLocator(const QString& locator, std::function<void()> show) {
+    registry()[locator] = std::move(show);
+}
+
+bool showLocated(const QString& locator) {
+    const auto it = registry().find(locator);
+    if (it == registry().end())
+        return false;
+    it->second();
+    return true;
+}
+
+} // namespace orvane::ui
