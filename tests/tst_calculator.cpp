@@ -411,7 +411,7 @@ void TestCalculator::wheelChangesNothing() {
 
 void TestCalculator::tabOrderFromExitCalculator() {
     frm_Solvane_Calc* w = open();
-    QCOMPARE(QApplication::focusWidget()->objectName(), QString("cmd_Back_to_Directory"));
+    QCOMPARE(w->focusWidget()->objectName(), QString("cmd_Back_to_Directory"));
     const QStringList expected{"cmd_Reset",
                                "cmd_Calculate",
                                "txt_Time",

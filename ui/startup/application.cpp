@@ -10,7 +10,7 @@ namespace orvane::ui {
 void setUpApplication(QApplication& app) {
     app.setApplicationName("OrvaneCalculatorF");
     app.setApplicationVersion("1.1");
-    app.setDesktopFileName("orvane-calculator");
+    app.setDesktopFileName("org.solvane.Calculator");
     app.setWindowIcon(QIcon(":/orvane/icon-32.png"));
     installFontSubstitutions();
     app.setFont(msSansSerif(8.25));

@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# Builds the .deb, unpacks it into a scratch root, checks what it installs, and starts the
+# installed program under Xvfb from another working directory: the conditions of use must load.
+# Usage: deb-install-test.sh BUILD_DIR SOURCE_DIR
+set -euo pipefail
+build="$1" source="$2"
+# shellcheck source=tools/virtual-display.sh
+source "$source/tools/virtual-display.sh"
+work="$(mktemp -d)"
+track_pid_dir() { trap '_vd_cleanup; rm -rf "$work"' EXIT; }
+track_pid_dir
+fail() { echo "FAIL: $*"; exit 1; }
+
+(cd "$build" && cpack -G DEB -B "$work/package" >/dev/null) || fail "cpack could not build the package"
+deb="$(ls "$work"/package/*.deb)"
+echo "package: $(basename "$deb")"
+dpkg-deb --field "$deb" Depends | grep -q libqt6widgets6 || fail "no dependency on Qt found"
+root="$work/root"
+dpkg -x "$deb" "$root"
+
+app="$root/usr/lib/orvane-calculator"
+[[ -x "$app/OrvaneCalculatorF" ]] || fail "program missing"
+[[ "$(ls "$app" | grep -c -E '\.(rtf|htm)$')" == 9 ]] || fail "not all nine documents installed"
+[[ -L "$root/usr/bin/OrvaneCalculatorF" ]] || fail "no link in bin/"
+desktop="$root/usr/share/applications/org.solvane.Calculator.desktop"
+[[ -f "$desktop" ]] || fail "desktop file missing"
+[[ -f "$root/usr/share/metainfo/org.solvane.Calculator.metainfo.xml" ]] || fail "metainfo missing"
+for size in 16 24 32 48 64 128 256; do
+    [[ -f "$root/usr/share/icons/hicolor/${size}x${size}/apps/org.solvane.Calculator.png" ]] || fail "icon $size missing"
+done
+[[ -f "$root/usr/share/icons/hicolor/scalable/apps/org.solvane.Calculator.svg" ]] || fail "scalable icon missing"
+if command -v desktop-file-validate >/dev/null; then desktop-file-validate "$desktop"; fi
+
+start_virtual_display 1024x700
+mkdir -p "$work/elsewhere" && cd "$work/elsewhere"
+"$root/usr/bin/OrvaneCalculatorF" >"$work/program.log" 2>&1 &
+pid=$!
+track_pid $pid
+splash="$(timeout 20 xdotool search --sync --onlyvisible --pid "$pid" | head -1)" || fail "no window appeared"
+xdotool mousemove --window "$splash" 130 355 click 1 # Readme: Conditions of Use
+about="$(timeout 20 xdotool search --sync --onlyvisible --name 'About Solvane Calculator' | head -1)" || fail "About window did not open"
+sleep 1
+if xdotool search --onlyvisible --name '^OrvaneCalculatorF$' >/dev/null 2>&1; then
+    fail "a message box reported a problem with the conditions of use"
+fi
+# The document's headings are navy: their pixels show that the document was read and drawn.
+import -window "$about" "$work/about.png"
+navy="$(convert "$work/about.png" -fill white +opaque 'rgb(0,0,128)' -fill black -opaque 'rgb(0,0,128)' -format '%[fx:int(w*h*(1-mean))]' info:)"
+[[ "$navy" -gt 50 ]] || fail "the conditions of use are not shown ($navy navy pixels)"
+kill "$pid"
+echo "PASS: installed package runs from $(pwd) and shows the conditions of use"
