@@ -7,10 +7,11 @@ void centreOnScreen(QWidget* window) {
     if (!screen)
         return;
     window->ensurePolished();
-    const QRect area = screen->availableGeometry();
-    QRect frame(QPoint(0, 0), window->size());
-    frame.moveCenter(area.center());
-    window->move(frame.topLeft());
+    // The client area is centred: the frame is not known before the window manager has
+    // decorated the window, and the design measures from the client area anyway.
+    QRect client(QPoint(0, 0), window->size());
+    client.moveCenter(screen->availableGeometry().center());
+    window->setGeometry(client);
 }
 
 } // namespace orvane::ui

@@ -11,7 +11,7 @@
 
 namespace orvane::ui {
 
-// Places a window of the given client size in the middle of the screen's work area.
+// Centres a window on the work area of the primary screen, before it is first shown.
 void centreOnScreen(QWidget* window);
 
 template <class Window> class SingleWindow {
