@@ -12,9 +12,10 @@ _vd_cleanup() {
 }
 trap _vd_cleanup EXIT
 
-# start_virtual_display [WIDTHxHEIGHT]: exports DISPLAY for a fresh Xvfb with a window manager.
+# start_virtual_display [WIDTHxHEIGHT] [no-wm]: exports DISPLAY for a fresh Xvfb, with the
+# openbox window manager unless "no-wm" is given.
 start_virtual_display() {
-    local size="${1:-1280x800}" n
+    local size="${1:-1280x800}" wm="${2:-wm}" n
     _vd_tmp="$(mktemp -d)"
     for n in $(seq 90 140); do
         [[ -e "/tmp/.X11-unix/X$n" || -e "/tmp/.X$n-lock" ]] && continue
@@ -24,6 +25,9 @@ start_virtual_display() {
         while [[ ! -e "/tmp/.X11-unix/X$n" && $waited -lt 50 ]]; do sleep 0.1; waited=$((waited + 1)); done
         if [[ -e "/tmp/.X11-unix/X$n" ]]; then
             export DISPLAY=":$n"
+            # The socket appears a moment before the server accepts connections.
+            for waited in $(seq 1 50); do xprop -root >/dev/null 2>&1 && break; sleep 0.1; done
+            [[ "$wm" == no-wm ]] && return 0
             openbox --sm-disable >"$_vd_tmp/openbox.log" 2>&1 &
             track_pid $!
             # openbox owns the window manager selection once it is ready.
