@@ -403,18 +403,24 @@ QTextListFormat::Style styleForNfc(int nfc) {
 
 // The target of a HYPERLINK field instruction: its first argument, or "#bookmark" for \l.
 QString hyperlinkTarget(const QString& instruction) {
+    // Words are separated by blanks; a quoted argument is one word, blanks and all.
     QStringList words;
     QString word;
     bool quoted = false, inWord = false;
     for (const QChar c : instruction) {
         if (c == u'"') {
-            if (quoted)
-                words << word, word.clear(), inWord = false;
+            if (quoted) {
+                words << word;
+                word.clear();
+            }
             quoted = !quoted;
             inWord = quoted;
         } else if (!quoted && c.isSpace()) {
-            if (inWord)
-                words << word, word.clear(), inWord = false;
+            if (inWord) {
+                words << word;
+                word.clear();
+            }
+            inWord = false;
         } else {
             word += c;
             inWord = true;

@@ -12,6 +12,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <string>
 #include <unordered_map>
 #include <variant>
@@ -152,7 +153,7 @@ int evaluateStream() {
 
 } // namespace
 
-int main(int argc, char** argv) {
+static int run(int argc, char** argv) {
     if (argc < 2)
         return usage("missing command");
     const std::string_view command = argv[1];
@@ -163,4 +164,13 @@ int main(int argc, char** argv) {
     if (command == "evaluate" && argc == 2)
         return evaluateStream();
     return usage(("wrong arguments for '" + std::string(command) + "'").c_str());
+}
+
+int main(int argc, char** argv) {
+    try {
+        return run(argc, argv);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "orvane-eval: %s\n", e.what());
+        return 2;
+    }
 }

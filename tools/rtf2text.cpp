@@ -20,7 +20,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: rtf2text [--html] FILE\n");
         return 2;
     }
-    const QString path = args.back();
+    const QString& path = args.back();
     QTextDocument document;
     const auto result = orvane::rtf::loadFile(path, &document);
     if (!result.ok) {

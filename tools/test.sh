@@ -12,4 +12,6 @@ for preset in default asan; do
     echo "== $preset tests"
     ctest --preset "$preset" || status=1
 done
+echo "== static checks"
+"$root/tools/tidy.sh" "$root/build/default" || status=1
 exit $status

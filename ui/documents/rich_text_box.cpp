@@ -25,7 +25,7 @@ rtf::ReadResult RichTextBox::LoadFile(const QString& path) {
     // Read into a fresh document first: a failed read must not leave half a document shown.
     auto* incoming = new QTextDocument(this);
     incoming->setDefaultFont(font());
-    const rtf::ReadResult result = rtf::loadFile(path, incoming);
+    rtf::ReadResult result = rtf::loadFile(path, incoming);
     // The control deletes a document of its own when replaced; ours we delete ourselves.
     const QPointer<QTextDocument> previous = document();
     if (result.ok) {
