@@ -10,6 +10,7 @@
 #include "frm_readme_viewer.h"
 #include "frm_solvane_calc.h"
 #include "messages.h"
+#include "open_windows.h"
 #include "pick_list.h"
 #include "recording_launcher.h"
 
@@ -23,17 +24,9 @@
 
 using namespace orvane;
 using namespace orvane::ui;
+using orvane::ui::test::openWindows;
 
 namespace {
-
-QList<QWidget*> openWindows() {
-    QList<QWidget*> open;
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (w->isVisible() && w->isWindow() && !w->inherits("QComboBoxPrivateContainer") &&
-            w->windowType() != Qt::ToolTip)
-            open << w;
-    return open;
-}
 
 // Notes every window that closes while no other is open: the program ends there.
 class EndWatch : public QObject {

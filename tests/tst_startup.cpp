@@ -6,6 +6,7 @@
 #include "frm_orv_splash.h"
 #include "frm_solvane_calc.h"
 #include "messages.h"
+#include "open_windows.h"
 #include "rich_text_box.h"
 
 #include <QApplication>
@@ -16,17 +17,10 @@
 #include <QTextBlock>
 
 using namespace orvane::ui;
+using orvane::ui::test::openWindowNames;
+using orvane::ui::test::openWindows;
 
 namespace {
-
-QStringList openWindows() {
-    QStringList names;
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (w->isVisible())
-            names << w->objectName();
-    names.sort();
-    return names;
-}
 
 // Watches every window that closes: at that moment another window must already be shown.
 class HandOverWatch : public QObject {
@@ -39,7 +33,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         auto* widget = qobject_cast<QWidget*>(watched);
         if (event->type() == QEvent::Close && widget && widget->isWindow()) {
-            QStringList others = openWindows();
+            QStringList others = openWindowNames();
             others.removeOne(widget->objectName());
             if (others.isEmpty())
                 gaps << widget->objectName();
@@ -52,7 +46,7 @@ void closeAll() {
     for (QWidget* w : QApplication::topLevelWidgets())
         if (w->isVisible())
             w->close();
-    QTRY_VERIFY(openWindows().isEmpty());
+    QTRY_VERIFY(openWindowNames().isEmpty());
 }
 
 } // namespace
@@ -106,7 +100,7 @@ void TestStartup::characterKeysCloseTheSplash() {
     QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
     if (closes) {
         QTRY_VERIFY(!splash);
-        QCOMPARE(openWindows(), QStringList{}); // nothing else opened: the program ends
+        QCOMPARE(openWindowNames(), QStringList{}); // nothing else opened: the program ends
     } else {
         QVERIFY(splash && splash->isVisible());
         QVERIFY(!frmOrvAbout::instance()); // Space did not press Readme, nothing else opened
@@ -119,14 +113,14 @@ void TestStartup::declineCloses() {
     QPointer<frmORVsplash> splash = frmORVsplash::Show();
     QTest::mouseClick(splash->findChild<QPushButton*>("cmdDecline"), Qt::LeftButton);
     QTRY_VERIFY(!splash);
-    QCOMPARE(openWindows(), QStringList{});
+    QCOMPARE(openWindowNames(), QStringList{});
 }
 
 void TestStartup::acceptLeavesOnlyTheCalculator() {
     QPointer<frmORVsplash> splash = frmORVsplash::Show();
     QTest::mouseClick(splash->findChild<QPushButton*>("cmdAccept"), Qt::LeftButton);
     QTRY_VERIFY(!splash);
-    QCOMPARE(openWindows(), QStringList{"frm_Solvane_Calc"});
+    QCOMPARE(openWindowNames(), QStringList{"frm_Solvane_Calc"});
 }
 
 void TestStartup::readmeBackReadmeGivesAFreshAboutWindow() {
@@ -134,14 +128,14 @@ void TestStartup::readmeBackReadmeGivesAFreshAboutWindow() {
     QTest::mouseClick(splash->findChild<QPushButton*>("cmdDisclaimer"), Qt::LeftButton);
     QPointer<frmOrvAbout> first = frmOrvAbout::instance();
     QVERIFY(first);
-    QTRY_COMPARE(openWindows(), QStringList{"frmOrvAbout"});
+    QTRY_COMPARE(openWindowNames(), QStringList{"frmOrvAbout"});
     QCOMPARE(first->windowTitle(), QString("About Solvane Calculator \u00b0F"));
     QVERIFY(first->txtDisclaimer()->text().startsWith("Conditions of use"));
     first->txtDisclaimer()->setSelStart(5); // something the next visit must not keep
 
     QTest::mouseClick(first->cmdOK(), Qt::LeftButton);
     QTRY_VERIFY(!first);
-    QCOMPARE(openWindows(), QStringList{"frmORVsplash"});
+    QCOMPARE(openWindowNames(), QStringList{"frmORVsplash"});
 
     QTest::mouseClick(frmORVsplash::instance()->findChild<QPushButton*>("cmdDisclaimer"),
                       Qt::LeftButton);
@@ -172,7 +166,7 @@ void TestStartup::enterAndEscapeOnAboutReturnToTheSplash() {
         about->txtDisclaimer()->setFocus();
     QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
     QTRY_VERIFY(!about);
-    QCOMPARE(openWindows(), QStringList{"frmORVsplash"});
+    QCOMPARE(openWindowNames(), QStringList{"frmORVsplash"});
     QCOMPARE(frmORVsplash::instance()->focusWidget()->objectName(), QString("cmdDisclaimer"));
 }
 
@@ -211,10 +205,10 @@ void TestStartup::missingConditionsLeaveAboutUsable() {
     QPointer<frmOrvAbout> about = frmOrvAbout::instance();
     QVERIFY(about);
     QVERIFY(about->txtDisclaimer()->text().isEmpty());
-    QCOMPARE(openWindows(), QStringList{"frmOrvAbout"});
+    QCOMPARE(openWindowNames(), QStringList{"frmOrvAbout"});
     QTest::mouseClick(about->cmdOK(), Qt::LeftButton);
     QTRY_VERIFY(!about);
-    QCOMPARE(openWindows(), QStringList{"frmORVsplash"});
+    QCOMPARE(openWindowNames(), QStringList{"frmORVsplash"});
 }
 
 void TestStartup::noHandOverPassesThroughZeroWindows() {
@@ -222,7 +216,7 @@ void TestStartup::noHandOverPassesThroughZeroWindows() {
     frmORVsplash::Show()->cmdDisclaimer_Click(); // splash -> About
     frmOrvAbout::instance()->cmdOK_Click();      // About -> splash
     frmORVsplash::instance()->cmdAccept_Click(); // splash -> calculator
-    QTRY_COMPARE(openWindows(), QStringList{"frm_Solvane_Calc"});
+    QTRY_COMPARE(openWindowNames(), QStringList{"frm_Solvane_Calc"});
     QCOMPARE(watch.gaps, QStringList{});
     frm_Solvane_Calc::instance()->cmd_Back_to_Directory_Click();
     QCOMPARE(watch.gaps, QStringList{"frm_Solvane_Calc"}); // the program ends here, and only here

@@ -5,6 +5,7 @@
 #include "frm_readme_viewer.h"
 #include "frm_solvane_calc.h"
 #include "messages.h"
+#include "open_windows.h"
 #include "pick_list.h"
 #include "recording_launcher.h"
 #include "rich_text_box.h"
@@ -18,17 +19,10 @@
 #include <QTextBlock>
 
 using namespace orvane::ui;
+using orvane::ui::test::openWindowNames;
+using orvane::ui::test::openWindows;
 
 namespace {
-
-QStringList openWindows() {
-    QStringList names;
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (w->isVisible())
-            names << w->objectName();
-    names.sort();
-    return names;
-}
 
 void click(QWidget* window, const char* button) {
     auto* b = window->findChild<QPushButton*>(button);
@@ -89,7 +83,7 @@ void TestViewer::cleanup() {
         viewer->cmdBackfromReadme_Click();
     if (frm_Solvane_Calc* calc = frm_Solvane_Calc::instance())
         calc->close();
-    QTRY_VERIFY(openWindows().isEmpty());
+    QTRY_VERIFY(openWindowNames().isEmpty());
 }
 
 void TestViewer::secondRequestReplacesTheDocumentInTheSameViewer() {
@@ -107,7 +101,7 @@ void TestViewer::secondRequestReplacesTheDocumentInTheSameViewer() {
     viewer->txtAirportHazards()->setSelStart(200); // somewhere in the middle
     click(calc, "cmd_RIR_Guidelines");
     QCOMPARE(frmReadMeViewer::instance(), viewer.data());
-    QCOMPARE(openWindows(), (QStringList{"frmReadMeViewer", "frm_Solvane_Calc"}));
+    QCOMPARE(openWindowNames(), (QStringList{"frmReadMeViewer", "frm_Solvane_Calc"}));
     RichTextBox* box = viewer->txtAirportHazards();
     QVERIFY(box->text().startsWith("Hot weather guidelines"));
     QCOMPARE(box->textCursor().position(), 0);
@@ -141,7 +135,7 @@ void TestViewer::backReturnsToTheSameCalculator() {
     QTRY_VERIFY(!viewer);
     QCOMPARE(frm_Solvane_Calc::instance(), calc);
     QCOMPARE(stateOf(calc), before);
-    QCOMPARE(openWindows(), QStringList{"frm_Solvane_Calc"});
+    QCOMPARE(openWindowNames(), QStringList{"frm_Solvane_Calc"});
 
     // The next request builds a new viewer, holding itself open again.
     calc->cmd_asterisk_Click();
@@ -153,14 +147,14 @@ void TestViewer::backAfterTheCalculatorClosedGivesANewOne() {
     first->cmd_asterisk_Click();
     click(first, "cmd_Back_to_Directory");
     QTRY_VERIFY(!first);
-    QCOMPARE(openWindows(), QStringList{"frmReadMeViewer"}); // the program keeps running
+    QCOMPARE(openWindowNames(), QStringList{"frmReadMeViewer"}); // the program keeps running
 
     click(frmReadMeViewer::instance(), "cmdBackfromReadme");
-    QTRY_COMPARE(openWindows(), QStringList{"frm_Solvane_Calc"});
+    QTRY_COMPARE(openWindowNames(), QStringList{"frm_Solvane_Calc"});
     frm_Solvane_Calc* second = frm_Solvane_Calc::instance();
     QCOMPARE(stateOf(second), CalculatorState{});
     click(second, "cmd_Back_to_Directory");
-    QTRY_COMPARE(openWindows(), QStringList{}); // now the program ends
+    QTRY_COMPARE(openWindowNames(), QStringList{}); // now the program ends
 }
 
 void TestViewer::webLinksOpenTheirAddress_data() {
