@@ -3,6 +3,7 @@
 #include "fonts.h"
 
 #include <QApplication>
+#include <QIcon>
 
 namespace orvane::ui {
 
@@ -10,6 +11,7 @@ void setUpApplication(QApplication& app) {
     app.setApplicationName("OrvaneCalculatorF");
     app.setApplicationVersion("1.1");
     app.setDesktopFileName("org.solvane.Calculator");
+    app.setWindowIcon(QIcon(":/orvane/icon-32.png"));
     installFontSubstitutions();
     app.setFont(msSansSerif(8.25));
 }
