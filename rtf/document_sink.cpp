@@ -248,6 +248,8 @@ void DocumentSink::rowEnd(const RowFormat& row) {
             }
             format.setColumnWidthConstraints(widths);
         }
+        if (!bodyHasBlock_)
+            markStructural(); // the block Qt keeps in front of the table
         table_ = cursor_.insertTable(1, columns, format);
     } else {
         table_->appendRows(1);
@@ -276,6 +278,12 @@ void DocumentSink::closeTable() {
     bodyHasBlock_ = false; // the block after the table is still empty
 }
 
+void DocumentSink::markStructural() {
+    QTextBlockFormat format = cursor_.blockFormat();
+    format.setProperty(kStructuralBlock, true);
+    cursor_.setBlockFormat(format);
+}
+
 void DocumentSink::finish(const ParFormat& format) {
     if (!current_.empty()) {
         if (format.inTable) {
@@ -288,6 +296,8 @@ void DocumentSink::finish(const ParFormat& format) {
         }
     }
     closeTable();
+    if (!bodyHasBlock_ && document_->blockCount() > 1)
+        markStructural(); // the block Qt keeps after a table that ends the document
     if (editing_) {
         cursor_.endEditBlock();
         editing_ = false;

@@ -35,6 +35,9 @@ public:
     void rowEnd(const RowFormat& row) override;
     void finish(const ParFormat& format) override;
 
+    // Marks the empty paragraphs Qt keeps before and after a table that the file did not write.
+    static constexpr int kStructuralBlock = QTextFormat::UserProperty + 1;
+
     static QTextCharFormat toCharFormat(const CharFormat& format);
     static QTextBlockFormat toBlockFormat(const ParFormat& format);
 
@@ -57,6 +60,7 @@ private:
     void writeParagraph(QTextCursor& cursor, const Paragraph& paragraph, bool newBlock);
     void writeBody(const Paragraph& paragraph);
     void closeTable();
+    void markStructural();
     void takeParagraph(Paragraph& into);
 
     QTextDocument* document_;

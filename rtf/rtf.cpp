@@ -51,7 +51,8 @@ void appendFrame(QString& out, QTextFrame* frame) {
             } else {
                 appendFrame(out, child);
             }
-        } else if (it.currentBlock().isValid()) {
+        } else if (it.currentBlock().isValid() &&
+                   !it.currentBlock().blockFormat().boolProperty(DocumentSink::kStructuralBlock)) {
             out += blockText(it.currentBlock());
             out += u'\n';
         }

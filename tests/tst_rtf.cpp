@@ -294,6 +294,11 @@ void TestRtf::tables() {
     QCOMPARE(widths[1].rawValue(), 200.0);
     QCOMPARE(plainText(*doc), QString("before\nA1\tB1 more\nA2\tB2\nafter\n"));
 
+    // A document that is only a table has no paragraphs of its own around it.
+    const auto only = build(
+        "{\\rtf1\\trowd\\cellx1000\\intbl a\\cell\\row\\trowd\\cellx1000\\intbl b\\cell\\row}");
+    QCOMPARE(plainText(*only), QString("a\nb\n"));
+
     // Rows that never end, and more cells than the limit, still keep their text.
     QTextDocument unended;
     Limits narrow;
