@@ -4,6 +4,7 @@
 
 #include "generated_document.h"
 #include "rtf.h"
+#include "timing_reporter.h"
 #include "tokenizer.h"
 
 #include <QGuiApplication>
@@ -98,22 +99,16 @@ BENCHMARK(BM_QtSetHtml)
     ->Arg(kSizes[2])
     ->Unit(benchmark::kMillisecond);
 
-// Collects the runs so the ratios can be printed after Google Benchmark's own table.
-class RatioReporter : public benchmark::ConsoleReporter {
+// Google Benchmark's table, then the ratios that matter.
+class RatioReporter : public bench::TimingReporter {
 public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration)
-                seconds_[run.benchmark_name()] = run.GetAdjustedRealTime();
-    }
     void Finalize() override {
-        ConsoleReporter::Finalize();
+        TimingReporter::Finalize();
         for (const qsizetype size : kSizes) {
             const std::string arg = "/" + std::to_string(size);
-            const double build = seconds_["BM_BuildDocument" + arg];
-            const double html = seconds_["BM_QtSetHtml" + arg];
-            const double tokenize = seconds_["BM_Tokenize" + arg];
+            const double build = time("BM_BuildDocument" + arg);
+            const double html = time("BM_QtSetHtml" + arg);
+            const double tokenize = time("BM_Tokenize" + arg);
             if (build <= 0 || html <= 0 || tokenize <= 0)
                 continue;
             const double mb = double(document(size).rtf.size()) / 1e6;
@@ -123,9 +118,6 @@ public:
                         build / html);
         }
     }
-
-private:
-    std::map<std::string, double> seconds_;
 };
 
 } // namespace

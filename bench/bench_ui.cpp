@@ -10,6 +10,7 @@
 #include "frm_solvane_calc.h"
 #include "pick_list.h"
 #include "rich_text_box.h"
+#include "timing_reporter.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
@@ -17,8 +18,6 @@
 #include <QTextBrowser>
 
 #include <benchmark/benchmark.h>
-
-#include <map>
 
 using namespace orvane::ui;
 
@@ -97,28 +96,20 @@ BENCHMARK(BM_BandDocumentAsHtml)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OpenFullGuidelines)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FullGuidelinesAsHtml)->Unit(benchmark::kMillisecond);
 
-class RatioReporter : public benchmark::ConsoleReporter {
+class RatioReporter : public orvane::bench::TimingReporter {
 public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs)
-            ms_[run.benchmark_name()] = run.GetAdjustedRealTime();
-    }
     void Finalize() override {
-        ConsoleReporter::Finalize();
+        TimingReporter::Finalize();
         auto line = [this](const char* what, const char* ours, const char* html, double target) {
-            if (ms_.count(ours) && ms_.count(html))
+            if (time(ours) > 0 && time(html) > 0)
                 std::printf("%-36s %6.2f ms (target %4.0f ms), %.2f x Qt's HTML of the same\n",
-                            what, ms_[ours], target, ms_[ours] / ms_[html]);
+                            what, time(ours), target, time(ours) / time(html));
         };
         line("Calculate Total: to band document", "BM_CalculateToBandDocument",
              "BM_BandDocumentAsHtml", 5);
         line("Full guidelines open in the viewer", "BM_OpenFullGuidelines",
              "BM_FullGuidelinesAsHtml", 50);
     }
-
-private:
-    std::map<std::string, double> ms_;
 };
 
 } // namespace

@@ -28,44 +28,25 @@ void appendCp1252(QString& out, std::string_view bytes) {
 
 const char* converterName(int codepage) {
     switch (codepage) {
-    case 437:
-        return "IBM437";
-    case 850:
-        return "IBM850";
-    case 874:
-        return "windows-874";
-    case 932:
-        return "Shift_JIS";
-    case 936:
-        return "GBK";
-    case 949:
-        return "CP949";
-    case 950:
-        return "Big5";
-    case 1250:
-        return "windows-1250";
-    case 1251:
-        return "windows-1251";
-    case 1253:
-        return "windows-1253";
-    case 1254:
-        return "windows-1254";
-    case 1255:
-        return "windows-1255";
-    case 1256:
-        return "windows-1256";
-    case 1257:
-        return "windows-1257";
-    case 1258:
-        return "windows-1258";
-    case 1361:
-        return "johab";
-    case 10000:
-        return "macintosh";
-    case 65001:
-        return "UTF-8";
-    default:
-        return nullptr;
+    case 437: return "IBM437";
+    case 850: return "IBM850";
+    case 874: return "windows-874";
+    case 932: return "Shift_JIS";
+    case 936: return "GBK";
+    case 949: return "CP949";
+    case 950: return "Big5";
+    case 1250: return "windows-1250";
+    case 1251: return "windows-1251";
+    case 1253: return "windows-1253";
+    case 1254: return "windows-1254";
+    case 1255: return "windows-1255";
+    case 1256: return "windows-1256";
+    case 1257: return "windows-1257";
+    case 1258: return "windows-1258";
+    case 1361: return "johab";
+    case 10000: return "macintosh";
+    case 65001: return "UTF-8";
+    default: return nullptr;
     }
 }
 
@@ -90,42 +71,24 @@ QStringDecoder* decoderFor(int codepage) {
 
 int codepageForCharset(int charset) {
     switch (charset) {
-    case 77:
-        return 10000;
-    case 128:
-        return 932;
-    case 129:
-        return 949;
-    case 130:
-        return 1361;
-    case 134:
-        return 936;
-    case 136:
-        return 950;
-    case 161:
-        return 1253;
-    case 162:
-        return 1254;
-    case 163:
-        return 1258;
-    case 177:
-        return 1255;
-    case 178:
-        return 1256;
-    case 186:
-        return 1257;
-    case 204:
-        return 1251;
-    case 222:
-        return 874;
-    case 238:
-        return 1250;
-    case 254:
-        return 437;
-    case 255:
-        return 850;
-    default:
-        return 0; // ANSI, default, symbol and unknown: the document's code page
+    case 77: return 10000;
+    case 128: return 932;
+    case 129: return 949;
+    case 130: return 1361;
+    case 134: return 936;
+    case 136: return 950;
+    case 161: return 1253;
+    case 162: return 1254;
+    case 163: return 1258;
+    case 177: return 1255;
+    case 178: return 1256;
+    case 186: return 1257;
+    case 204: return 1251;
+    case 222: return 874;
+    case 238: return 1250;
+    case 254: return 437;
+    case 255: return 850;
+    default: return 0; // ANSI, default, symbol and unknown: the document's code page
     }
 }
 

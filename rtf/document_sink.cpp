@@ -12,18 +12,12 @@ constexpr double kTwipsPerPixel = 15.0; // 1440 twips an inch at 96 pixels an in
 
 QFont::StyleHint styleHint(FontClass c) {
     switch (c) {
-    case FontClass::Roman:
-        return QFont::Serif;
-    case FontClass::Swiss:
-        return QFont::SansSerif;
-    case FontClass::Modern:
-        return QFont::Monospace;
-    case FontClass::Script:
-        return QFont::Cursive;
-    case FontClass::Decor:
-        return QFont::Decorative;
-    default:
-        return QFont::AnyStyle;
+    case FontClass::Roman: return QFont::Serif;
+    case FontClass::Swiss: return QFont::SansSerif;
+    case FontClass::Modern: return QFont::Monospace;
+    case FontClass::Script: return QFont::Cursive;
+    case FontClass::Decor: return QFont::Decorative;
+    default: return QFont::AnyStyle;
     }
 }
 
@@ -78,18 +72,10 @@ QTextCharFormat DocumentSink::toCharFormat(const CharFormat& f) {
 QTextBlockFormat DocumentSink::toBlockFormat(const ParFormat& p) {
     QTextBlockFormat b;
     switch (p.align) {
-    case Align::Left:
-        b.setAlignment(Qt::AlignLeft);
-        break;
-    case Align::Center:
-        b.setAlignment(Qt::AlignHCenter);
-        break;
-    case Align::Right:
-        b.setAlignment(Qt::AlignRight);
-        break;
-    case Align::Justify:
-        b.setAlignment(Qt::AlignJustify);
-        break;
+    case Align::Left: b.setAlignment(Qt::AlignLeft); break;
+    case Align::Center: b.setAlignment(Qt::AlignHCenter); break;
+    case Align::Right: b.setAlignment(Qt::AlignRight); break;
+    case Align::Justify: b.setAlignment(Qt::AlignJustify); break;
     }
     b.setLeftMargin(p.leftIndent / kTwipsPerPixel);
     b.setRightMargin(p.rightIndent / kTwipsPerPixel);

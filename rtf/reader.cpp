@@ -384,20 +384,13 @@ int clampTwips(int v) {
 
 QTextListFormat::Style styleForNfc(int nfc) {
     switch (nfc) {
-    case 0:
-        return QTextListFormat::ListDecimal;
-    case 1:
-        return QTextListFormat::ListUpperRoman;
-    case 2:
-        return QTextListFormat::ListLowerRoman;
-    case 3:
-        return QTextListFormat::ListUpperAlpha;
-    case 4:
-        return QTextListFormat::ListLowerAlpha;
-    case 255:
-        return QTextListFormat::ListStyleUndefined;
-    default:
-        return QTextListFormat::ListDisc;
+    case 0: return QTextListFormat::ListDecimal;
+    case 1: return QTextListFormat::ListUpperRoman;
+    case 2: return QTextListFormat::ListLowerRoman;
+    case 3: return QTextListFormat::ListUpperAlpha;
+    case 4: return QTextListFormat::ListLowerAlpha;
+    case 255: return QTextListFormat::ListStyleUndefined;
+    default: return QTextListFormat::ListDisc;
     }
 }
 
@@ -521,9 +514,7 @@ void Reader::run() {
     (void)first;
     for (Token t = tok_.next(); t.kind != Token::End; t = tok_.next()) {
         switch (t.kind) {
-        case Token::GroupOpen:
-            openGroup();
-            break;
+        case Token::GroupOpen: openGroup(); break;
         case Token::GroupClose:
             if (stack_.size() == 1) {
                 // The document's closing brace: anything after it is not part of it.
@@ -584,8 +575,7 @@ void Reader::run() {
                     picture_.data.append(t.name.data(), qsizetype(t.name.size()));
             }
             break;
-        case Token::End:
-            break;
+        case Token::End: break;
         }
     }
     // Truncated file: show what was read.
@@ -627,17 +617,10 @@ void Reader::finishDestination(const GroupState& closed) {
         top().fieldHref = hyperlinkTarget(fieldInstruction_);
         fieldInstruction_.clear();
         break;
-    case Dest::Pict:
-        emitPicture();
-        break;
-    case Dest::FontTable:
-        commitFont();
-        break;
-    case Dest::ListTable:
-        commitList();
-        break;
-    default:
-        break;
+    case Dest::Pict: emitPicture(); break;
+    case Dest::FontTable: commitFont(); break;
+    case Dest::ListTable: commitList(); break;
+    default: break;
     }
 }
 
@@ -755,15 +738,12 @@ void Reader::flush() {
         if (!top().chr.hidden) // hidden text is for the author, not the reader
             sink_.text(pending_, charFormat());
         break;
-    case Dest::FontTable:
-        fontName_ += pending_;
-        break;
+    case Dest::FontTable: fontName_ += pending_; break;
     case Dest::FieldInst:
         if (fieldInstruction_.size() < 65536)
             fieldInstruction_ += pending_;
         break;
-    default:
-        break;
+    default: break;
     }
     pending_.clear();
 }
@@ -805,8 +785,7 @@ void Reader::text(std::string_view bytes) {
         }
         return;
     case Dest::ListTable:
-    case Dest::ListOverrides:
-        return;
+    case Dest::ListOverrides: return;
     default:
         if (highSurrogate_ != 0) {
             pending_ += QChar(QChar::ReplacementCharacter);
@@ -863,31 +842,18 @@ void Reader::symbol(char c) {
     switch (c) {
     case '\\':
     case '{':
-    case '}':
-        text(std::string_view(&c, 1));
-        break;
-    case '~':
-        unicode(0x00A0);
-        break;
-    case '-':
-        unicode(0x00AD);
-        break;
-    case '_':
-        unicode(0x2011);
-        break;
-    case '\t':
-        unicode(u'\t');
-        break;
+    case '}': text(std::string_view(&c, 1)); break;
+    case '~': unicode(0x00A0); break;
+    case '-': unicode(0x00AD); break;
+    case '_': unicode(0x2011); break;
+    case '\t': unicode(u'\t'); break;
     case '\n':
     case '\r':
         if (top().dest == Dest::Body)
             endParagraph(false);
         break;
-    case '*':
-        top().star = true;
-        break;
-    default:
-        break;
+    case '*': top().star = true; break;
+    default: break;
     }
 }
 
@@ -916,49 +882,23 @@ void Reader::word(const Token& t) {
             fontName_.clear();
             fontId_ = param;
             return;
-        case Kw::FCharset:
-            fontEntry_.codepage = codepageForCharset(param);
-            return;
-        case Kw::FNil:
-            fontEntry_.fontClass = FontClass::Any;
-            return;
-        case Kw::FRoman:
-            fontEntry_.fontClass = FontClass::Roman;
-            return;
-        case Kw::FSwiss:
-            fontEntry_.fontClass = FontClass::Swiss;
-            return;
-        case Kw::FModern:
-            fontEntry_.fontClass = FontClass::Modern;
-            return;
-        case Kw::FScript:
-            fontEntry_.fontClass = FontClass::Script;
-            return;
-        case Kw::FDecor:
-            fontEntry_.fontClass = FontClass::Decor;
-            return;
-        case Kw::FTech:
-            fontEntry_.fontClass = FontClass::Tech;
-            return;
-        case Kw::Skip:
-            skipRestOfGroup();
-            return;
-        default:
-            return;
+        case Kw::FCharset: fontEntry_.codepage = codepageForCharset(param); return;
+        case Kw::FNil: fontEntry_.fontClass = FontClass::Any; return;
+        case Kw::FRoman: fontEntry_.fontClass = FontClass::Roman; return;
+        case Kw::FSwiss: fontEntry_.fontClass = FontClass::Swiss; return;
+        case Kw::FModern: fontEntry_.fontClass = FontClass::Modern; return;
+        case Kw::FScript: fontEntry_.fontClass = FontClass::Script; return;
+        case Kw::FDecor: fontEntry_.fontClass = FontClass::Decor; return;
+        case Kw::FTech: fontEntry_.fontClass = FontClass::Tech; return;
+        case Kw::Skip: skipRestOfGroup(); return;
+        default: return;
         }
     case Dest::ColorTable:
         switch (kw) {
-        case Kw::Red:
-            red_ = std::clamp(param, 0, 255), colorTouched_ = true;
-            return;
-        case Kw::Green:
-            green_ = std::clamp(param, 0, 255), colorTouched_ = true;
-            return;
-        case Kw::Blue:
-            blue_ = std::clamp(param, 0, 255), colorTouched_ = true;
-            return;
-        default:
-            return;
+        case Kw::Red: red_ = std::clamp(param, 0, 255), colorTouched_ = true; return;
+        case Kw::Green: green_ = std::clamp(param, 0, 255), colorTouched_ = true; return;
+        case Kw::Blue: blue_ = std::clamp(param, 0, 255), colorTouched_ = true; return;
+        default: return;
         }
     case Dest::ListTable:
         switch (kw) {
@@ -966,19 +906,13 @@ void Reader::word(const Token& t) {
             commitList();
             inList_ = true;
             return;
-        case Kw::ListLevel:
-            listLevels_.push_back(0);
-            return;
+        case Kw::ListLevel: listLevels_.push_back(0); return;
         case Kw::LevelNfc:
             if (!listLevels_.empty())
                 listLevels_.back() = param;
             return;
-        case Kw::ListId:
-            listId_ = param;
-            return;
-        case Kw::Skip:
-            skipRestOfGroup();
-            return;
+        case Kw::ListId: listId_ = param; return;
+        case Kw::Skip: skipRestOfGroup(); return;
         default:
             if (s.star)
                 skipRestOfGroup();
@@ -986,15 +920,9 @@ void Reader::word(const Token& t) {
         }
     case Dest::ListOverrides:
         switch (kw) {
-        case Kw::ListOverride:
-            overrideListId_ = 0;
-            return;
-        case Kw::ListId:
-            overrideListId_ = param;
-            return;
-        case Kw::Ls:
-            overrides_[param] = overrideListId_;
-            return;
+        case Kw::ListOverride: overrideListId_ = 0; return;
+        case Kw::ListId: overrideListId_ = param; return;
+        case Kw::Ls: overrides_[param] = overrideListId_; return;
         default:
             if (s.star)
                 skipRestOfGroup();
@@ -1002,36 +930,16 @@ void Reader::word(const Token& t) {
         }
     case Dest::Pict:
         switch (kw) {
-        case Kw::PngBlip:
-            picture_.kind = Picture::Png;
-            return;
-        case Kw::JpegBlip:
-            picture_.kind = Picture::Jpeg;
-            return;
-        case Kw::OtherBlip:
-            picture_.kind = Picture::Other;
-            return;
-        case Kw::PicW:
-            picture_.picW = param;
-            return;
-        case Kw::PicH:
-            picture_.picH = param;
-            return;
-        case Kw::PicWGoal:
-            picture_.goalW = std::clamp(param, 0, 31680);
-            return;
-        case Kw::PicHGoal:
-            picture_.goalH = std::clamp(param, 0, 31680);
-            return;
-        case Kw::PicScaleX:
-            picture_.scaleX = std::clamp(param, 1, 1000);
-            return;
-        case Kw::PicScaleY:
-            picture_.scaleY = std::clamp(param, 1, 1000);
-            return;
-        case Kw::Skip:
-            skipRestOfGroup();
-            return;
+        case Kw::PngBlip: picture_.kind = Picture::Png; return;
+        case Kw::JpegBlip: picture_.kind = Picture::Jpeg; return;
+        case Kw::OtherBlip: picture_.kind = Picture::Other; return;
+        case Kw::PicW: picture_.picW = param; return;
+        case Kw::PicH: picture_.picH = param; return;
+        case Kw::PicWGoal: picture_.goalW = std::clamp(param, 0, 31680); return;
+        case Kw::PicHGoal: picture_.goalH = std::clamp(param, 0, 31680); return;
+        case Kw::PicScaleX: picture_.scaleX = std::clamp(param, 1, 1000); return;
+        case Kw::PicScaleY: picture_.scaleY = std::clamp(param, 1, 1000); return;
+        case Kw::Skip: skipRestOfGroup(); return;
         default:
             if (s.star)
                 skipRestOfGroup();
@@ -1043,17 +951,13 @@ void Reader::word(const Token& t) {
         else if (kw == Kw::Char)
             unicode(found->second.ch);
         return;
-    default:
-        break;
+    default: break;
     }
 
     // Body text, list markers and everything that changes how they look.
     switch (kw) {
-    case Kw::Rtf:
-        break;
-    case Kw::Skip:
-        skipRestOfGroup();
-        break;
+    case Kw::Rtf: break;
+    case Kw::Skip: skipRestOfGroup(); break;
     case Kw::FontTbl:
         flush();
         s.dest = Dest::FontTable;
@@ -1077,8 +981,7 @@ void Reader::word(const Token& t) {
         s.dest = Dest::Pict;
         picture_ = Picture{};
         break;
-    case Kw::ShpPict:
-        break;
+    case Kw::ShpPict: break;
     case Kw::Field:
         flush();
         s.fieldHref.clear();
@@ -1097,28 +1000,16 @@ void Reader::word(const Token& t) {
         s.dest = Dest::ListText;
         listTextSeen_ = true;
         break;
-    case Kw::Ansi:
-        docCodepage_ = s.codepage = 1252;
-        break;
-    case Kw::Mac:
-        docCodepage_ = s.codepage = 10000;
-        break;
-    case Kw::Pc:
-        docCodepage_ = s.codepage = 437;
-        break;
-    case Kw::Pca:
-        docCodepage_ = s.codepage = 850;
-        break;
+    case Kw::Ansi: docCodepage_ = s.codepage = 1252; break;
+    case Kw::Mac: docCodepage_ = s.codepage = 10000; break;
+    case Kw::Pc: docCodepage_ = s.codepage = 437; break;
+    case Kw::Pca: docCodepage_ = s.codepage = 850; break;
     case Kw::AnsiCpg:
         if (param > 0)
             docCodepage_ = s.codepage = param;
         break;
-    case Kw::Deff:
-        defaultFont_ = param;
-        break;
-    case Kw::Uc:
-        s.uc = std::clamp(param, 0, 16);
-        break;
+    case Kw::Deff: defaultFont_ = param; break;
+    case Kw::Uc: s.uc = std::clamp(param, 0, 16); break;
     case Kw::F: {
         flush();
         s.chr.font = param;
@@ -1197,63 +1088,25 @@ void Reader::word(const Token& t) {
         flush();
         sink_.lineBreak(charFormat());
         break;
-    case Kw::Tab:
-        unicode(u'\t');
-        break;
-    case Kw::Char:
-        unicode(found->second.ch);
-        break;
-    case Kw::Ql:
-        s.par.align = Align::Left;
-        break;
-    case Kw::Qc:
-        s.par.align = Align::Center;
-        break;
-    case Kw::Qr:
-        s.par.align = Align::Right;
-        break;
-    case Kw::Qj:
-        s.par.align = Align::Justify;
-        break;
-    case Kw::Li:
-        s.par.leftIndent = clampTwips(param);
-        break;
-    case Kw::Ri:
-        s.par.rightIndent = clampTwips(param);
-        break;
-    case Kw::Fi:
-        s.par.firstIndent = clampTwips(param);
-        break;
-    case Kw::Sb:
-        s.par.spaceBefore = clampTwips(param);
-        break;
-    case Kw::Sa:
-        s.par.spaceAfter = clampTwips(param);
-        break;
-    case Kw::Sl:
-        s.par.lineSpacing = clampTwips(param);
-        break;
-    case Kw::SlMult:
-        s.par.lineMultiple = on;
-        break;
-    case Kw::InTbl:
-        s.par.inTable = on;
-        break;
-    case Kw::PageBb:
-        s.par.pageBreakBefore = on;
-        break;
-    case Kw::Ls:
-        s.par.listId = param;
-        break;
-    case Kw::Ilvl:
-        s.par.listLevel = std::clamp(param, 0, 8);
-        break;
-    case Kw::Trowd:
-        row_ = RowFormat{};
-        break;
-    case Kw::TrLeft:
-        row_.left = clampTwips(param);
-        break;
+    case Kw::Tab: unicode(u'\t'); break;
+    case Kw::Char: unicode(found->second.ch); break;
+    case Kw::Ql: s.par.align = Align::Left; break;
+    case Kw::Qc: s.par.align = Align::Center; break;
+    case Kw::Qr: s.par.align = Align::Right; break;
+    case Kw::Qj: s.par.align = Align::Justify; break;
+    case Kw::Li: s.par.leftIndent = clampTwips(param); break;
+    case Kw::Ri: s.par.rightIndent = clampTwips(param); break;
+    case Kw::Fi: s.par.firstIndent = clampTwips(param); break;
+    case Kw::Sb: s.par.spaceBefore = clampTwips(param); break;
+    case Kw::Sa: s.par.spaceAfter = clampTwips(param); break;
+    case Kw::Sl: s.par.lineSpacing = clampTwips(param); break;
+    case Kw::SlMult: s.par.lineMultiple = on; break;
+    case Kw::InTbl: s.par.inTable = on; break;
+    case Kw::PageBb: s.par.pageBreakBefore = on; break;
+    case Kw::Ls: s.par.listId = param; break;
+    case Kw::Ilvl: s.par.listLevel = std::clamp(param, 0, 8); break;
+    case Kw::Trowd: row_ = RowFormat{}; break;
+    case Kw::TrLeft: row_.left = clampTwips(param); break;
     case Kw::Cellx:
         if (row_.cellRights.size() < limits_.maxTableColumns)
             row_.cellRights.push_back(clampTwips(param));
@@ -1266,9 +1119,7 @@ void Reader::word(const Token& t) {
         flush();
         sink_.rowEnd(row_);
         break;
-    case Kw::NestCell:
-        unicode(u'\t');
-        break;
+    case Kw::NestCell: unicode(u'\t'); break;
     case Kw::NestRow:
         if (s.dest == Dest::Body)
             endParagraph(false);

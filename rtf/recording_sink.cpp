@@ -43,24 +43,13 @@ QString RecordingSink::outline() const {
     QString out;
     for (const Event& e : events) {
         switch (e.kind) {
-        case Event::Text:
-            out += e.text;
-            break;
+        case Event::Text: out += e.text; break;
         case Event::Line:
-        case Event::Par:
-            out += u'\n';
-            break;
-        case Event::Image:
-            out += u"[img]";
-            break;
-        case Event::Cell:
-            out += u'|';
-            break;
-        case Event::Row:
-            out += u'#';
-            break;
-        case Event::Finish:
-            break;
+        case Event::Par: out += u'\n'; break;
+        case Event::Image: out += u"[img]"; break;
+        case Event::Cell: out += u'|'; break;
+        case Event::Row: out += u'#'; break;
+        case Event::Finish: break;
         }
     }
     return out;

@@ -29,14 +29,9 @@ Token Tokenizer::next() {
     while (pos_ < in_.size()) {
         const char c = in_[pos_];
         switch (c) {
-        case '{':
-            ++pos_;
-            return Token{Token::GroupOpen};
-        case '}':
-            ++pos_;
-            return Token{Token::GroupClose};
-        case '\\':
-            return controlSequence();
+        case '{': ++pos_; return Token{Token::GroupOpen};
+        case '}': ++pos_; return Token{Token::GroupClose};
+        case '\\': return controlSequence();
         case '\r':
         case '\n':
             ++pos_; // line ends in RTF source carry no meaning

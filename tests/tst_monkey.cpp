@@ -28,26 +28,6 @@ using orvane::ui::test::openWindows;
 
 namespace {
 
-// Notes every window that closes while no other is open: the program ends there.
-class EndWatch : public QObject {
-public:
-    EndWatch() { qApp->installEventFilter(this); }
-    ~EndWatch() override { qApp->removeEventFilter(this); }
-    QStringList endedBy;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        auto* widget = qobject_cast<QWidget*>(watched);
-        if (event->type() == QEvent::Close && widget && widget->isWindow() && widget->isVisible()) {
-            QList<QWidget*> others = openWindows();
-            others.removeOne(widget);
-            if (others.isEmpty())
-                endedBy << widget->objectName();
-        }
-        return false;
-    }
-};
-
 QString consistencyProblem(frm_Solvane_Calc* calc) {
     for (const std::string_view key : kBoxKeys) {
         const QString k = QString::fromLatin1(key.data(), qsizetype(key.size()));
@@ -87,7 +67,7 @@ void TestMonkey::randomInputKeepsTheProgramConsistent() {
     int messages = 0;
     setMessageInterceptor([&](QMessageBox&) { ++messages; });
     test::RecordingLauncher launcher;
-    EndWatch ends;
+    test::LastWindowWatch ends;
 
     std::mt19937 random(20261206);
     auto chance = [&](int percent) { return int(random() % 100) < percent; };

@@ -50,32 +50,17 @@ QString tokens(const QByteArray& input) {
     for (Token t = tok.next(); t.kind != Token::End; t = tok.next()) {
         const QString name = QString::fromLatin1(t.name.data(), qsizetype(t.name.size()));
         switch (t.kind) {
-        case Token::GroupOpen:
-            out << "{";
-            break;
-        case Token::GroupClose:
-            out << "}";
-            break;
+        case Token::GroupOpen: out << "{"; break;
+        case Token::GroupClose: out << "}"; break;
         case Token::ControlWord:
             out << (t.hasParam ? QString("W:%1=%2").arg(name).arg(t.param) : "W:" + name);
             break;
-        case Token::ControlSymbol:
-            out << QString("S:%1").arg(QChar(t.symbol));
-            break;
-        case Token::HexByte:
-            out << QString("H:%1").arg(t.byte, 2, 16, QChar('0'));
-            break;
-        case Token::Unicode:
-            out << QString("U:%1").arg(t.param);
-            break;
-        case Token::Text:
-            out << "T:" + name;
-            break;
-        case Token::Binary:
-            out << QString("B:%1").arg(t.name.size());
-            break;
-        case Token::End:
-            break;
+        case Token::ControlSymbol: out << QString("S:%1").arg(QChar(t.symbol)); break;
+        case Token::HexByte: out << QString("H:%1").arg(t.byte, 2, 16, QChar('0')); break;
+        case Token::Unicode: out << QString("U:%1").arg(t.param); break;
+        case Token::Text: out << "T:" + name; break;
+        case Token::Binary: out << QString("B:%1").arg(t.name.size()); break;
+        case Token::End: break;
         }
     }
     return out.join(' ');

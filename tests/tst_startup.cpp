@@ -22,26 +22,6 @@ using orvane::ui::test::openWindows;
 
 namespace {
 
-// Watches every window that closes: at that moment another window must already be shown.
-class HandOverWatch : public QObject {
-public:
-    HandOverWatch() { qApp->installEventFilter(this); }
-    ~HandOverWatch() override { qApp->removeEventFilter(this); }
-    QStringList gaps;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        auto* widget = qobject_cast<QWidget*>(watched);
-        if (event->type() == QEvent::Close && widget && widget->isWindow()) {
-            QStringList others = openWindowNames();
-            others.removeOne(widget->objectName());
-            if (others.isEmpty())
-                gaps << widget->objectName();
-        }
-        return false;
-    }
-};
-
 void closeAll() {
     for (QWidget* w : QApplication::topLevelWidgets())
         if (w->isVisible())
@@ -212,14 +192,15 @@ void TestStartup::missingConditionsLeaveAboutUsable() {
 }
 
 void TestStartup::noHandOverPassesThroughZeroWindows() {
-    HandOverWatch watch;
+    test::LastWindowWatch watch;
     frmORVsplash::Show()->cmdDisclaimer_Click(); // splash -> About
     frmOrvAbout::instance()->cmdOK_Click();      // About -> splash
     frmORVsplash::instance()->cmdAccept_Click(); // splash -> calculator
     QTRY_COMPARE(openWindowNames(), QStringList{"frm_Solvane_Calc"});
-    QCOMPARE(watch.gaps, QStringList{});
+    QCOMPARE(watch.endedBy, QStringList{});
     frm_Solvane_Calc::instance()->cmd_Back_to_Directory_Click();
-    QCOMPARE(watch.gaps, QStringList{"frm_Solvane_Calc"}); // the program ends here, and only here
+    QCOMPARE(watch.endedBy,
+             QStringList{"frm_Solvane_Calc"}); // the program ends here, and only here
 }
 
 QTEST_MAIN(TestStartup)

@@ -72,11 +72,8 @@ void frmOrvAbout::keyPressEvent(QKeyEvent* event) {
     switch (event->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
-    case Qt::Key_Escape:
-        cmdOK_->click();
-        return;
-    default:
-        QWidget::keyPressEvent(event);
+    case Qt::Key_Escape: cmdOK_->click(); return;
+    default: QWidget::keyPressEvent(event);
     }
 }
 
