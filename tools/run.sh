@@ -4,7 +4,16 @@
 # screenshot instead.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-"$root/tools/build.sh" default >/dev/null
+"$root/tools/setup.sh" # visible: a first install takes a while and may ask for a password
+echo "Building..."
+log="$(mktemp)"
+if ! "$root/tools/build.sh" default >"$log" 2>&1; then
+    cat "$log"
+    rm -f "$log"
+    echo "The build failed; see the messages above." >&2
+    exit 1
+fi
+rm -f "$log"
 program="$root/build/default/bin/OrvaneCalculatorF"
 
 if [[ -n "${DISPLAY:-}" || -n "${WAYLAND_DISPLAY:-}" ]]; then
