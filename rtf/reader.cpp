@@ -955,48 +955,31 @@ void Reader::word(const Token& t) {
     }
 
     // Body text, list markers and everything that changes how they look.
+    // Text read so far belongs to the state before this word.
+    flush();
     switch (kw) {
     case Kw::Rtf: break;
     case Kw::Skip: skipRestOfGroup(); break;
     case Kw::FontTbl:
-        flush();
         s.dest = Dest::FontTable;
         fontEntry_ = Font{};
         fontName_.clear();
         break;
-    case Kw::ColorTbl:
-        flush();
-        s.dest = Dest::ColorTable;
-        break;
-    case Kw::ListTable:
-        flush();
-        s.dest = Dest::ListTable;
-        break;
-    case Kw::ListOverrideTable:
-        flush();
-        s.dest = Dest::ListOverrides;
-        break;
+    case Kw::ColorTbl: s.dest = Dest::ColorTable; break;
+    case Kw::ListTable: s.dest = Dest::ListTable; break;
+    case Kw::ListOverrideTable: s.dest = Dest::ListOverrides; break;
     case Kw::Pict:
-        flush();
         s.dest = Dest::Pict;
         picture_ = Picture{};
         break;
     case Kw::ShpPict: break;
-    case Kw::Field:
-        flush();
-        s.fieldHref.clear();
-        break;
+    case Kw::Field: s.fieldHref.clear(); break;
     case Kw::FldInst:
-        flush();
         s.dest = Dest::FieldInst;
         fieldInstruction_.clear();
         break;
-    case Kw::FldRslt:
-        flush();
-        s.href = s.fieldHref;
-        break;
+    case Kw::FldRslt: s.href = s.fieldHref; break;
     case Kw::ListText:
-        flush();
         s.dest = Dest::ListText;
         listTextSeen_ = true;
         break;
@@ -1011,68 +994,27 @@ void Reader::word(const Token& t) {
     case Kw::Deff: defaultFont_ = param; break;
     case Kw::Uc: s.uc = std::clamp(param, 0, 16); break;
     case Kw::F: {
-        flush();
         s.chr.font = param;
         s.codepage = codepageOfFont(param);
         break;
     }
     case Kw::Plain:
-        flush();
         s.chr = CharState{};
         s.codepage = codepageOfFont(-1);
         break;
-    case Kw::B:
-        flush();
-        s.chr.bold = on;
-        break;
-    case Kw::I:
-        flush();
-        s.chr.italic = on;
-        break;
-    case Kw::Ul:
-        flush();
-        s.chr.underline = on;
-        break;
-    case Kw::UlNone:
-        flush();
-        s.chr.underline = false;
-        break;
-    case Kw::Strike:
-        flush();
-        s.chr.strike = on;
-        break;
-    case Kw::Fs:
-        flush();
-        s.chr.halfPoints = t.hasParam && param > 0 ? std::min(param, 3276) : 24;
-        break;
-    case Kw::Cf:
-        flush();
-        s.chr.foreground = param;
-        break;
-    case Kw::Cb:
-        flush();
-        s.chr.background = param;
-        break;
-    case Kw::Super:
-        flush();
-        s.chr.script = on ? 1 : 0;
-        break;
-    case Kw::Sub:
-        flush();
-        s.chr.script = on ? -1 : 0;
-        break;
-    case Kw::NoSuperSub:
-        flush();
-        s.chr.script = 0;
-        break;
-    case Kw::Hidden:
-        flush();
-        s.chr.hidden = on;
-        break;
-    case Kw::Pard:
-        flush();
-        s.par = ParFormat{};
-        break;
+    case Kw::B: s.chr.bold = on; break;
+    case Kw::I: s.chr.italic = on; break;
+    case Kw::Ul: s.chr.underline = on; break;
+    case Kw::UlNone: s.chr.underline = false; break;
+    case Kw::Strike: s.chr.strike = on; break;
+    case Kw::Fs: s.chr.halfPoints = t.hasParam && param > 0 ? std::min(param, 3276) : 24; break;
+    case Kw::Cf: s.chr.foreground = param; break;
+    case Kw::Cb: s.chr.background = param; break;
+    case Kw::Super: s.chr.script = on ? 1 : 0; break;
+    case Kw::Sub: s.chr.script = on ? -1 : 0; break;
+    case Kw::NoSuperSub: s.chr.script = 0; break;
+    case Kw::Hidden: s.chr.hidden = on; break;
+    case Kw::Pard: s.par = ParFormat{}; break;
     case Kw::Par:
     case Kw::Sect:
         if (s.dest == Dest::Body)
@@ -1084,10 +1026,7 @@ void Reader::word(const Token& t) {
             pageBreakNext_ = true;
         }
         break;
-    case Kw::Line:
-        flush();
-        sink_.lineBreak(charFormat());
-        break;
+    case Kw::Line: sink_.lineBreak(charFormat()); break;
     case Kw::Tab: unicode(u'\t'); break;
     case Kw::Char: unicode(found->second.ch); break;
     case Kw::Ql: s.par.align = Align::Left; break;
@@ -1115,10 +1054,7 @@ void Reader::word(const Token& t) {
         if (s.dest == Dest::Body)
             endParagraph(true);
         break;
-    case Kw::Row:
-        flush();
-        sink_.rowEnd(row_);
-        break;
+    case Kw::Row: sink_.rowEnd(row_); break;
     case Kw::NestCell: unicode(u'\t'); break;
     case Kw::NestRow:
         if (s.dest == Dest::Body)
