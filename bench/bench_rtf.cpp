@@ -2,10 +2,10 @@
 // as HTML, and how much memory a built document takes against the size of its file.
 // The ratios printed at the end are the figures that matter; absolute times vary by machine.
 
-#include "generated_document.h"
-#include "rtf.h"
-#include "timing_reporter.h"
-#include "tokenizer.h"
+#include "bench/generated_document.h"
+#include "bench/timing_reporter.h"
+#include "rtf/rtf.h"
+#include "rtf/tokenizer.h"
 
 #include <QGuiApplication>
 #include <QTextDocument>

@@ -4,13 +4,13 @@
 // each with its layout done. The baseline in the same run is Qt showing the same content from
 // HTML (QTextBrowser::setHtml into a box of the same size), what any Qt program pays to show it.
 
-#include "application.h"
-#include "documents.h"
-#include "frm_readme_viewer.h"
-#include "frm_solvane_calc.h"
-#include "pick_list.h"
-#include "rich_text_box.h"
-#include "timing_reporter.h"
+#include "bench/timing_reporter.h"
+#include "ui/calculator/frm_solvane_calc.h"
+#include "ui/calculator/pick_list.h"
+#include "ui/documents/documents.h"
+#include "ui/documents/frm_readme_viewer.h"
+#include "ui/documents/rich_text_box.h"
+#include "ui/startup/application.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>

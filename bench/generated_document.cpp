@@ -1,4 +1,4 @@
-#include "generated_document.h"
+#include "bench/generated_document.h"
 
 #include <array>
 

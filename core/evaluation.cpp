@@ -1,6 +1,6 @@
-#include "evaluation.h"
+#include "core/evaluation.h"
 
-#include "catalogue.h"
+#include "core/catalogue.h"
 
 #include <algorithm>
 #include <charconv>

@@ -2,8 +2,8 @@
 // with clang; with other compilers it is a replayer that runs every file named on the command
 // line (or in a named folder) once, so the corpus stays a regression test everywhere.
 
-#include "recording_sink.h"
-#include "rtf.h"
+#include "rtf/recording_sink.h"
+#include "rtf/rtf.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "document_sink.h"
+#include "rtf/document_sink.h"
 
 #include <QTextDocument>
 #include <QTextList>

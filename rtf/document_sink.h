@@ -3,7 +3,7 @@
 // Builds a QTextDocument from what the reader hands on. Paragraphs are gathered until their end
 // so that table paragraphs can be placed into cells once the row is complete.
 
-#include "sink.h"
+#include "rtf/sink.h"
 
 #include <QTextCharFormat>
 #include <QTextCursor>

@@ -1,7 +1,7 @@
-#include "reader.h"
+#include "rtf/reader.h"
 
-#include "codepage.h"
-#include "tokenizer.h"
+#include "rtf/codepage.h"
+#include "rtf/tokenizer.h"
 
 #include <QBuffer>
 #include <QImageReader>

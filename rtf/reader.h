@@ -4,7 +4,7 @@
 // explicit stack, so neither deep nesting nor malformed input can exhaust the call stack;
 // whatever can be read is read.
 
-#include "sink.h"
+#include "rtf/sink.h"
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "recording_sink.h"
+#include "rtf/recording_sink.h"
 
 namespace orvane::rtf {
 

@@ -3,7 +3,7 @@
 // Keeps every event the reader hands on, so tests can see what was read without laying out a
 // document.
 
-#include "sink.h"
+#include "rtf/sink.h"
 
 #include <vector>
 

@@ -1,6 +1,6 @@
-#include "rtf.h"
+#include "rtf/rtf.h"
 
-#include "document_sink.h"
+#include "rtf/document_sink.h"
 
 #include <QFile>
 #include <QFileInfo>

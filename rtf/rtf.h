@@ -2,7 +2,7 @@
 
 // Reading RTF files into QTextDocument: the entry points the rest of the program uses.
 
-#include "reader.h"
+#include "rtf/reader.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,11 +1,11 @@
 // Helper for the document_path_elsewhere test: prints where a stored name is looked for and
 // what loading it gives, from wherever this program file has been copied to.
 
-#include "documents.h"
-#include "frm_readme_viewer.h"
-#include "messages.h"
-#include "recording_launcher.h"
-#include "rich_text_box.h"
+#include "tests/recording_launcher.h"
+#include "ui/common/messages.h"
+#include "ui/documents/documents.h"
+#include "ui/documents/frm_readme_viewer.h"
+#include "ui/documents/rich_text_box.h"
 
 #include <QApplication>
 #include <cstdio>

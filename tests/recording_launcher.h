@@ -2,7 +2,7 @@
 
 // A launcher for tests: records what would have been opened or started, and can fail on demand.
 
-#include "launcher.h"
+#include "ui/documents/launcher.h"
 
 #include <vector>
 

@@ -1,11 +1,11 @@
 // The calculator window driven the way a person drives it: real key and mouse events on the
 // real window, message boxes intercepted instead of blocking.
 
-#include "fonts.h"
-#include "frm_solvane_calc.h"
-#include "messages.h"
-#include "pick_list.h"
-#include "rich_text_box.h"
+#include "ui/calculator/frm_solvane_calc.h"
+#include "ui/calculator/pick_list.h"
+#include "ui/common/fonts.h"
+#include "ui/common/messages.h"
+#include "ui/documents/rich_text_box.h"
 
 #include <QAbstractItemView>
 #include <QApplication>

@@ -1,8 +1,8 @@
 // The risk core: the selection rule, the evaluation's order of checks, number reading and
 // bands, and a sweep over every combination of catalogue choices.
 
-#include "catalogue.h"
-#include "evaluation.h"
+#include "core/catalogue.h"
+#include "core/evaluation.h"
 
 #include <QTest>
 

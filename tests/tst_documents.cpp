@@ -1,9 +1,9 @@
 // The rich-text box and the document rules: change notifications, indents, paths, reloads,
 // failures, and every shipped document.
 
-#include "documents.h"
-#include "messages.h"
-#include "rich_text_box.h"
+#include "ui/common/messages.h"
+#include "ui/documents/documents.h"
+#include "ui/documents/rich_text_box.h"
 
 #include <QCoreApplication>
 #include <QDir>

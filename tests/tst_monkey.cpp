@@ -3,16 +3,16 @@
 // calculator it reaches must stay consistent: each points box holds what its list's choice
 // writes, and one temperature answer locks the other list.
 
-#include "application.h"
-#include "catalogue.h"
-#include "evaluation.h"
-#include "frm_orv_splash.h"
-#include "frm_readme_viewer.h"
-#include "frm_solvane_calc.h"
-#include "messages.h"
-#include "open_windows.h"
-#include "pick_list.h"
-#include "recording_launcher.h"
+#include "core/catalogue.h"
+#include "core/evaluation.h"
+#include "tests/open_windows.h"
+#include "tests/recording_launcher.h"
+#include "ui/calculator/frm_solvane_calc.h"
+#include "ui/calculator/pick_list.h"
+#include "ui/common/messages.h"
+#include "ui/documents/frm_readme_viewer.h"
+#include "ui/startup/application.h"
+#include "ui/startup/frm_orv_splash.h"
 
 #include <QAbstractItemView>
 #include <QApplication>

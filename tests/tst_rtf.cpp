@@ -2,10 +2,10 @@
 // destinations, fields, tables, lists, pictures and malformed input. Assertions look at the
 // built document where formatting matters.
 
-#include "document_sink.h"
-#include "recording_sink.h"
-#include "rtf.h"
-#include "tokenizer.h"
+#include "rtf/document_sink.h"
+#include "rtf/recording_sink.h"
+#include "rtf/rtf.h"
+#include "rtf/tokenizer.h"
 
 #include <QBuffer>
 #include <QImage>

@@ -1,13 +1,13 @@
 // Start-up windows: the conditions-of-use window's keys and buttons, the About window, and the
 // rule that a hand-over never leaves the program without a window.
 
-#include "application.h"
-#include "frm_orv_about.h"
-#include "frm_orv_splash.h"
-#include "frm_solvane_calc.h"
-#include "messages.h"
-#include "open_windows.h"
-#include "rich_text_box.h"
+#include "tests/open_windows.h"
+#include "ui/calculator/frm_solvane_calc.h"
+#include "ui/common/messages.h"
+#include "ui/documents/rich_text_box.h"
+#include "ui/startup/application.h"
+#include "ui/startup/frm_orv_about.h"
+#include "ui/startup/frm_orv_splash.h"
 
 #include <QApplication>
 #include <QFile>

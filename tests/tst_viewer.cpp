@@ -1,14 +1,14 @@
 // The document viewer: opening from the calculator, refusing to close, returning with "Back",
 // and the web links, with a recording launcher in place of the desktop.
 
-#include "fonts.h"
-#include "frm_readme_viewer.h"
-#include "frm_solvane_calc.h"
-#include "messages.h"
-#include "open_windows.h"
-#include "pick_list.h"
-#include "recording_launcher.h"
-#include "rich_text_box.h"
+#include "tests/open_windows.h"
+#include "tests/recording_launcher.h"
+#include "ui/calculator/frm_solvane_calc.h"
+#include "ui/calculator/pick_list.h"
+#include "ui/common/fonts.h"
+#include "ui/common/messages.h"
+#include "ui/documents/frm_readme_viewer.h"
+#include "ui/documents/rich_text_box.h"
 
 #include <QApplication>
 #include <QLineEdit>

@@ -5,6 +5,6 @@ set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${1:-$root/build/default}"
 cd "$root"
-mapfile -t files < <(git ls-files 'core/*.cpp' 'rtf/*.cpp' 'ui/*.cpp' 'tools/*.cpp')
+mapfile -t files < <(git ls-files 'core/*.cpp' 'rtf/*.cpp' 'ui/*.cpp' 'cli/*.cpp')
 printf '%s\n' "${files[@]}" | xargs -P "$(nproc)" -n 4 clang-tidy -p "$build" --quiet 2>/dev/null
 echo "clang-tidy: ${#files[@]} files clean"

@@ -1,16 +1,16 @@
-#include "frm_solvane_calc.h"
+#include "ui/calculator/frm_solvane_calc.h"
 
-#include "catalogue.h"
-#include "documents.h"
-#include "evaluation.h"
-#include "fonts.h"
-#include "frm_readme_viewer.h"
-#include "locators.h"
-#include "messages.h"
-#include "pick_list.h"
-#include "rich_text_box.h"
-#include "single_window.h"
-#include "units.h"
+#include "core/catalogue.h"
+#include "core/evaluation.h"
+#include "ui/calculator/pick_list.h"
+#include "ui/common/fonts.h"
+#include "ui/common/messages.h"
+#include "ui/common/single_window.h"
+#include "ui/common/units.h"
+#include "ui/documents/documents.h"
+#include "ui/documents/frm_readme_viewer.h"
+#include "ui/documents/locators.h"
+#include "ui/documents/rich_text_box.h"
 
 #include <QLabel>
 #include <QLineEdit>

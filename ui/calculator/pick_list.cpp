@@ -1,4 +1,4 @@
-#include "pick_list.h"
+#include "ui/calculator/pick_list.h"
 
 #include <QAbstractItemView>
 #include <QKeyEvent>

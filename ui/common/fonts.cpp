@@ -1,4 +1,4 @@
-#include "fonts.h"
+#include "ui/common/fonts.h"
 
 #include <QStringList>
 

@@ -1,4 +1,4 @@
-#include "single_window.h"
+#include "ui/common/single_window.h"
 
 namespace orvane::ui {
 

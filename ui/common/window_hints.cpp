@@ -1,4 +1,4 @@
-#include "window_hints.h"
+#include "ui/common/window_hints.h"
 
 #include <QGuiApplication>
 #include <QWidget>

@@ -1,7 +1,7 @@
-#include "documents.h"
+#include "ui/documents/documents.h"
 
-#include "messages.h"
-#include "rich_text_box.h"
+#include "ui/common/messages.h"
+#include "ui/documents/rich_text_box.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,14 +1,14 @@
-#include "frm_readme_viewer.h"
+#include "ui/documents/frm_readme_viewer.h"
 
-#include "documents.h"
-#include "fonts.h"
-#include "launcher.h"
-#include "locators.h"
-#include "messages.h"
-#include "rich_text_box.h"
-#include "single_window.h"
-#include "units.h"
-#include "web_links.h"
+#include "ui/common/fonts.h"
+#include "ui/common/messages.h"
+#include "ui/common/single_window.h"
+#include "ui/common/units.h"
+#include "ui/documents/documents.h"
+#include "ui/documents/launcher.h"
+#include "ui/documents/locators.h"
+#include "ui/documents/rich_text_box.h"
+#include "ui/documents/web_links.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -1,4 +1,4 @@
-#include "launcher.h"
+#include "ui/documents/launcher.h"
 
 #include <QDesktopServices>
 #include <QFileInfo>

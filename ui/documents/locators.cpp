@@ -1,4 +1,4 @@
-#include "locators.h"
+#include "ui/documents/locators.h"
 
 #include <map>
 

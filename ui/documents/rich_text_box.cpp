@@ -1,7 +1,7 @@
-#include "rich_text_box.h"
+#include "ui/documents/rich_text_box.h"
 
-#include "rtf.h"
-#include "units.h"
+#include "rtf/rtf.h"
+#include "ui/common/units.h"
 
 #include <QPointer>
 #include <QScrollBar>

@@ -5,7 +5,7 @@
 // `Change` is raised once after every change of content, before the changing call returns, and
 // never for selection or paragraph-format changes, so a reaction to it cannot re-enter itself.
 
-#include "reader.h"
+#include "rtf/reader.h"
 
 #include <QTextBrowser>
 

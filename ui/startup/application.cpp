@@ -1,6 +1,6 @@
-#include "application.h"
+#include "ui/startup/application.h"
 
-#include "fonts.h"
+#include "ui/common/fonts.h"
 
 #include <QApplication>
 #include <QIcon>

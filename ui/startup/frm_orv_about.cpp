@@ -1,11 +1,11 @@
-#include "frm_orv_about.h"
+#include "ui/startup/frm_orv_about.h"
 
-#include "fonts.h"
-#include "frm_orv_splash.h"
-#include "rich_text_box.h"
-#include "single_window.h"
-#include "units.h"
-#include "window_hints.h"
+#include "ui/common/fonts.h"
+#include "ui/common/single_window.h"
+#include "ui/common/units.h"
+#include "ui/common/window_hints.h"
+#include "ui/documents/rich_text_box.h"
+#include "ui/startup/frm_orv_splash.h"
 
 #include <QKeyEvent>
 #include <QLabel>

@@ -1,8 +1,8 @@
 // OrvaneCalculatorF: shows the conditions-of-use window and runs until the last window closes.
 // The program reads no command line of its own; Qt's standard options still apply.
 
-#include "application.h"
-#include "frm_orv_splash.h"
+#include "ui/startup/application.h"
+#include "ui/startup/frm_orv_splash.h"
 
 #include <QApplication>
 

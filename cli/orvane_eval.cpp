@@ -6,9 +6,9 @@
 //
 // Exit status 2 with a one-line message on stderr for a wrong call or a trailing partial group.
 
-#include "catalogue.h"
-#include "evaluation.h"
-#include "json_line.h"
+#include "cli/json_line.h"
+#include "core/catalogue.h"
+#include "core/evaluation.h"
 
 #include <cstdio>
 #include <cstring>

@@ -2,7 +2,7 @@
 // rtf2text --html FILE  the built document as HTML, for looking at formatting
 // Exit status 2 with a one-line message for a file it refuses.
 
-#include "rtf.h"
+#include "rtf/rtf.h"
 
 #include <QGuiApplication>
 #include <QTextDocument>
