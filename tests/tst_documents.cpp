@@ -2,8 +2,13 @@
 // failures, and every shipped document.
 
 #include "ui/common/messages.h"
+#include "core/catalogue.h"
+#include "rtf/rtf.h"
+#include "ui/calculator/frm_solvane_calc.h"
 #include "ui/documents/documents.h"
+#include "ui/documents/frm_readme_viewer.h"
 #include "ui/documents/rich_text_box.h"
+#include "ui/startup/frm_orv_about.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -11,7 +16,10 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QAbstractTextDocumentLayout>
+#include <QApplication>
 #include <QTextBlock>
+#include <QTextTable>
 
 #include <unistd.h>
 
@@ -51,14 +59,13 @@ class TestDocuments : public QObject {
 
 private slots:
     void changeIsRaisedOncePerContentChange();
-    void indentsReachEveryParagraph_data();
-    void indentsReachEveryParagraph();
     void documentPathIsBesideTheProgram();
     void reloadShowsTheFileAsItIsNow();
     void failuresAreReportedAndLeaveNothingStale_data();
     void failuresAreReportedAndLeaveNothingStale();
-    void everyShippedDocumentLoads_data();
-    void everyShippedDocumentLoads();
+    void shippedDocumentsShowWhole_data();
+    void shippedDocumentsShowWhole();
+    void guidelinesTableEqualsTheCatalogue();
 
 private:
     QTemporaryDir dir_;
@@ -89,38 +96,6 @@ void TestDocuments::changeIsRaisedOncePerContentChange() {
     box.setText("plain");
     QCOMPARE(spy.count(), 3);
     QCOMPARE(box.text(), QString("plain"));
-}
-
-void TestDocuments::indentsReachEveryParagraph_data() {
-    QTest::addColumn<QByteArray>("rtf");
-    QTest::newRow("paragraphs") << kTwoParagraphs;
-    QTest::newRow("last paragraph after a table")
-        << QByteArray("{\\rtf1 a\\par\\trowd\\cellx1000\\cellx2000\\intbl x\\cell y\\cell\\row"
-                      "\\pard last\\par}");
-    QTest::newRow("empty document") << QByteArray("{\\rtf1}");
-}
-
-void TestDocuments::indentsReachEveryParagraph() {
-    QFETCH(QByteArray, rtf);
-    const QString path = dir_.filePath("indents.rtf");
-    QVERIFY(writeFile(path, rtf));
-    RichTextBox box;
-    QVERIFY(box.LoadFile(path).ok);
-    // What the windows' change reactions do: select all, set both indents, caret to 0.
-    box.setSelStart(0);
-    box.setSelLength(int(box.text().size()));
-    box.setSelIndent(100);
-    box.setSelRightIndent(100);
-    box.setSelStart(0);
-    box.setSelLength(0);
-    int blocks = 0;
-    for (QTextBlock b = box.document()->begin(); b.isValid(); b = b.next(), ++blocks) {
-        QVERIFY2(qAbs(b.blockFormat().leftMargin() - 100 / 15.0) < 1e-9, qPrintable(b.text()));
-        QVERIFY2(qAbs(b.blockFormat().rightMargin() - 100 / 15.0) < 1e-9, qPrintable(b.text()));
-    }
-    QVERIFY(blocks > 0);
-    QCOMPARE(box.textCursor().position(), 0);
-    QVERIFY(!box.textCursor().hasSelection());
 }
 
 void TestDocuments::documentPathIsBesideTheProgram() {
@@ -201,25 +176,91 @@ void TestDocuments::failuresAreReportedAndLeaveNothingStale() {
     QDir().rmdir(path);
 }
 
-void TestDocuments::everyShippedDocumentLoads_data() {
+// Each shipped document in each window that shows it: read without a message or leaked RTF,
+// and laid out so that the first line of every paragraph, a bullet's included, starts inside the
+// box, at least the window's indent in from its edge.
+void TestDocuments::shippedDocumentsShowWhole_data() {
     QTest::addColumn<QString>("name");
-    for (const char* name :
-         {"\\Asterisk.rtf", "\\Daduzo Vizeruda Zavevodov - hot weather guidelines score4.rtf",
-          "\\Risk Score 55 and below recommendation.rtf", "\\Risk Score 56-65 recommendation.rtf",
-          "\\Risk Score 66-74 recommendation.rtf", "\\Risk Score  75 recommendation.rtf",
-          "\\Medical Conditions.rtf", "\\ORV Disclaimer-Setup.rtf"})
-        QTest::newRow(name) << QString(name);
+    QTest::addColumn<QString>("window");
+    const QStringList bands{"\\Risk Score 55 and below recommendation.rtf",
+                            "\\Risk Score 56-65 recommendation.rtf",
+                            "\\Risk Score 66-74 recommendation.rtf",
+                            "\\Risk Score  75 recommendation.rtf", "\\Medical Conditions.rtf"};
+    for (const QString& name : bands + QStringList{documents::kAsterisk, documents::kFullGuidelines,
+                                                   documents::kConditionsOfUse}) {
+        for (const char* window : {"viewer", "about"})
+            QTest::addRow("%s in %s", qPrintable(name.mid(1)), window) << name << window;
+        if (bands.contains(name))
+            QTest::addRow("%s in calculator", qPrintable(name.mid(1))) << name << "calculator";
+    }
 }
 
-void TestDocuments::everyShippedDocumentLoads() {
+void TestDocuments::shippedDocumentsShowWhole() {
     QFETCH(QString, name);
+    QFETCH(QString, window);
     MessageRecorder messages;
-    RichTextBox box;
-    QVERIFY(LoadDocument(&box, name));
+    RichTextBox* box = nullptr;
+    double indent = 100 / 15.0; // the change reaction's 100 twips
+    if (window == "about") {
+        box = frmOrvAbout::Show()->txtDisclaimer();
+        LoadDocument(box, name);
+    } else if (window == "viewer") {
+        box = frmReadMeViewer::OpenInViewer(name, "nobody")->txtAirportHazards();
+    } else {
+        box = frm_Solvane_Calc::Show()->findChild<RichTextBox*>("txtGuidelines");
+        LoadDocument(box, name);
+        indent = 0; // no change reaction here
+    }
     QVERIFY(messages.shown.empty());
-    QVERIFY(box.text().size() > 200);
-    QVERIFY(!box.text().contains(u'\\')); // no RTF leaked into the text
-    QVERIFY(!box.text().contains(u'{'));
+    QVERIFY(box->text().size() > 200);
+    QVERIFY(!box->text().contains(u'\\')); // no RTF leaked into the text
+    QVERIFY(!box->text().contains(u'{'));
+
+    QAbstractTextDocumentLayout* layout = box->document()->documentLayout();
+    const double edge = box->document()->documentMargin() + indent - 0.5;
+    for (QTextBlock block = box->document()->begin(); block.isValid(); block = block.next()) {
+        if (block.text().isEmpty())
+            continue;
+        const double x = layout->blockBoundingRect(block).x() + block.layout()->lineAt(0).x();
+        QVERIFY2(x >= edge, qPrintable(QString("%1 at x=%2").arg(block.text().left(40)).arg(x)));
+    }
+    for (QWidget* w : QApplication::topLevelWidgets())
+        w->close();
+}
+
+// The full guidelines' scoring table lists exactly the calculator's questions and answers, in
+// order, with their points: a later edit of either side fails here.
+void TestDocuments::guidelinesTableEqualsTheCatalogue() {
+    QTextDocument document;
+    QVERIFY(orvane::rtf::loadFile(DocumentPath(documents::kFullGuidelines), &document).ok);
+    QTextTable* table = nullptr;
+    for (auto it = document.rootFrame()->begin(); !it.atEnd() && !table; ++it)
+        table = qobject_cast<QTextTable*>(it.currentFrame());
+    QVERIFY(table);
+    auto cell = [table](int row, int column) {
+        QString text;
+        for (auto it = table->cellAt(row, column).begin(); !it.atEnd(); ++it)
+            text += it.currentBlock().text();
+        return text;
+    };
+    QCOMPARE(cell(0, 1), QString("Risk points"));
+    QStringList inTable, inCatalogue;
+    for (int row = 1; row < table->rows(); ++row)
+        inTable << cell(row, 0) + " | " + cell(row, 1);
+    for (const orvane::RiskFactor& factor : orvane::Catalogue()) {
+        inCatalogue << QString::fromUtf8(factor.label.data(), qsizetype(factor.label.size())) +
+                           " | ";
+        for (const orvane::RiskOption& option : factor.options) {
+            const QString outcome =
+                !option.outcome ? "no points"
+                : option.outcome == orvane::kReferralMarker
+                    ? "referral"
+                    : QString::fromUtf8(option.outcome->data(), qsizetype(option.outcome->size()));
+            inCatalogue << QString::fromUtf8(option.text.data(), qsizetype(option.text.size())) +
+                               " | " + outcome;
+        }
+    }
+    QCOMPARE(inTable, inCatalogue);
 }
 
 QTEST_MAIN(TestDocuments)

@@ -44,7 +44,6 @@ private slots:
     void readmeBackReadmeGivesAFreshAboutWindow();
     void enterAndEscapeOnAboutReturnToTheSplash_data();
     void enterAndEscapeOnAboutReturnToTheSplash();
-    void indentsAfterLoadAndAfterALaterChange();
     void missingConditionsLeaveAboutUsable();
     void noHandOverPassesThroughZeroWindows();
 };
@@ -148,26 +147,6 @@ void TestStartup::enterAndEscapeOnAboutReturnToTheSplash() {
     QTRY_VERIFY(!about);
     QCOMPARE(openWindowNames(), QStringList{"frmORVsplash"});
     QCOMPARE(frmORVsplash::instance()->focusWidget()->objectName(), QString("cmdDisclaimer"));
-}
-
-void TestStartup::indentsAfterLoadAndAfterALaterChange() {
-    frmORVsplash::Show()->cmdDisclaimer_Click();
-    frmOrvAbout* about = frmOrvAbout::instance();
-    auto everyParagraphIndented = [about] {
-        int blocks = 0;
-        for (QTextBlock b = about->txtDisclaimer()->document()->begin(); b.isValid();
-             b = b.next(), ++blocks) {
-            if (qAbs(b.blockFormat().leftMargin() - 100 / 15.0) > 1e-9 ||
-                qAbs(b.blockFormat().rightMargin() - 100 / 15.0) > 1e-9)
-                return false;
-        }
-        return blocks > 0;
-    };
-    QVERIFY(everyParagraphIndented());
-    about->txtDisclaimer()->setText("first line\nsecond line\nlast line");
-    QVERIFY(everyParagraphIndented());
-    QCOMPARE(about->txtDisclaimer()->textCursor().position(), 0);
-    QVERIFY(!about->txtDisclaimer()->textCursor().hasSelection());
 }
 
 void TestStartup::missingConditionsLeaveAboutUsable() {

@@ -12,6 +12,11 @@ start_virtual_display 1024x700
 track_pid $!
 
 window() { xdotool search --sync --onlyvisible --name "$1" | head -1; }
+active() { # the active window; openbox may take a moment to announce it
+    local id
+    for _ in $(seq 1 30); do id="$(xdotool getactivewindow 2>/dev/null)" && break; sleep 0.2; done
+    echo "$id"
+}
 shoot() { # window id, file: the window with its frame
     import -frame -window "$1" "$out/$2"
 }
@@ -31,14 +36,18 @@ sleep 1.5
 import -window root -crop 640x430+192+136 +repage "$out/conditions-of-use.png"
 xdotool key Tab Tab Tab # Readme, Decline, Accept: back on Readme
 xdotool key --delay 100 Shift+Tab Shift+Tab
-splash="$(xdotool getactivewindow)"
+splash="$(active)"
 click "$splash" 130 355 # Readme: Conditions of Use
 about="$(window 'About Solvane Calculator')"
 sleep 0.5
 shoot "$about" about.png
-xdotool key Escape
+click "$about" 300 200   # into the conditions, then to their end: the lists
+xdotool key ctrl+End
+sleep 0.3
+shoot "$about" about-lists.png
+click "$about" 562 371 # Back
 sleep 0.8
-splash="$(xdotool getactivewindow)"
+splash="$(active)"
 click "$splash" 250 355 # Accept Conditions of Use
 calc="$(window 'Solvane Calculator - Daduzo')"
 sleep 0.5
@@ -56,6 +65,12 @@ pick "$calc" 464 197 1  # no medical condition
 click "$calc" 508 376   # Calculate Total:
 sleep 0.5
 shoot "$calc" calculator.png
+click "$calc" 151 376   # *: the starred items
+viewer="$(window 'Readme Viewer')"
+sleep 0.5
+shoot "$viewer" viewer-starred.png
+xdotool key Return      # Back, which has the focus
+sleep 0.8
 click "$calc" 340 376   # View Full RIR Guidelines
 viewer="$(window 'Readme Viewer')"
 sleep 0.5

@@ -41,6 +41,7 @@ frmReadMeViewer::frmReadMeViewer(QWidget* parent) : QWidget(parent) {
     txtAirportHazards_->setObjectName("txtAirportHazards");
     txtAirportHazards_->setGeometry(twipsRect(240, 240, 8895, 5055));
     txtAirportHazards_->setAccessibleName("Document");
+    txtAirportHazards_->setIndentOnChange(true);
     connect(txtAirportHazards_, &RichTextBox::Change, this,
             &frmReadMeViewer::txtAirportHazards_Change);
     connect(txtAirportHazards_, &RichTextBox::linkActivated, this, [](const QUrl& link) {
@@ -107,10 +108,10 @@ frmReadMeViewer* frmReadMeViewer::OpenInViewer(const QString& storedName, const 
 }
 
 void frmReadMeViewer::txtAirportHazards_Change() {
+    // The box has indented every paragraph; the whole text stays selected until the opener
+    // puts the caret back at the start.
     txtAirportHazards_->setSelStart(0);
     txtAirportHazards_->setSelLength(int(txtAirportHazards_->text().size()));
-    txtAirportHazards_->setSelIndent(100);
-    txtAirportHazards_->setSelRightIndent(100);
 }
 
 void frmReadMeViewer::closeEvent(QCloseEvent* event) {

@@ -8,6 +8,12 @@
 #include <QTextBlock>
 
 namespace orvane::ui {
+namespace {
+
+constexpr int kOwnLeftIndent = QTextFormat::UserProperty + 100;
+constexpr int kOwnRightIndent = QTextFormat::UserProperty + 101;
+
+} // namespace
 
 RichTextBox::RichTextBox(QWidget* parent) : QTextBrowser(parent) {
     // Read-only but fully navigable by keyboard: caret movement, selection, copy, links.
@@ -37,7 +43,7 @@ rtf::ReadResult RichTextBox::LoadFile(const QString& path) {
     if (previous && previous != document() && previous->parent() == this)
         previous->deleteLater();
     moveCursor(QTextCursor::Start);
-    emit Change();
+    contentChanged();
     return result;
 }
 
@@ -46,6 +52,16 @@ void RichTextBox::setText(const QString& text) {
         clear();
     else
         setPlainText(text);
+    contentChanged();
+}
+
+void RichTextBox::contentChanged() {
+    if (indentOnChange_) {
+        setSelStart(0);
+        setSelLength(int(text().size()));
+        setSelIndent(100);
+        setSelRightIndent(100);
+    }
     emit Change();
 }
 
@@ -85,13 +101,28 @@ void RichTextBox::setSelRightIndent(int twips) {
 }
 
 void RichTextBox::setSelectionIndents(bool left, int twips) {
-    QTextBlockFormat format;
-    if (left)
-        format.setLeftMargin(pxF(twips));
-    else
-        format.setRightMargin(pxF(twips));
-    QTextCursor cursor = textCursor();
-    cursor.mergeBlockFormat(format); // touches every block of the selection, none else
+    // The file's own indents are kept beside the shown ones, so that a second reaction starts
+    // from the file again instead of adding up.
+    const int ownProperty = left ? kOwnLeftIndent : kOwnRightIndent;
+    const QTextCursor selection = textCursor();
+    QTextCursor cursor(document());
+    cursor.beginEditBlock();
+    for (QTextBlock block = document()->findBlock(selection.selectionStart()); block.isValid();
+         block = block.next()) {
+        QTextBlockFormat format = block.blockFormat();
+        if (!format.hasProperty(ownProperty))
+            format.setProperty(ownProperty, left ? format.leftMargin() : format.rightMargin());
+        const double own = std::max(0.0, format.doubleProperty(ownProperty));
+        if (left) // a hanging first line must not start left of the paragraph's own edge
+            format.setLeftMargin(std::max(own, -format.textIndent()) + pxF(twips));
+        else
+            format.setRightMargin(own + pxF(twips));
+        cursor.setPosition(block.position());
+        cursor.setBlockFormat(format);
+        if (block.contains(selection.selectionEnd()))
+            break;
+    }
+    cursor.endEditBlock();
 }
 
 } // namespace orvane::ui

@@ -28,9 +28,17 @@ public:
     // Character positions from 0, as in the plain text.
     void setSelStart(int start);
     void setSelLength(int length);
-    // Left and right indents of every paragraph the selection touches, in twips.
+    // Left and right indents of every paragraph the selection touches: `twips` on top of the
+    // paragraph's own indents from the file. Hanging indents and list levels keep their shape,
+    // and no first line (a bullet's included) starts left of `twips`. Setting them again
+    // replaces, never accumulates.
     void setSelIndent(int twips);
     void setSelRightIndent(int twips);
+
+    // The change reaction of the windows that frame a document in the box: every new content
+    // gets both indents of 100 twips on every paragraph before Change is raised. Off by default:
+    // the calculator's guidelines box has no such reaction.
+    void setIndentOnChange(bool on) { indentOnChange_ = on; }
 
 signals:
     void Change();
@@ -39,6 +47,9 @@ signals:
 
 private:
     void setSelectionIndents(bool left, int twips);
+    void contentChanged();
+
+    bool indentOnChange_ = false;
 };
 
 } // namespace orvane::ui

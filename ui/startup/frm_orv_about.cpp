@@ -47,6 +47,7 @@ frmOrvAbout::frmOrvAbout(QWidget* parent) : QWidget(parent) {
     txtDisclaimer_->setGeometry(twipsRect(600, 1080, 7935, 4095));
     txtDisclaimer_->setFont(msSansSerif(9.75));
     txtDisclaimer_->setAccessibleName("Conditions of use");
+    txtDisclaimer_->setIndentOnChange(true);
     connect(txtDisclaimer_, &RichTextBox::Change, this, &frmOrvAbout::txtDisclaimer_Change);
 
     auto label = [this](const char* name, const QString& text, QRect twips) {
@@ -83,17 +84,10 @@ void frmOrvAbout::cmdOK_Click() {
 }
 
 void frmOrvAbout::txtDisclaimer_Change() {
-    if (reacting_)
-        return;
-    reacting_ = true;
-    txtDisclaimer_->setSelStart(0);
-    txtDisclaimer_->setSelLength(int(txtDisclaimer_->text().size()));
-    txtDisclaimer_->setSelIndent(100);
-    txtDisclaimer_->setSelRightIndent(100);
+    // The box has already indented every paragraph of the new content.
     txtDisclaimer_->setFocus();
     txtDisclaimer_->setSelStart(0);
     txtDisclaimer_->setSelLength(0);
-    reacting_ = false;
 }
 
 } // namespace orvane::ui

@@ -33,7 +33,6 @@ protected:
 private:
     RichTextBox* txtDisclaimer_ = nullptr;
     QPushButton* cmdOK_ = nullptr;
-    bool reacting_ = false;
 };
 
 } // namespace orvane::ui
