@@ -3,16 +3,25 @@
 //   orvane-eval catalogue          the questions as one JSON array, in window order
 //   orvane-eval outcome KEY TEXT   the option's outcome; exit 1 when there is none
 //   orvane-eval evaluate           groups of 12 box texts on stdin -> one JSON line each
+//   orvane-eval wbgt               weather as JSON lines on stdin -> one estimated WBGT line each
 //
 // Exit status 2 with a one-line message on stderr for a wrong call or a trailing partial group.
+// wbgt answers every line, a line it cannot use with {"error": "field: reason"}, and exits 1
+// when any line failed.
 
 #include "cli/json_line.h"
 #include "core/catalogue.h"
 #include "core/evaluation.h"
+#include "core/liljegren.h"
 
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <variant>
@@ -24,7 +33,8 @@ namespace {
 
 int usage(const char* why) {
     std::fprintf(stderr,
-                 "orvane-eval: %s (usage: orvane-eval catalogue | outcome KEY TEXT | evaluate)\n",
+                 "orvane-eval: %s (usage: orvane-eval catalogue | outcome KEY TEXT | evaluate | "
+                 "wbgt)\n",
                  why);
     return 2;
 }
@@ -115,14 +125,17 @@ private:
     QByteArray scratch_;
 };
 
-int evaluateStream() {
+std::vector<char> readAll() {
     std::vector<char> input;
-    {
-        std::vector<char> chunk(1 << 20);
-        std::size_t n;
-        while ((n = std::fread(chunk.data(), 1, chunk.size(), stdin)) > 0)
-            input.insert(input.end(), chunk.begin(), chunk.begin() + static_cast<long>(n));
-    }
+    std::vector<char> chunk(1 << 20);
+    std::size_t n;
+    while ((n = std::fread(chunk.data(), 1, chunk.size(), stdin)) > 0)
+        input.insert(input.end(), chunk.begin(), chunk.begin() + static_cast<long>(n));
+    return input;
+}
+
+int evaluateStream() {
+    const std::vector<char> input = readAll();
     static char outBuffer[1 << 16];
     std::setvbuf(stdout, outBuffer, _IOFBF, sizeof outBuffer);
 
@@ -151,6 +164,174 @@ int evaluateStream() {
     return 0;
 }
 
+// A line the estimator cannot use: which member, and why.
+struct LineError {
+    std::string message;
+};
+
+std::string_view keyOf(WbgtField field) {
+    switch (field) {
+    case WbgtField::Time: return "utc";
+    case WbgtField::Latitude: return "lat";
+    case WbgtField::Longitude: return "lon";
+    case WbgtField::AirTemperature: return "air_c";
+    case WbgtField::RelativeHumidity: return "rh";
+    case WbgtField::Wind: return "wind_ms";
+    case WbgtField::Solar: return "solar_wm2";
+    case WbgtField::Pressure: return "pressure_hpa";
+    case WbgtField::Convergence: return "no convergence";
+    }
+    return "no convergence";
+}
+
+LineError fieldError(std::string_view key, std::string_view reason) {
+    return {std::string(key) + ": " + std::string(reason)};
+}
+
+// Exactly "YYYY-MM-DDTHH:MM:SSZ"; the ranges of the parts are the estimator's to judge.
+bool readUtc(const QString& text, WbgtInput& in) {
+    const QByteArray s = text.toLatin1();
+    if (s.size() != 20 || s[4] != '-' || s[7] != '-' || s[10] != 'T' || s[13] != ':' ||
+        s[16] != ':' || s[19] != 'Z')
+        return false;
+    int* parts[] = {&in.year, &in.month, &in.day, &in.hour, &in.minute, &in.second};
+    const int starts[] = {0, 5, 8, 11, 14, 17};
+    for (int i = 0; i < 6; ++i) {
+        const int width = i == 0 ? 4 : 2;
+        int value = 0;
+        for (int c = starts[i]; c < starts[i] + width; ++c) {
+            if (s[c] < '0' || s[c] > '9')
+                return false;
+            value = value * 10 + (s[c] - '0');
+        }
+        *parts[i] = value;
+    }
+    return true;
+}
+
+std::variant<WbgtInput, LineError> readWeather(const QByteArray& line) {
+    QJsonParseError parseError;
+    const QJsonDocument doc = QJsonDocument::fromJson(line, &parseError);
+    if (parseError.error != QJsonParseError::NoError)
+        return LineError{"not JSON: " + parseError.errorString().toStdString()};
+    if (!doc.isObject())
+        return LineError{"not a JSON object"};
+    const QJsonObject object = doc.object();
+
+    // Members it does not know (an id, a note) are left alone, so callers can tag their lines.
+    WbgtInput in;
+    const QJsonValue utc = object.value("utc");
+    if (utc.isUndefined())
+        return fieldError("utc", "missing");
+    if (!utc.isString() || !readUtc(utc.toString(), in))
+        return fieldError("utc", "must be a text YYYY-MM-DDTHH:MM:SSZ");
+
+    struct Number {
+        const char* key;
+        double* target;
+        bool required;
+    };
+    double solar = -1;
+    const Number numbers[] = {
+        {"lat", &in.latitude, true},
+        {"lon", &in.longitude, true},
+        {"air_c", &in.airC, true},
+        {"rh", &in.relativeHumidity, true},
+        {"wind_ms", &in.windMs, true},
+        {"solar_wm2", &solar, false},
+        {"pressure_hpa", &in.pressureHpa, false},
+    };
+    for (const Number& n : numbers) {
+        const QJsonValue v = object.value(n.key);
+        if (v.isUndefined()) {
+            if (n.required)
+                return fieldError(n.key, "missing");
+            continue;
+        }
+        if (!v.isDouble())
+            return fieldError(n.key, "must be a number");
+        *n.target = v.toDouble();
+    }
+
+    const QJsonValue sky = object.value("sky");
+    const bool hasSolar = object.contains("solar_wm2");
+    if (hasSolar == !sky.isUndefined())
+        return LineError{"solar_wm2/sky: give exactly one of them"};
+    const QString skyName = sky.toString(); // empty when not a text
+    if (hasSolar) {
+        in.solarWm2 = solar;
+    } else if (skyName == QLatin1String("clear")) {
+        in.sky = SkyCondition::Clear;
+    } else if (skyName == QLatin1String("partly cloudy")) {
+        in.sky = SkyCondition::PartlyCloudy;
+    } else if (skyName == QLatin1String("overcast")) {
+        in.sky = SkyCondition::Overcast;
+    } else {
+        return fieldError("sky", "must be \"clear\", \"partly cloudy\" or \"overcast\"");
+    }
+
+    const QJsonValue shade = object.value("shade");
+    if (!shade.isUndefined()) {
+        if (!shade.isBool())
+            return fieldError("shade", "must be true or false");
+        in.shade = shade.toBool();
+    }
+    return in;
+}
+
+// Rounded well below the model's own 0.02 K settling, so lines stay short and stable.
+QJsonValue rounded(double value, double perUnit) {
+    return std::round(value * perUnit) / perUnit + 0.0; // + 0.0 turns -0 into 0
+}
+
+QByteArray wbgtLine(const QByteArray& line, bool& failed) {
+    const auto weather = readWeather(line);
+    std::string error;
+    if (const auto* bad = std::get_if<LineError>(&weather)) {
+        error = bad->message;
+    } else {
+        const WbgtOutcome outcome = EstimateWbgt(std::get<WbgtInput>(weather));
+        if (const auto* r = std::get_if<WbgtResult>(&outcome)) {
+            return json::Object()
+                       .add("wbgt_c", rounded(r->wbgtC, 100))
+                       .add("globe_c", rounded(r->globeC, 100))
+                       .add("natural_wet_bulb_c", rounded(r->naturalWetBulbC, 100))
+                       .add("psychrometric_wet_bulb_c", rounded(r->psychrometricWetBulbC, 100))
+                       .add("cos_zenith", rounded(r->cosZenith, 1e5))
+                       .add("solar_wm2", rounded(r->solarWm2, 10))
+                       .finish() +
+                   '\n';
+        }
+        const auto& e = std::get<WbgtError>(outcome);
+        error = std::string(keyOf(e.field)) + ": " + e.reason;
+    }
+    failed = true;
+    return json::Object().add("error", json::text(error)).finish() + '\n';
+}
+
+int wbgtStream() {
+    const std::vector<char> input = readAll();
+    bool failed = false;
+    std::size_t pos = 0;
+    const std::string_view all(input.data(), input.size());
+    while (pos < all.size()) {
+        std::size_t end = all.find('\n', pos);
+        if (end == std::string_view::npos)
+            end = all.size();
+        std::string_view line = all.substr(pos, end - pos);
+        pos = end + 1;
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        if (line.find_first_not_of(" \t") == std::string_view::npos)
+            continue;
+        const QByteArray out =
+            wbgtLine(QByteArray(line.data(), static_cast<qsizetype>(line.size())), failed);
+        std::fwrite(out.constData(), 1, static_cast<std::size_t>(out.size()), stdout);
+    }
+    std::fflush(stdout);
+    return failed ? 1 : 0;
+}
+
 } // namespace
 
 static int run(int argc, char** argv) {
@@ -163,6 +344,8 @@ static int run(int argc, char** argv) {
         return printOutcome(argv[2], argv[3]);
     if (command == "evaluate" && argc == 2)
         return evaluateStream();
+    if (command == "wbgt" && argc == 2)
+        return wbgtStream();
     return usage(("wrong arguments for '" + std::string(command) + "'").c_str());
 }
 

@@ -27,7 +27,7 @@ err="$(printf '1\n2\n3\n' | "$eval_bin" evaluate 2>&1 >/dev/null)"; rc=$?
 check "partial group refused" "2" "$rc"
 [[ "$(wc -l <<<"$err")" == 1 && -n "$err" ]] || { echo "FAIL: partial group message is one line"; fail=1; }
 
-out="$("$eval_bin" outcome Dry_Bulb $'>= 91\u00b0F')"; rc=$?
+out="$("$eval_bin" outcome Dry_Bulb $'>= 91\xc2\xb0F')"; rc=$?
 check "outcome found" "20|0" "$out|$rc"
 out="$("$eval_bin" outcome Other 'Shade available during breaks?')"; rc=$?
 check "reminder list has no outcome" "|1" "$out|$rc"
@@ -37,6 +37,26 @@ check "case matters" "|1" "$out|$rc"
 "$eval_bin" outcome Venue >/dev/null 2>&1; check "missing argument" 2 $?
 "$eval_bin" frobnicate >/dev/null 2>&1; check "unknown command" 2 $?
 "$eval_bin" >/dev/null 2>&1; check "no command" 2 $?
+
+# wbgt: one line out per line in, member order kept, a refusal names the member; exit 1 if any failed.
+ok='{"utc":"2023-07-15T17:08:00Z","lat":38.9,"lon":-77,"air_c":35,"rh":40,"wind_ms":2,"sky":"clear"}'
+out="$(printf '%s\r\n\r\n\n%s\r\n' "$ok" "${ok/\"sky\":\"clear\"/\"solar_wm2\":800,\"shade\":true,\"pressure_hpa\":990}" | "$eval_bin" wbgt)"; rc=$?
+[[ "$(grep -cE '^\{"wbgt_c":[0-9.]+,"globe_c":[0-9.]+,"natural_wet_bulb_c":[0-9.]+,"psychrometric_wet_bulb_c":[0-9.]+,"cos_zenith":[0-9.]+,"solar_wm2":[0-9.]+\}$' <<<"$out")|$rc" == "2|0" ]] \
+    && echo "PASS: wbgt lines, CRLF and blank lines" || { echo "FAIL: wbgt lines, CRLF and blank lines"; echo "$out|$rc"; fail=1; }
+bad=("${ok/35/61}" "${ok/,\"rh\":40/}" "${ok/\"sky\":\"clear\"/\"sky\":\"foggy\"}" "${ok/\"sky\"/\"solar_wm2\":500,\"sky\"}"
+     "${ok/2023-07-15/2023-02-29}" "${ok/\"wind_ms\":2/\"wind_ms\":\"2\"}" "${ok/\"lat\"/\"latitude\"}" 'not json' '[1]')
+out="$(printf '%s\n' "$ok" "${bad[@]}" | "$eval_bin" wbgt | tail -n +2)"
+check "wbgt refusals" '{"error":"air_c: must be -40 to 60 '$'\xc2\xb0''C"}
+{"error":"rh: missing"}
+{"error":"sky: must be \"clear\", \"partly cloudy\" or \"overcast\""}
+{"error":"solar_wm2/sky: give exactly one of them"}
+{"error":"utc: no such day in that month"}
+{"error":"wind_ms: must be a number"}
+{"error":"lat: missing"}
+{"error":"not JSON: illegal value"}
+{"error":"not a JSON object"}' "$out"
+printf '%s\n' "$ok" "${bad[0]}" | "$eval_bin" wbgt >/dev/null; check "wbgt exit status after a refusal" 1 $?
+"$eval_bin" wbgt extra </dev/null >/dev/null 2>&1; check "wbgt takes no arguments" 2 $?
 
 count="$("$eval_bin" catalogue | grep -o '"key":' | wc -l)"
 check "catalogue lists thirteen questions" 13 "$count"
