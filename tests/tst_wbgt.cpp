@@ -1,6 +1,7 @@
 // The WBGT estimator against published and hand-worked values, and its behaviour across inputs.
 
 #include "core/liljegren.h"
+#include "core/wbgt_table.h"
 
 #include <QTest>
 
@@ -170,6 +171,23 @@ private slots:
         const WbgtOutcome outcome = EstimateWbgt(input);
         const auto* error = std::get_if<WbgtError>(&outcome);
         QCOMPARE(error ? int(error->field) : -1, field);
+    }
+
+    // A WBGT is banded as it is shown, to a tenth, so no value falls between two options.
+    void options_data() {
+        QTest::addColumn<double>("fahrenheit");
+        QTest::addColumn<int>("option");
+        QTest::newRow("72.94") << 72.94 << 0;
+        QTest::newRow("72.95 shows 73.0") << 72.95 << 1;
+        QTest::newRow("81.94") << 81.94 << 1;
+        QTest::newRow("81.95 shows 82.0") << 81.95 << 2;
+        QTest::newRow("85.949") << 85.949 << 2;
+        QTest::newRow("85.95 shows 86.0") << 85.95 << 3;
+    }
+    void options() {
+        QFETCH(double, fahrenheit);
+        QFETCH(int, option);
+        QCOMPARE(WbgtOptionIndex(fahrenheit), option);
     }
 };
 
