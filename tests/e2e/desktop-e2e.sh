@@ -117,7 +117,11 @@ accept_opens_the_calculator() {
 }
 
 assessment_by_keyboard() {
-    accept_opens_the_calculator || return 1
+    start || return 1
+    focus "$splash"
+    keys Tab Tab space                                  # Readme, Decline, Accept: pressed
+    calc="$(named 'Solvane Calculator - Daduzo')"
+    [[ -n "$calc" ]] || { echo "Space on Accept did not open the calculator"; return 1; }
     focus "$calc"
     # From "Exit Calculator" along the stored tab order; arrows on a closed list choose.
     keys Tab Tab Tab Tab Tab Down Down                 # WBGT 73-81.9: 10
@@ -178,7 +182,7 @@ check "decline ends the program" decline_ends
 check "splash has no title bar and no taskbar entry" splash_has_no_title_bar_and_no_taskbar_entry
 check "readme, then escape returns to the splash" readme_then_escape_returns
 check "accept opens the calculator" accept_opens_the_calculator
-check "a whole assessment by keyboard reaches 56-65" assessment_by_keyboard
+check "from the start, the keyboard alone accepts and assesses to 56-65" assessment_by_keyboard
 check "viewer refuses alt+f4, back returns" viewer_refuses_alt_f4_and_back_returns
 check "exit with the viewer open, back, exit ends" exit_with_viewer_open_then_back_then_exit
 

@@ -103,6 +103,16 @@ bool frmORVsplash::previewKey(QKeyEvent* event) {
     // Tab also carries a character, but it moves the focus and must keep doing so.
     if (event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab || event->text().isEmpty())
         return false;
+    // Space and Enter press the focused button, so that a keyboard or screen-reader user can
+    // accept the conditions at all; every other character still leaves.
+    if (auto* button = qobject_cast<QPushButton*>(focusWidget())) {
+        if (event->key() == Qt::Key_Space)
+            return false; // the button presses on Space's release, as buttons do
+        if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+            button->click();
+            return true;
+        }
+    }
     Form_KeyPress(event->text().front().unicode());
     return true;
 }

@@ -1,8 +1,8 @@
 #pragma once
 
 // The conditions-of-use window: the program's first window and the gate in front of the
-// calculator. The organiser reads the conditions, accepts them, or declines and leaves; any key
-// that types a character also leaves, even Space on a focused button.
+// calculator. The organiser reads the conditions, accepts them, or declines and leaves. Space
+// and Enter press the focused button; any other key that types a character leaves.
 
 #include <QWidget>
 
@@ -22,7 +22,8 @@ public:
     void cmdAccept_Click();
     void cmdDecline_Click();
     void cmdDisclaimer_Click();
-    // Every character key closes the window; which one it was does not matter.
+    // A character key that is not pressing a button closes the window; which one it was does
+    // not matter.
     void Form_KeyPress(char16_t character);
 
 protected:
