@@ -74,4 +74,54 @@ GeneratedDocument generateDocument(qsizetype approxBytes) {
     return doc;
 }
 
+GeneratedDocument generateFormatHeavy(qsizetype approxBytes) {
+    static constexpr std::array kWords{"heat",  "illness",  "fluids", "shade", "rest",
+                                       "break", "athletes", "cool",   "water", "risk"};
+    GeneratedDocument doc;
+    doc.rtf.reserve(approxBytes + 4096);
+    doc.html.reserve(approxBytes * 2);
+    doc.rtf += "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fswiss Arial;}}\n";
+    doc.html = "<html><body>";
+    unsigned seed = 4242;
+    auto next = [&seed] { return (seed = seed * 1103515245u + 12345u) >> 16; };
+    while (doc.rtf.size() < approxBytes) {
+        doc.html += "<p>";
+        for (int run = 0; run < 150; ++run) {
+            const char* w = kWords[next() % kWords.size()];
+            switch (next() % 7) {
+            case 0:
+                doc.rtf += QByteArray("{\\b ") + w + "} ";
+                doc.html += QString("<b>%1</b> ").arg(w);
+                break;
+            case 1:
+                doc.rtf += QByteArray("{\\i ") + w + "} ";
+                doc.html += QString("<i>%1</i> ").arg(w);
+                break;
+            case 2:
+                doc.rtf += QByteArray("{\\b\\i ") + w + "} ";
+                doc.html += QString("<b><i>%1</i></b> ").arg(w);
+                break;
+            case 3:
+                doc.rtf += "caf\\'e9 ";
+                doc.html += QStringLiteral("caf\u00e9 ");
+                break;
+            case 4:
+                doc.rtf += "\\u8364? ";
+                doc.html += QStringLiteral("\u20ac ");
+                break;
+            case 5:
+                doc.rtf += QByteArray("\\{") + w + "\\} ";
+                doc.html += QString("{%1} ").arg(w);
+                break;
+            default: doc.rtf += QByteArray(w) + ' '; doc.html += QString::fromLatin1(w) + u' ';
+            }
+        }
+        doc.rtf += "\\par\n";
+        doc.html += "</p>";
+    }
+    doc.rtf += "}";
+    doc.html += "</body></html>";
+    return doc;
+}
+
 } // namespace orvane::bench

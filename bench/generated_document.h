@@ -15,4 +15,9 @@ struct GeneratedDocument {
 
 GeneratedDocument generateDocument(qsizetype approxBytes);
 
+// Text that changes format every word or two: short runs of bold, italic and plain text, with
+// escaped characters, braces and Unicode between them. The hardest shape for a converter that
+// builds a document, since every run is a format change.
+GeneratedDocument generateFormatHeavy(qsizetype approxBytes);
+
 } // namespace orvane::bench

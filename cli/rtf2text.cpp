@@ -1,5 +1,6 @@
-// rtf2text FILE         the document's plain text as UTF-8
-// rtf2text --html FILE  the built document as HTML, for looking at formatting
+// rtf2text FILE             the document's text as UTF-8, read straight from the file
+// rtf2text --document FILE  the text of the built document: the same text, the long way round
+// rtf2text --html FILE      the built document as HTML, for looking at formatting
 // Exit status 2 with a one-line message for a file it refuses.
 
 #include "rtf/rtf.h"
@@ -8,26 +9,42 @@
 #include <QTextDocument>
 
 #include <cstdio>
+#include <cstring>
+
+namespace {
+
+int refuse(const char* path, const QString& why) {
+    std::fprintf(stderr, "rtf2text: %s: %s\n", path, qPrintable(why));
+    return 2;
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
+    const bool html = argc == 3 && std::strcmp(argv[1], "--html") == 0;
+    const bool document = argc == 3 && std::strcmp(argv[1], "--document") == 0;
+    if (argc != 2 && !html && !document) {
+        std::fprintf(stderr, "usage: rtf2text [--html | --document] FILE\n");
+        return 2;
+    }
+    const char* path = argv[argc - 1];
+    if (!html && !document) {
+        // No document and no GUI: text goes out as it is read.
+        const auto result =
+            orvane::rtf::writeText(QString::fromLocal8Bit(path), [](QByteArrayView piece) {
+                std::fwrite(piece.data(), 1, std::size_t(piece.size()), stdout);
+            });
+        return result.ok ? 0 : refuse(path, result.error);
+    }
     // Fonts and images need a GUI application; no window is ever shown.
-    qputenv("QT_QPA_PLATFORM",
-            qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
-    const QStringList args = app.arguments().mid(1);
-    const bool html = !args.isEmpty() && args.front() == u"--html";
-    if (args.size() != (html ? 2 : 1)) {
-        std::fprintf(stderr, "usage: rtf2text [--html] FILE\n");
-        return 2;
-    }
-    const QString& path = args.back();
-    QTextDocument document;
-    const auto result = orvane::rtf::loadFile(path, &document);
-    if (!result.ok) {
-        std::fprintf(stderr, "rtf2text: %s: %s\n", qPrintable(path), qPrintable(result.error));
-        return 2;
-    }
-    const QByteArray out = (html ? document.toHtml() : orvane::rtf::plainText(document)).toUtf8();
+    QTextDocument built;
+    const auto result = orvane::rtf::loadFile(QString::fromLocal8Bit(path), &built);
+    if (!result.ok)
+        return refuse(path, result.error);
+    const QByteArray out = (html ? built.toHtml() : orvane::rtf::plainText(built)).toUtf8();
     std::fwrite(out.constData(), 1, std::size_t(out.size()), stdout);
     return 0;
 }

@@ -1,5 +1,8 @@
 #include "rtf/document_sink.h"
 
+#include "rtf/twips.h"
+
+#include <QPainter>
 #include <QTextDocument>
 #include <QTextList>
 #include <QTextTable>
@@ -7,8 +10,6 @@
 
 namespace orvane::rtf {
 namespace {
-
-constexpr double kTwipsPerPixel = 15.0; // 1440 twips an inch at 96 pixels an inch
 
 QFont::StyleHint styleHint(FontClass c) {
     switch (c) {
@@ -21,17 +22,56 @@ QFont::StyleHint styleHint(FontClass c) {
     }
 }
 
+QTextFrameFormat::BorderStyle borderStyle(Border::Style style) {
+    switch (style) {
+    case Border::Double: return QTextFrameFormat::BorderStyle_Double;
+    case Border::Dotted: return QTextFrameFormat::BorderStyle_Dotted;
+    case Border::Dashed: return QTextFrameFormat::BorderStyle_Dashed;
+    default: return QTextFrameFormat::BorderStyle_Solid;
+    }
+}
+
+QTextTableCellFormat cellFormat(const CellFormat* f) {
+    QTextTableCellFormat c;
+    c.setProperty(DocumentSink::kFileCell, true);
+    // Only the borders the file draws are drawn: a table without border words has none.
+    const Border none;
+    const auto& borders = f ? f->borders : std::array<Border, 4>{none, none, none, none};
+    const double widths[4] = {
+        borders[0].style == Border::None ? 0.0 : std::max(1.0, twipsToPixels(borders[0].width)),
+        borders[1].style == Border::None ? 0.0 : std::max(1.0, twipsToPixels(borders[1].width)),
+        borders[2].style == Border::None ? 0.0 : std::max(1.0, twipsToPixels(borders[2].width)),
+        borders[3].style == Border::None ? 0.0 : std::max(1.0, twipsToPixels(borders[3].width))};
+    auto brush = [&](int side) {
+        return QBrush(borders[side].color.isValid() ? borders[side].color : QColor(Qt::black));
+    };
+    c.setTopBorder(widths[0]);
+    c.setLeftBorder(widths[1]);
+    c.setBottomBorder(widths[2]);
+    c.setRightBorder(widths[3]);
+    c.setTopBorderStyle(borderStyle(borders[0].style));
+    c.setLeftBorderStyle(borderStyle(borders[1].style));
+    c.setBottomBorderStyle(borderStyle(borders[2].style));
+    c.setRightBorderStyle(borderStyle(borders[3].style));
+    c.setTopBorderBrush(brush(0));
+    c.setLeftBorderBrush(brush(1));
+    c.setBottomBorderBrush(brush(2));
+    c.setRightBorderBrush(brush(3));
+    if (f && f->background.isValid())
+        c.setBackground(f->background);
+    return c;
+}
+
 } // namespace
 
 DocumentSink::DocumentSink(QTextDocument* document, std::size_t maxTableColumns)
-    : document_(document), maxColumns_(std::max<std::size_t>(1, maxTableColumns)) {
+    : BlockSink(maxTableColumns), document_(document) {
     document_->clear();
     cursor_ = QTextCursor(document_);
     // One edit block for the whole file: otherwise the layout reacts to every insertion and
     // building a long document takes quadratic time.
     cursor_.beginEditBlock();
     editing_ = true;
-    formats_.reserve(64);
 }
 
 DocumentSink::~DocumentSink() {
@@ -54,6 +94,10 @@ QTextCharFormat DocumentSink::toCharFormat(const CharFormat& f) {
     if (f.script != 0)
         c.setVerticalAlignment(f.script > 0 ? QTextCharFormat::AlignSuperScript
                                             : QTextCharFormat::AlignSubScript);
+    if (f.raiseHalfPoints != 0) // in percent of the font's height
+        c.setBaselineOffset(100.0 * f.raiseHalfPoints / std::max(1, f.halfPoints));
+    if (f.caps != Caps::None)
+        c.setFontCapitalization(f.caps == Caps::All ? QFont::AllUppercase : QFont::SmallCaps);
     if (f.foreground.isValid())
         c.setForeground(f.foreground);
     if (f.background.isValid())
@@ -77,213 +121,220 @@ QTextBlockFormat DocumentSink::toBlockFormat(const ParFormat& p) {
     case Align::Right: b.setAlignment(Qt::AlignRight); break;
     case Align::Justify: b.setAlignment(Qt::AlignJustify); break;
     }
-    b.setLeftMargin(p.leftIndent / kTwipsPerPixel);
-    b.setRightMargin(p.rightIndent / kTwipsPerPixel);
-    b.setTextIndent(p.firstIndent / kTwipsPerPixel);
-    if (p.firstIndent < 0) {
+    b.setLeftMargin(twipsToPixels(p.leftIndent));
+    b.setRightMargin(twipsToPixels(p.rightIndent));
+    b.setTextIndent(twipsToPixels(p.firstIndent));
+    // RTF measures tab stops from the page's margin, Qt from where the line starts; the first
+    // line, which holds the tabs of lists and leaders, starts at the left plus the first indent.
+    const int firstLine = p.leftIndent + p.firstIndent;
+    QList<QTextOption::Tab> tabs;
+    bool hangingStop = p.firstIndent < 0;
+    for (const TabStop& t : p.tabs) {
+        static constexpr QTextOption::TabType kinds[] = {
+            QTextOption::LeftTab, QTextOption::CenterTab, QTextOption::RightTab,
+            QTextOption::DelimiterTab};
+        tabs << QTextOption::Tab(twipsToPixels(t.position - firstLine), kinds[t.kind],
+                                 t.kind == TabStop::Decimal ? QChar(u'.') : QChar());
+        hangingStop = hangingStop && t.position != p.leftIndent;
+    }
+    if (hangingStop) {
         // A hanging indent has an implicit tab stop where the following lines start, so a list
         // marker and its tab line the text up with the lines below, as word processors do.
-        b.setTabPositions({QTextOption::Tab(p.leftIndent / kTwipsPerPixel, QTextOption::LeftTab)});
+        tabs << QTextOption::Tab(twipsToPixels(-p.firstIndent), QTextOption::LeftTab);
     }
-    b.setTopMargin(p.spaceBefore / kTwipsPerPixel);
-    b.setBottomMargin(p.spaceAfter / kTwipsPerPixel);
+    std::sort(tabs.begin(), tabs.end(), [](const QTextOption::Tab& a, const QTextOption::Tab& b) {
+        return a.position < b.position;
+    });
+    if (!tabs.isEmpty())
+        b.setTabPositions(tabs);
+    b.setTopMargin(twipsToPixels(p.spaceBefore));
+    b.setBottomMargin(twipsToPixels(p.spaceAfter));
     if (p.lineSpacing != 0) {
         if (p.lineMultiple && p.lineSpacing > 0)
             b.setLineHeight(p.lineSpacing * 100.0 / 240.0, QTextBlockFormat::ProportionalHeight);
         else if (p.lineSpacing > 0)
-            b.setLineHeight(p.lineSpacing / kTwipsPerPixel, QTextBlockFormat::MinimumHeight);
+            b.setLineHeight(twipsToPixels(p.lineSpacing), QTextBlockFormat::MinimumHeight);
         else
-            b.setLineHeight(-p.lineSpacing / kTwipsPerPixel, QTextBlockFormat::FixedHeight);
+            b.setLineHeight(twipsToPixels(-p.lineSpacing), QTextBlockFormat::FixedHeight);
     }
+    if (p.background.isValid())
+        b.setBackground(p.background);
     if (p.pageBreakBefore)
         b.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
     return b;
 }
 
-int DocumentSink::formatIndex(const CharFormat& format) {
-    if (lastFormat_ < 0 || format.generation != lastGeneration_) {
-        formats_.push_back(toCharFormat(format));
-        lastFormat_ = int(formats_.size()) - 1;
-        lastGeneration_ = format.generation;
-    }
-    return lastFormat_;
+void DocumentSink::newFormat(const CharFormat& format) {
+    if (format.id >= formats_.size())
+        formats_.resize(format.id + 1);
+    formats_[format.id] = toCharFormat(format);
 }
 
-void DocumentSink::text(QStringView text, const CharFormat& format) {
-    const int index = formatIndex(format);
-    if (!current_.runs.empty() && current_.runs.back().format == index &&
-        current_.runs.back().imageName.isEmpty() &&
-        current_.runs.back().start + current_.runs.back().length == current_.text.size()) {
-        current_.runs.back().length += text.size();
+QString DocumentSink::pictureName(const QImage& image) {
+    const QString name = QStringLiteral("rtf-image:%1").arg(++pictures_);
+    if (image.isNull()) {
+        // A picture Qt cannot decode keeps its place: a light box, stretched to its size.
+        QImage box(1, 1, QImage::Format_RGB32);
+        box.fill(QColor(0xe0, 0xe0, 0xe0));
+        document_->addResource(QTextDocument::ImageResource, QUrl(name), box);
     } else {
-        current_.runs.push_back(Run{current_.text.size(), text.size(), index});
+        document_->addResource(QTextDocument::ImageResource, QUrl(name), image);
     }
-    current_.text += text;
-}
-
-void DocumentSink::lineBreak(const CharFormat& format) {
-    const QChar separator(QChar::LineSeparator);
-    text(QStringView(&separator, 1), format);
-}
-
-void DocumentSink::image(const QImage& image, double widthPx, double heightPx,
-                         const CharFormat& format) {
-    const QString name = QStringLiteral("rtf-image:%1").arg(++images_);
-    document_->addResource(QTextDocument::ImageResource, QUrl(name), image);
-    current_.runs.push_back(
-        Run{current_.text.size(), 0, formatIndex(format), name, widthPx, heightPx});
-}
-
-void DocumentSink::takeParagraph(Paragraph& into) {
-    into = std::move(current_);
-    current_ = Paragraph{};
+    return name;
 }
 
 void DocumentSink::writeParagraph(QTextCursor& cursor, const Paragraph& p, bool newBlock) {
     const QTextBlockFormat block = toBlockFormat(p.format);
     const QTextCharFormat first =
-        p.runs.empty() ? QTextCharFormat() : formats_[std::size_t(p.runs.front().format)];
-    if (newBlock)
+        p.runs.empty() ? QTextCharFormat() : formats_[p.runs.front().format];
+    if (newBlock) {
         cursor.insertBlock(block, first);
-    else {
+    } else {
         cursor.setBlockFormat(block);
         cursor.setBlockCharFormat(first);
     }
     for (const Run& run : p.runs) {
-        if (!run.imageName.isEmpty()) {
+        if (run.picture) {
             QTextImageFormat image;
-            image.merge(formats_[std::size_t(run.format)]);
-            image.setName(run.imageName);
+            image.merge(formats_[run.format]);
+            image.setName(run.pictureName);
             image.setWidth(run.width);
             image.setHeight(run.height);
             cursor.insertImage(image);
         } else {
-            cursor.insertText(p.text.sliced(run.start, run.length),
-                              formats_[std::size_t(run.format)]);
+            cursor.insertText(p.text.sliced(run.start, run.length), formats_[run.format]);
         }
     }
 }
 
-void DocumentSink::writeBody(const Paragraph& p) {
-    closeTable();
+void DocumentSink::writeParagraph(const Paragraph& p) {
     writeParagraph(cursor_, p, bodyHasBlock_);
     bodyHasBlock_ = true;
-    if (p.format.listStyle != QTextListFormat::ListStyleUndefined) {
-        const auto key = std::make_pair(p.format.listId, p.format.listLevel);
-        auto it = lists_.find(key);
-        if (it == lists_.end()) {
-            QTextListFormat format;
-            format.setStyle(p.format.listStyle);
-            format.setIndent(p.format.listLevel + 1);
-            it = lists_.emplace(key, cursor_.createList(format)).first;
-        } else {
-            it->second->add(cursor_.block());
-        }
-    }
-}
-
-void DocumentSink::paragraphEnd(const ParFormat& format) {
-    Paragraph p;
-    takeParagraph(p);
-    p.format = format;
-    if (format.inTable)
-        cell_.push_back(std::move(p));
-    else
-        writeBody(p);
-}
-
-void DocumentSink::cellEnd(const ParFormat& format) {
-    Paragraph p;
-    takeParagraph(p);
-    p.format = format;
-    p.format.listStyle = QTextListFormat::ListStyleUndefined;
-    cell_.push_back(std::move(p));
-    if (row_.size() < maxColumns_) {
-        row_.push_back(std::move(cell_));
-    } else {
-        // Too many cells for one row: keep their text in the last column.
-        for (Paragraph& extra : cell_)
-            row_.back().push_back(std::move(extra));
-    }
-    cell_.clear();
-}
-
-void DocumentSink::rowEnd(const RowFormat& row) {
-    if (!current_.empty() || !cell_.empty()) {
-        ParFormat format; // a row that ended without closing its last cell
-        format.inTable = true;
-        cellEnd(format);
-    }
-    if (row_.empty())
+    if (p.format.listStyle == QTextListFormat::ListStyleUndefined)
         return;
-    const int columns = int(row_.size());
-    if (!table_) {
-        QTextTableFormat format;
-        format.setBorder(1);
-        format.setBorderStyle(QTextFrameFormat::BorderStyle_Solid);
-        format.setCellPadding(3);
-        format.setCellSpacing(0);
-        format.setBorderCollapse(true);
-        if (row.cellRights.size() == std::size_t(columns)) {
-            QList<QTextLength> widths;
-            int left = row.left;
-            for (const int right : row.cellRights) {
-                widths << QTextLength(QTextLength::FixedLength,
-                                      std::max(1, right - left) / kTwipsPerPixel);
-                left = right;
-            }
-            format.setColumnWidthConstraints(widths);
+    const auto key = std::make_pair(p.format.listId, p.format.listLevel);
+    auto it = lists_.find(key);
+    if (it == lists_.end()) {
+        QTextListFormat format;
+        format.setStyle(p.format.listStyle);
+        format.setIndent(p.format.listLevel + 1);
+        lists_.emplace(key, cursor_.createList(format));
+    } else {
+        it->second->add(cursor_.block());
+    }
+}
+
+QTextTable* DocumentSink::insertTable(QTextCursor& cursor, int rows, const Row& first) {
+    QTextTableFormat format;
+    format.setBorder(0); // the cells draw what the file gives them
+    format.setBorderCollapse(true);
+    format.setCellPadding(3);
+    format.setCellSpacing(0);
+    const auto& cells = first.format.cells;
+    if (cells.size() == first.cells.size()) {
+        QList<QTextLength> widths;
+        int left = first.format.left;
+        for (const CellFormat& cell : cells) {
+            widths << QTextLength(QTextLength::FixedLength,
+                                  twipsToPixels(std::max(1, cell.right - left)));
+            left = cell.right;
         }
+        format.setColumnWidthConstraints(widths);
+    }
+    return cursor.insertTable(rows, int(first.cells.size()), format);
+}
+
+void DocumentSink::writeCell(QTextTable* table, int r, int c, const Cell& cell,
+                             const CellFormat* format) {
+    QTextTableCell target = table->cellAt(r, c);
+    QTextCursor cursor = target.firstCursorPosition();
+    bool hasBlock = false, nested = false;
+    for (const Block& block : cell.blocks) {
+        if (!block.table) {
+            writeParagraph(cursor, block.paragraph, hasBlock);
+            hasBlock = true;
+            continue;
+        }
+        if (!hasBlock)
+            markStructural(cursor); // the block Qt keeps in front of the nested table
+        const auto& rows = block.table->rows;
+        QTextTable* inner = insertTable(cursor, int(rows.size()), rows.front());
+        VerticalMerges merges;
+        for (std::size_t i = 0; i < rows.size(); ++i)
+            fillRow(inner, int(i), rows[i], merges);
+        cursor.setPosition(inner->lastPosition() + 1);
+        hasBlock = false;
+        nested = true;
+    }
+    if (nested && !hasBlock)
+        markStructural(cursor); // and the one after it
+    // Last: the first paragraph's character format is written where the cell keeps its own.
+    QTextCharFormat merged = target.format();
+    merged.merge(cellFormat(format));
+    target.setFormat(merged);
+}
+
+void DocumentSink::fillRow(QTextTable* table, int r, const Row& row, VerticalMerges& merges) {
+    const int columns = int(row.cells.size());
+    if (columns > table->columns())
+        table->appendColumns(columns - table->columns());
+    for (int c = 0; c < columns; ++c)
+        writeCell(table, r, c, row.cells[std::size_t(c)], row.cellFormat(std::size_t(c)));
+
+    for (int c = 0; c < columns; ++c) {
+        const CellFormat* f = row.cellFormat(std::size_t(c));
+        int span = 1;
+        if (f && f->horizontal == CellFormat::First) {
+            while (c + span < columns &&
+                   mergesAway(row.cells[std::size_t(c + span)],
+                              row.cellFormat(std::size_t(c + span))
+                                  ? row.cellFormat(std::size_t(c + span))->horizontal
+                                  : CellFormat::Alone))
+                ++span;
+            if (span > 1)
+                table->mergeCells(r, c, 1, span);
+        }
+        const auto started = merges.find(c);
+        if (f && f->vertical == CellFormat::Continued && started != merges.end() &&
+            mergesAway(row.cells[std::size_t(c)], f->vertical)) {
+            table->mergeCells(started->second.row, c, r - started->second.row + 1,
+                              started->second.columns);
+        } else if (f && f->vertical == CellFormat::First) {
+            merges[c] = VerticalMerge{r, span};
+        } else {
+            merges.erase(c);
+        }
+        c += span - 1;
+    }
+}
+
+void DocumentSink::writeRow(const Row& row) {
+    if (!table_) {
         if (!bodyHasBlock_)
-            markStructural(); // the block Qt keeps in front of the table
-        table_ = cursor_.insertTable(1, columns, format);
+            markStructural(cursor_); // the block Qt keeps in front of the table
+        table_ = insertTable(cursor_, 1, row);
+        merges_.clear();
     } else {
         table_->appendRows(1);
-        if (columns > table_->columns())
-            table_->appendColumns(columns - table_->columns());
     }
-    const int r = table_->rows() - 1;
-    for (int c = 0; c < columns; ++c) {
-        QTextCursor cursor = table_->cellAt(r, c).firstCursorPosition();
-        bool newBlock = false;
-        for (const Paragraph& p : row_[std::size_t(c)]) {
-            writeParagraph(cursor, p, newBlock);
-            newBlock = true;
-        }
-    }
-    row_.clear();
+    fillRow(table_, table_->rows() - 1, row, merges_);
 }
 
-void DocumentSink::closeTable() {
-    if (!table_ && cell_.empty() && row_.empty())
-        return;
-    if (!cell_.empty() || !row_.empty())
-        rowEnd(RowFormat{}); // table paragraphs that never saw their \row
+void DocumentSink::writeTableEnd() {
     table_ = nullptr;
     cursor_.movePosition(QTextCursor::End);
     bodyHasBlock_ = false; // the block after the table is still empty
 }
 
-void DocumentSink::markStructural() {
-    QTextBlockFormat format = cursor_.blockFormat();
+void DocumentSink::markStructural(QTextCursor& cursor) {
+    QTextBlockFormat format = cursor.blockFormat();
     format.setProperty(kStructuralBlock, true);
-    cursor_.setBlockFormat(format);
+    cursor.setBlockFormat(format);
 }
 
-void DocumentSink::finish(const ParFormat& format) {
-    if (!current_.empty()) {
-        if (format.inTable) {
-            cellEnd(format);
-        } else {
-            Paragraph p;
-            takeParagraph(p);
-            p.format = format;
-            writeBody(p);
-        }
-    }
-    closeTable();
-    if (!bodyHasBlock_ && document_->blockCount() > 1)
-        markStructural(); // the block Qt keeps after a table that ends the document
+void DocumentSink::writeEnd() {
+    if (!bodyHasBlock_)
+        markStructural(cursor_); // the block Qt keeps after a table, or in an empty document
     if (editing_) {
         cursor_.endEditBlock();
         editing_ = false;

@@ -1,9 +1,9 @@
 #pragma once
 
-// Builds a QTextDocument from what the reader hands on. Paragraphs are gathered until their end
-// so that table paragraphs can be placed into cells once the row is complete.
+// Builds a QTextDocument from the blocks the reader's events make: paragraphs, lists, tables
+// with their borders, shading and merged cells, tables nested in cells, and pictures.
 
-#include "rtf/sink.h"
+#include "rtf/block_sink.h"
 
 #include <QTextCharFormat>
 #include <QTextCursor>
@@ -18,7 +18,7 @@ class QTextList;
 
 namespace orvane::rtf {
 
-class DocumentSink final : public Sink {
+class DocumentSink final : public BlockSink {
 public:
     // Clears `document` and fills it. The sink must not outlive the document.
     explicit DocumentSink(QTextDocument* document, std::size_t maxTableColumns = 64);
@@ -26,59 +26,46 @@ public:
     DocumentSink(const DocumentSink&) = delete;
     DocumentSink& operator=(const DocumentSink&) = delete;
 
-    void text(QStringView text, const CharFormat& format) override;
-    void lineBreak(const CharFormat& format) override;
-    void image(const QImage& image, double widthPx, double heightPx,
-               const CharFormat& format) override;
-    void paragraphEnd(const ParFormat& format) override;
-    void cellEnd(const ParFormat& format) override;
-    void rowEnd(const RowFormat& row) override;
-    void finish(const ParFormat& format) override;
-
-    // Marks the empty paragraphs Qt keeps before and after a table that the file did not write.
+    // On a block: one of the empty paragraphs Qt keeps around a table, which the file did not
+    // write.
     static constexpr int kStructuralBlock = QTextFormat::UserProperty + 1;
+    // On a table cell's format: a cell the file wrote, as opposed to one Qt added to square the
+    // table off.
+    static constexpr int kFileCell = QTextFormat::UserProperty + 2;
 
     static QTextCharFormat toCharFormat(const CharFormat& format);
     static QTextBlockFormat toBlockFormat(const ParFormat& format);
 
 private:
-    struct Run {
-        qsizetype start = 0, length = 0; // into Paragraph::text; length 0 with an image name
-        int format = 0;                  // index into formats_
-        QString imageName;
-        double width = 0, height = 0;
-    };
-    struct Paragraph {
-        QString text;
-        std::vector<Run> runs;
-        ParFormat format;
-        bool empty() const { return runs.empty(); }
-    };
-    using Cell = std::vector<Paragraph>;
+    void newFormat(const CharFormat& format) override;
+    QString pictureName(const QImage& image) override;
+    void writeParagraph(const Paragraph& paragraph) override;
+    void writeRow(const Row& row) override;
+    void writeTableEnd() override;
+    void writeEnd() override;
 
-    int formatIndex(const CharFormat& format);
+    struct VerticalMerge {
+        int row = 0, columns = 1;
+    };
+    using VerticalMerges = std::map<int, VerticalMerge>; // by column
+
     void writeParagraph(QTextCursor& cursor, const Paragraph& paragraph, bool newBlock);
-    void writeBody(const Paragraph& paragraph);
-    void closeTable();
-    void markStructural();
-    void takeParagraph(Paragraph& into);
+    void writeCell(QTextTable* table, int row, int column, const Cell& cell,
+                   const CellFormat* format);
+    void fillRow(QTextTable* table, int r, const Row& row, VerticalMerges& merges);
+    QTextTable* insertTable(QTextCursor& cursor, int rows, const Row& first);
+    static void markStructural(QTextCursor& cursor);
 
     QTextDocument* document_;
     QTextCursor cursor_;
-    std::size_t maxColumns_;
     bool editing_ = false;
     bool bodyHasBlock_ = false; // the cursor's block already holds a written paragraph
 
-    std::vector<QTextCharFormat> formats_;
-    std::uint64_t lastGeneration_ = 0;
-    int lastFormat_ = -1;
-
-    Paragraph current_;
-    Cell cell_;
-    std::vector<Cell> row_;
+    std::vector<QTextCharFormat> formats_; // by CharFormat::id
     QTextTable* table_ = nullptr;
+    VerticalMerges merges_;
     std::map<std::pair<int, int>, QTextList*> lists_;
-    int images_ = 0;
+    int pictures_ = 0;
 };
 
 } // namespace orvane::rtf

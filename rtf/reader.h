@@ -9,6 +9,7 @@
 #include <QString>
 
 #include <cstddef>
+#include <functional>
 #include <string_view>
 
 namespace orvane::rtf {
@@ -25,9 +26,14 @@ struct ReadResult {
     QString error; // set when !ok
 };
 
+// Told, now and then, how many bytes of the input lie behind the reader for good: a caller that
+// maps a large file can give those pages back.
+using Progress = std::function<void(std::size_t consumed)>;
+
 // True when the bytes begin as every RTF file must, with "{\rtf".
 bool looksLikeRtf(std::string_view bytes);
 
-ReadResult read(std::string_view bytes, Sink& sink, const Limits& limits = {});
+ReadResult read(std::string_view bytes, Sink& sink, const Limits& limits = {},
+                const Progress& progress = {});
 
 } // namespace orvane::rtf

@@ -1,63 +1,80 @@
 #include "rtf/rtf.h"
 
 #include "rtf/document_sink.h"
+#include "rtf/text_sink.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QTextBlock>
 #include <QTextDocument>
-#include <QTextFrame>
-#include <QTextList>
-#include <QTextTable>
+
+#ifdef Q_OS_UNIX
+#include <sys/mman.h>
+#include <unistd.h>
+#endif
 
 namespace orvane::rtf {
 namespace {
 
-constexpr qint64 kMaxFileBytes = 256LL << 20;
+constexpr qint64 kMaxDocumentBytes = 256LL << 20;
 
-QString blockText(const QTextBlock& block) {
-    QString text = block.text();
-    text.replace(QChar(QChar::LineSeparator), u'\n');
-    if (QTextList* list = block.textList()) {
-        const auto style = list->format().style();
-        const bool bullet = style == QTextListFormat::ListDisc ||
-                            style == QTextListFormat::ListCircle ||
-                            style == QTextListFormat::ListSquare;
-        const QString marker = bullet ? QString(QChar(0x2022)) : list->itemText(block);
-        text.prepend(marker + u' ');
-    }
-    return text;
-}
-
-void appendFrame(QString& out, QTextFrame* frame) {
-    for (auto it = frame->begin(); !it.atEnd(); ++it) {
-        if (QTextFrame* child = it.currentFrame()) {
-            if (auto* table = qobject_cast<QTextTable*>(child)) {
-                for (int r = 0; r < table->rows(); ++r) {
-                    for (int c = 0; c < table->columns(); ++c) {
-                        const QTextTableCell cell = table->cellAt(r, c);
-                        if (c > 0)
-                            out += u'\t';
-                        if (cell.column() != c || cell.row() != r)
-                            continue; // covered by a merged cell
-                        QStringList lines;
-                        for (auto b = cell.begin(); !b.atEnd(); ++b)
-                            if (b.currentBlock().isValid())
-                                lines << blockText(b.currentBlock());
-                        out += lines.join(u' ');
-                    }
-                    out += u'\n';
-                }
-            } else {
-                appendFrame(out, child);
-            }
-        } else if (it.currentBlock().isValid() &&
-                   !it.currentBlock().blockFormat().boolProperty(DocumentSink::kStructuralBlock)) {
-            out += blockText(it.currentBlock());
-            out += u'\n';
+// A file's bytes, mapped rather than copied where the system allows, so that reading a large
+// file needs no second copy of it and the pages behind the reader can be given back.
+class Input {
+public:
+    ReadResult open(const QString& path, qint64 maxBytes) {
+        const QFileInfo info(path);
+        if (!info.exists())
+            return {false, QStringLiteral("the file does not exist")};
+        if (info.isDir())
+            return {false, QStringLiteral("it is a folder, not a file")};
+        if (!info.isFile())
+            return {false, QStringLiteral("it is not a regular file")};
+        file_.setFileName(path);
+        if (!file_.open(QIODevice::ReadOnly))
+            return {false, QStringLiteral("the file cannot be read (%1)").arg(file_.errorString())};
+        const qint64 size = file_.size();
+        if (size > maxBytes)
+            return {false, QStringLiteral("the file is too large")};
+        if (size == 0)
+            return {false, QStringLiteral("the file is empty")};
+        if (uchar* map = file_.map(0, size)) {
+            bytes_ = std::string_view(reinterpret_cast<const char*>(map), std::size_t(size));
+            return {};
         }
+        copy_ = file_.readAll();
+        if (file_.error() != QFileDevice::NoError || copy_.isEmpty())
+            return {false, QStringLiteral("the file cannot be read (%1)").arg(file_.errorString())};
+        bytes_ = std::string_view(copy_.constData(), std::size_t(copy_.size()));
+        return {};
     }
-}
+
+    std::string_view bytes() const { return bytes_; }
+
+    // Gives back the mapped pages the reader has left behind; they are read again from the file
+    // should anything look back at them.
+    Progress releaser() const {
+#ifdef Q_OS_UNIX
+        if (copy_.isEmpty() && !bytes_.empty()) {
+            const auto base = reinterpret_cast<std::uintptr_t>(bytes_.data());
+            const std::uintptr_t page = std::uintptr_t(sysconf(_SC_PAGESIZE));
+            return [base, page](std::size_t consumed) {
+                const std::uintptr_t keep = 64 * 1024; // the reader's immediate past
+                if (consumed <= keep)
+                    return;
+                const std::uintptr_t end = (base + consumed - keep) & ~(page - 1);
+                if (end > base)
+                    madvise(reinterpret_cast<void*>(base), end - base, MADV_DONTNEED);
+            };
+        }
+#endif
+        return {};
+    }
+
+private:
+    QFile file_;
+    QByteArray copy_;
+    std::string_view bytes_;
+};
 
 } // namespace
 
@@ -71,28 +88,25 @@ ReadResult readDocument(const QByteArray& bytes, QTextDocument* document, const 
 }
 
 ReadResult loadFile(const QString& path, QTextDocument* document, const Limits& limits) {
-    const QFileInfo info(path);
-    if (!info.exists())
-        return {false, QStringLiteral("the file does not exist")};
-    if (info.isDir())
-        return {false, QStringLiteral("it is a folder, not a file")};
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {false, QStringLiteral("the file cannot be read (%1)").arg(file.errorString())};
-    if (file.size() > kMaxFileBytes)
-        return {false, QStringLiteral("the file is too large")};
-    const QByteArray bytes = file.read(kMaxFileBytes + 1);
-    if (file.error() != QFileDevice::NoError)
-        return {false, QStringLiteral("the file cannot be read (%1)").arg(file.errorString())};
-    if (bytes.isEmpty())
-        return {false, QStringLiteral("the file is empty")};
-    return readDocument(bytes, document, limits);
+    Input input;
+    if (ReadResult opened = input.open(path, kMaxDocumentBytes); !opened.ok)
+        return opened;
+    if (!looksLikeRtf(input.bytes()))
+        return {false, QStringLiteral("not a rich-text document")};
+    document->setUndoRedoEnabled(false);
+    DocumentSink sink(document, limits.maxTableColumns);
+    return read(input.bytes(), sink, limits, input.releaser());
 }
 
-QString plainText(const QTextDocument& document) {
-    QString out;
-    appendFrame(out, document.rootFrame());
-    return out;
+ReadResult writeText(const QString& path, const std::function<void(QByteArrayView)>& write,
+                     const Limits& limits) {
+    Input input;
+    if (ReadResult opened = input.open(path, std::numeric_limits<qint64>::max()); !opened.ok)
+        return opened;
+    if (!looksLikeRtf(input.bytes()))
+        return {false, QStringLiteral("not a rich-text document")};
+    TextSink sink(write, limits.maxTableColumns);
+    return read(input.bytes(), sink, limits, input.releaser());
 }
 
 } // namespace orvane::rtf

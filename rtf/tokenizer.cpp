@@ -1,5 +1,7 @@
 #include "rtf/tokenizer.h"
 
+#include "rtf/hex.h"
+
 #include <algorithm>
 #include <limits>
 
@@ -11,16 +13,6 @@ bool isLetter(char c) {
 }
 bool isDigit(char c) {
     return c >= '0' && c <= '9';
-}
-
-int hexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 } // namespace

@@ -48,10 +48,6 @@ const Row kRows[] = {
     {"Other", {4875, 3240, 4335, 255}, {5160, 3480, 3975, 315}, {}},
 };
 
-QRect px(const QRect& twips) {
-    return twipsRect(twips.x(), twips.y(), twips.width(), twips.height());
-}
-
 // The outline that frames the questions: drawn beneath every control, and blind to the mouse.
 class Outline : public QWidget {
 public:
@@ -69,7 +65,7 @@ QLineEdit* readOnlyBox(QWidget* parent, const QString& name, const QRect& twips,
                        const QFont& font) {
     auto* box = new QLineEdit(parent);
     box->setObjectName(name);
-    box->setGeometry(px(twips));
+    box->setGeometry(twipsRect(twips));
     box->setFont(font);
     box->setAlignment(Qt::AlignCenter);
     box->setReadOnly(true); // selectable and focusable, but only the program writes it
@@ -125,7 +121,7 @@ void frm_Solvane_Calc::buildQuestions() {
         auto* label = new QLabel(qs(factor->label), this);
         label->setObjectName(QString("lbl_") + row.key);
         label->setFont(bold);
-        label->setGeometry(px(row.label));
+        label->setGeometry(twipsRect(row.label));
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         label->setAutoFillBackground(true);
         if (QString(row.key) == "WBGT") {
@@ -145,7 +141,7 @@ void frm_Solvane_Calc::buildQuestions() {
         auto* list = new PickList(this);
         list->setObjectName("cbo_" + key);
         list->setFont(bold);
-        list->setGeometry(px(row.list));
+        list->setGeometry(twipsRect(row.list));
         for (const std::string_view option : FactorOptions(row.key))
             list->addItem(qs(option));
         list->setCurrentIndex(-1);
@@ -180,7 +176,7 @@ void frm_Solvane_Calc::buildBottomRow() {
         auto* b = new QPushButton(caption, this);
         b->setObjectName(name);
         b->setFont(buttonFont);
-        b->setGeometry(px(twips));
+        b->setGeometry(twipsRect(twips));
         b->setAutoDefault(false); // no button answers Enter or Escape for the window
         return b;
     };

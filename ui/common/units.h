@@ -1,7 +1,9 @@
 #pragma once
 
-// Window designs are measured in twips (1440 an inch). Every conversion to pixels goes through
-// here: 15 twips make a pixel at 96 dpi, and Qt's device-pixel ratio scales for denser screens.
+// Window designs are measured in twips; the conversion itself lives with the RTF reader's, so
+// documents and windows agree on what a twip is.
+
+#include "rtf/twips.h"
 
 #include <QRect>
 #include <QSize>
@@ -9,16 +11,18 @@
 
 namespace orvane::ui {
 
-inline constexpr double kTwipsPerPixel = 15.0;
-
 inline int px(int twips) {
-    return qRound(twips / kTwipsPerPixel);
+    return qRound(twipsToPixels(twips));
 }
 inline double pxF(int twips) {
-    return twips / kTwipsPerPixel;
+    return twipsToPixels(twips);
 }
+// A rectangle of the design (left, top, width, height in twips) in pixels.
 inline QRect twipsRect(int left, int top, int width, int height) {
     return QRect(px(left), px(top), px(width), px(height));
+}
+inline QRect twipsRect(const QRect& twips) {
+    return twipsRect(twips.x(), twips.y(), twips.width(), twips.height());
 }
 inline QSize twipsSize(int width, int height) {
     return QSize(px(width), px(height));

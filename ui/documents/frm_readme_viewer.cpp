@@ -63,7 +63,7 @@ frmReadMeViewer::frmReadMeViewer(QWidget* parent) : QWidget(parent) {
         auto* b = new QPushButton(caption, this);
         b->setObjectName(name);
         b->setFont(linkFont);
-        b->setGeometry(twipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
+        b->setGeometry(twipsRect(twips));
         return b;
     };
     QPushButton* tarvix = link("cmd_Tarvix", "Tarvix", {1680, 5423, 975, 375});

@@ -53,7 +53,7 @@ frmOrvAbout::frmOrvAbout(QWidget* parent) : QWidget(parent) {
     auto label = [this](const char* name, const QString& text, QRect twips) {
         auto* l = new QLabel(text, this);
         l->setObjectName(name);
-        l->setGeometry(twipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
+        l->setGeometry(twipsRect(twips));
         QPalette black = l->palette();
         black.setColor(QPalette::WindowText, Qt::black);
         l->setPalette(black);

@@ -80,7 +80,7 @@ frmORVsplash::frmORVsplash(QWidget* parent) : QWidget(parent) {
     auto button = [frame](const char* name, const QString& caption, QRect twips) {
         auto* b = new QPushButton(caption, frame);
         b->setObjectName(name);
-        b->setGeometry(twipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
+        b->setGeometry(twipsRect(twips));
         b->setAutoDefault(false);
         b->installEventFilter(b->window());
         return b;

@@ -1,0 +1,174 @@
+// Character and paragraph words, the style sheet's styles applied to them, and the formats they
+// resolve to with the font and colour tables.
+
+#include "rtf/reader_state.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace orvane::rtf {
+namespace {
+
+int clampTwips(int v) {
+    return std::clamp(v, -31680, 31680); // +/- 22 inches
+}
+
+} // namespace
+
+void Reader::documentWord(Kw id, const Token& t) {
+    switch (id) {
+    case Kw::Ansi: docCodepage_ = 1252; break;
+    case Kw::Mac: docCodepage_ = 10000; break;
+    case Kw::Pc: docCodepage_ = 437; break;
+    case Kw::Pca: docCodepage_ = 850; break;
+    case Kw::AnsiCpg:
+        if (t.param > 0)
+            docCodepage_ = t.param;
+        break;
+    case Kw::Deff: defaultFont_ = t.param; break;
+    case Kw::Uc: top().uc = std::clamp(t.param, 0, 16); break;
+    default: break;
+    }
+}
+
+void Reader::characterWord(Kw id, const Token& t) {
+    CharState& c = top().chr;
+    const int param = t.param;
+    const bool on = !t.hasParam || param != 0;
+    switch (id) {
+    case Kw::F: c.font = param; break;
+    case Kw::Plain: c = CharState{}; break;
+    case Kw::B: c.bold = on; break;
+    case Kw::I: c.italic = on; break;
+    case Kw::Ul: c.underline = on; break;
+    case Kw::UlNone: c.underline = false; break;
+    case Kw::Strike: c.strike = on; break;
+    case Kw::Fs: c.halfPoints = t.hasParam && param > 0 ? std::min(param, 3276) : 24; break;
+    case Kw::Cf: c.foreground = param; break;
+    case Kw::Cb:
+    case Kw::Highlight: c.background = param; break;
+    case Kw::Super: c.script = on ? 1 : 0; break;
+    case Kw::Sub: c.script = on ? -1 : 0; break;
+    case Kw::NoSuperSub: c.script = 0, c.raise = 0; break;
+    case Kw::Up: c.raise = std::clamp(t.hasParam ? param : 6, 0, 3276); break;
+    case Kw::Dn: c.raise = -std::clamp(t.hasParam ? param : 6, 0, 3276); break;
+    case Kw::Hidden: c.hidden = on; break;
+    case Kw::Deleted: c.deleted = on; break;
+    case Kw::Caps: c.caps = on ? Caps::All : Caps::None; break;
+    case Kw::SmallCaps: c.caps = on ? Caps::Small : Caps::None; break;
+    default: break;
+    }
+}
+
+void Reader::paragraphWord(Kw id, const Token& t) {
+    ParFormat& p = top().par;
+    const int param = t.param;
+    const bool on = !t.hasParam || param != 0;
+    switch (id) {
+    case Kw::Pard: p = ParFormat{}; break;
+    case Kw::Ql: p.align = Align::Left; break;
+    case Kw::Qc: p.align = Align::Center; break;
+    case Kw::Qr: p.align = Align::Right; break;
+    case Kw::Qj: p.align = Align::Justify; break;
+    case Kw::Li: p.leftIndent = clampTwips(param); break;
+    case Kw::Ri: p.rightIndent = clampTwips(param); break;
+    case Kw::Fi: p.firstIndent = clampTwips(param); break;
+    case Kw::Sb: p.spaceBefore = clampTwips(param); break;
+    case Kw::Sa: p.spaceAfter = clampTwips(param); break;
+    case Kw::Sl: p.lineSpacing = clampTwips(param); break;
+    case Kw::SlMult: p.lineMultiple = on; break;
+    case Kw::InTbl: p.inTable = on; break;
+    case Kw::Itap: p.nesting = std::clamp(param, 0, 64); break;
+    case Kw::PageBb: p.pageBreakBefore = on; break;
+    case Kw::Ls: p.listId = param; break;
+    case Kw::Ilvl: p.listLevel = std::clamp(param, 0, 8); break;
+    case Kw::Tqr: tabKind_ = TabStop::Right; break;
+    case Kw::Tqc: tabKind_ = TabStop::Center; break;
+    case Kw::TqDec: tabKind_ = TabStop::Decimal; break;
+    case Kw::Tx:
+        if (p.tabs.size() < 64)
+            p.tabs.push_back(TabStop{clampTwips(param), tabKind_});
+        tabKind_ = TabStop::Left;
+        break;
+    case Kw::Tb: tabKind_ = TabStop::Left; break; // a bar, not a stop
+    case Kw::CbPat: p.background = colors_.at(param); break;
+    case Kw::ParBorder: // paragraph borders are read, so their words describe nothing else
+        ignoredBorder_ = Border{};
+        border_ = &ignoredBorder_;
+        break;
+    default: break;
+    }
+}
+
+// A style's words applied where \sN or \csN stands, as word processors do: a heading needs no
+// formatting of its own beyond its style.
+void Reader::applyStyle(int style, bool character) {
+    for (const Stylesheet::Word& w : styles_.words(style, character)) {
+        Token t;
+        t.param = w.param;
+        t.hasParam = w.hasParam;
+        if (w.kind == KwKind::Character)
+            characterWord(w.id, t);
+        else if (w.kind == KwKind::Paragraph && !character)
+            paragraphWord(w.id, t);
+    }
+}
+
+CharFormat Reader::resolve(const CharState& s, const QString& href) {
+    CharFormat f;
+    if (const FontTable::Font* font = fonts_.find(s.font < 0 ? defaultFont_ : s.font)) {
+        f.family = font->name;
+        f.fontClass = font->fontClass;
+    }
+    f.halfPoints = s.halfPoints;
+    f.bold = s.bold;
+    f.italic = s.italic;
+    f.underline = s.underline;
+    f.strike = s.strike;
+    f.script = s.script;
+    f.raiseHalfPoints = s.raise;
+    f.caps = s.caps;
+    f.foreground = colors_.at(s.foreground);
+    f.background = colors_.at(s.background);
+    f.href = href;
+    // Equal states get the same id, so a sink converts each distinct format once, however
+    // often the file switches between a few of them.
+    std::string key(sizeof s.font * 8 + std::size_t(href.size()) * 2, '\0');
+    const int fields[8] = {s.font,
+                           s.halfPoints,
+                           int(s.bold) | int(s.italic) << 1 | int(s.underline) << 2 |
+                               int(s.strike) << 3,
+                           s.script,
+                           s.raise,
+                           int(s.caps),
+                           s.foreground,
+                           s.background};
+    std::memcpy(key.data(), fields, sizeof fields);
+    std::memcpy(key.data() + sizeof fields, href.constData(), std::size_t(href.size()) * 2);
+    f.id = formatIds_.try_emplace(std::move(key), std::uint32_t(formatIds_.size())).first->second;
+    return f;
+}
+
+const CharFormat& Reader::charFormat() {
+    static const CharFormat kNone;
+    if (!sink_.wantsFormats())
+        return kNone;
+    const GroupState& s = top();
+    if (!resolvedValid_ || !(resolvedFrom_ == s.chr) || resolvedHref_ != s.href) {
+        resolved_ = resolve(s.chr, s.href);
+        resolvedFrom_ = s.chr;
+        resolvedHref_ = s.href;
+        resolvedValid_ = true;
+    }
+    return resolved_;
+}
+
+ParFormat Reader::parFormat() const {
+    ParFormat p = stack_.back().par;
+    p.pageBreakBefore = p.pageBreakBefore || pageBreakNext_;
+    p.listStyle = p.listId > 0 && !listTextSeen_ ? lists_.style(p.listId, p.listLevel)
+                                                 : QTextListFormat::ListStyleUndefined;
+    return p;
+}
+
+} // namespace orvane::rtf

@@ -1,0 +1,170 @@
+// Tables: row definitions with their cells' borders, shading and merges, and the words that end
+// cells and rows, for the outermost table and for tables nested in its cells.
+
+#include "rtf/reader_state.h"
+
+#include <algorithm>
+
+namespace orvane::rtf {
+namespace {
+
+constexpr int kMaxLevel = 16;
+
+int clampTwips(int v) {
+    return std::clamp(v, -31680, 31680);
+}
+
+} // namespace
+
+int Reader::tableLevelHere() const {
+    return std::clamp(stack_.back().par.tableLevel(), 1, kMaxLevel);
+}
+
+// A nested row is defined in its own destination at the end of the row; every other definition
+// is the outermost table's.
+Reader::RowDefinition& Reader::rowBeingDefined() {
+    const std::size_t level =
+        top().dest == Dest::NestTableProps ? std::size_t(std::max(2, tableLevelHere())) : 1;
+    if (rows_.size() <= level)
+        rows_.resize(level + 1);
+    return rows_[level];
+}
+
+void Reader::rowWord(Kw id, const Token& t) {
+    const int param = t.param;
+    auto target = [this](Border& b) {
+        b = Border{};
+        border_ = &b;
+    };
+    if (id == Kw::BrdrSingle || id == Kw::BrdrDouble || id == Kw::BrdrDot || id == Kw::BrdrDash ||
+        id == Kw::BrdrNone || id == Kw::BrdrW || id == Kw::BrdrCf) {
+        if (!border_)
+            return;
+        switch (id) {
+        case Kw::BrdrSingle: border_->style = Border::Solid; break;
+        case Kw::BrdrDouble: border_->style = Border::Double; break;
+        case Kw::BrdrDot: border_->style = Border::Dotted; break;
+        case Kw::BrdrDash: border_->style = Border::Dashed; break;
+        case Kw::BrdrNone: border_->style = Border::None; break;
+        case Kw::BrdrW: border_->width = std::clamp(param, 0, 255); break;
+        default: border_->color = colors_.at(param); break;
+        }
+        return;
+    }
+    RowDefinition& row = rowBeingDefined();
+    switch (id) {
+    case Kw::Trowd:
+        row = RowDefinition{};
+        border_ = nullptr;
+        break;
+    case Kw::TrLeft: row.format.left = clampTwips(param); break;
+    case Kw::TrGaph: row.format.gap = clampTwips(param); break;
+    case Kw::TrBorderTop: target(row.borders[0]); break;
+    case Kw::TrBorderLeft: target(row.borders[1]); break;
+    case Kw::TrBorderBottom: target(row.borders[2]); break;
+    case Kw::TrBorderRight: target(row.borders[3]); break;
+    case Kw::TrBorderH: target(row.borders[4]); break;
+    case Kw::TrBorderV: target(row.borders[5]); break;
+    case Kw::ClBorderTop: target(row.cell.borders[int(Side::Top)]); break;
+    case Kw::ClBorderLeft: target(row.cell.borders[int(Side::Left)]); break;
+    case Kw::ClBorderBottom: target(row.cell.borders[int(Side::Bottom)]); break;
+    case Kw::ClBorderRight: target(row.cell.borders[int(Side::Right)]); break;
+    case Kw::ClCbPat: row.cell.background = colors_.at(param); break;
+    case Kw::ClShdng:
+        if (!row.cell.background.isValid() && param > 0) { // hundredths of a percent of black
+            const double white = 1.0 - std::clamp(param, 0, 10000) / 10000.0;
+            row.cell.background = QColor::fromRgbF(float(white), float(white), float(white));
+        }
+        break;
+    case Kw::ClMgf: row.cell.horizontal = CellFormat::First; break;
+    case Kw::ClMrg: row.cell.horizontal = CellFormat::Continued; break;
+    case Kw::ClVmgf: row.cell.vertical = CellFormat::First; break;
+    case Kw::ClVmrg: row.cell.vertical = CellFormat::Continued; break;
+    case Kw::Cellx:
+        row.cell.right = clampTwips(param);
+        if (row.format.cells.size() < limits_.maxTableColumns)
+            row.format.cells.push_back(row.cell);
+        row.cell = CellFormat{};
+        border_ = nullptr;
+        break;
+    default: break;
+    }
+}
+
+// The row as the sink gets it: a side a cell leaves undefined takes the row's border there.
+RowFormat Reader::finishedRow(int level) {
+    if (rows_.size() <= std::size_t(level))
+        return RowFormat{};
+    const RowDefinition& def = rows_[std::size_t(level)];
+    RowFormat row = def.format;
+    for (std::size_t i = 0; i < row.cells.size(); ++i) {
+        auto& b = row.cells[i].borders;
+        const auto fill = [](Border& side, const Border& from) {
+            if (side.style == Border::None)
+                side = from;
+        };
+        fill(b[int(Side::Top)], def.borders[0]);
+        fill(b[int(Side::Bottom)], def.borders[2]);
+        fill(b[int(Side::Left)], i == 0 ? def.borders[1] : def.borders[5]);
+        fill(b[int(Side::Right)], i + 1 == row.cells.size() ? def.borders[3] : def.borders[5]);
+    }
+    return row;
+}
+
+void Reader::endCell(int level) {
+    resolveSurrogate();
+    flush();
+    out().cellEnd(parFormat(), level);
+    listTextSeen_ = false;
+    pageBreakNext_ = false;
+    bodyOpen_ = bodyOpen_ && top().footnote;
+}
+
+void Reader::structureWord(const Keyword& k) {
+    const Dest dest = top().dest;
+    const bool body = dest == Dest::Body;
+    const bool tableWords = body || dest == Dest::NestTableProps;
+    switch (k.id) {
+    case Kw::Par:
+    case Kw::Sect:
+        if (body)
+            endParagraph();
+        break;
+    case Kw::Page:
+        if (body) {
+            endParagraph();
+            pageBreakNext_ = true;
+        }
+        break;
+    case Kw::Line:
+        if (body || dest == Dest::ListText) {
+            out().lineBreak(charFormat());
+            bodyOpen_ = bodyOpen_ || !top().footnote;
+        }
+        break;
+    case Kw::Tab: character(u'\t'); break;
+    case Kw::Char: character(k.ch); break;
+    case Kw::Chftn: footnoteNumber(); break;
+    case Kw::Cell:
+        if (tableWords)
+            endCell(1);
+        break;
+    case Kw::NestCell:
+        if (tableWords)
+            endCell(std::max(2, tableLevelHere()));
+        break;
+    case Kw::Row:
+    case Kw::NestRow:
+        if (tableWords) {
+            const int level = k.id == Kw::Row ? 1 : std::max(2, tableLevelHere());
+            resolveSurrogate();
+            flush();
+            out().rowEnd(finishedRow(level), level);
+            bodyOpen_ = bodyOpen_ && top().footnote;
+        }
+        break;
+    default: break;
+    }
+}
+
+} // namespace orvane::rtf
