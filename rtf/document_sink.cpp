@@ -276,10 +276,24 @@ void DocumentSink::writeCell(QTextTable* table, int r, int c, const Cell& cell,
 
 void DocumentSink::fillRow(QTextTable* table, int r, const Row& row, VerticalMerges& merges) {
     const int columns = int(row.cells.size());
-    if (columns > table->columns())
-        table->appendColumns(columns - table->columns());
+    // Qt fills a table out with copies of neighbouring cells; those are no cells of the file,
+    // and draw no borders of their own.
+    const auto padding = [table](int row, int column) {
+        QTextTableCell cell = table->cellAt(row, column);
+        if (cell.row() == row && cell.column() == column)
+            cell.setFormat(QTextTableCellFormat());
+    };
+    if (columns > table->columns()) {
+        const int old = table->columns();
+        table->appendColumns(columns - old);
+        for (int above = 0; above < r; ++above)
+            for (int c = old; c < columns; ++c)
+                padding(above, c);
+    }
     for (int c = 0; c < columns; ++c)
         writeCell(table, r, c, row.cells[std::size_t(c)], row.cellFormat(std::size_t(c)));
+    for (int c = columns; c < table->columns(); ++c)
+        padding(r, c);
 
     for (int c = 0; c < columns; ++c) {
         const CellFormat* f = row.cellFormat(std::size_t(c));

@@ -24,13 +24,6 @@ click() { # window id, x, y in client pixels
     xdotool mousemove --window "$1" "$2" "$3" click 1
     sleep 0.3
 }
-pick() { # window id, x, y of a list, which option (1 is the first)
-    click "$1" "$2" "$3"
-    # The open list starts on its first option.
-    for _ in $(seq 2 "$4"); do xdotool key Down; done
-    xdotool key Return
-    sleep 0.2
-}
 
 sleep 1.5
 import -window root -crop 640x430+192+136 +repage "$out/conditions-of-use.png"
@@ -51,27 +44,37 @@ splash="$(active)"
 click "$splash" 250 355 # Accept Conditions of Use
 calc="$(window 'Solvane Calculator - Daduzo')"
 sleep 0.5
-pick "$calc" 236 70 3   # Ordinary Air Temperature: 86-90.9
-pick "$calc" 232 104 3  # length: 60 to 120
-pick "$calc" 160 146 3  # intensity: moderate pace throughout
-pick "$calc" 160 194 2  # used to warm weather
-pick "$calc" 160 242 2  # good fitness level
-pick "$calc" 524 26 2   # 13 to 17
-pick "$calc" 540 58 2   # drinks every 15 to 25 min
-pick "$calc" 524 90 4   # 4 pm to sunset
-pick "$calc" 504 122 2  # grass
-pick "$calc" 488 154 2  # indoor, no air conditioning
-pick "$calc" 464 197 1  # no medical condition
-click "$calc" 508 376   # Calculate Total:
+# The calculator's designed area starts below its menu bar.
+eval "$(xdotool getwindowgeometry --shell "$calc")"
+menu=$((HEIGHT - 395))
+pick() { # x, y of a list in the designed area, which option (1 is the first)
+    click "$calc" "$1" $(($2 + menu))
+    for _ in $(seq 2 "$3"); do xdotool key Down; done # the open list starts on its first option
+    xdotool key Return
+    sleep 0.2
+}
+calc_click() { click "$calc" "$1" $(($2 + menu)); }
+pick 236 70 3   # Ordinary Air Temperature: 86-90.9
+pick 232 104 3  # length: 60 to 120
+pick 160 146 3  # intensity: moderate pace throughout
+pick 160 194 2  # used to warm weather
+pick 160 242 2  # good fitness level
+pick 524 26 2   # 13 to 17
+pick 540 58 2   # drinks every 15 to 25 min
+pick 524 90 4   # 4 pm to sunset
+pick 504 122 2  # grass
+pick 488 154 2  # indoor, no air conditioning
+pick 464 197 1  # no medical condition
+calc_click 508 376       # Calculate Total:
 sleep 0.5
 shoot "$calc" calculator.png
-click "$calc" 151 376   # *: the starred items
+calc_click 151 376       # *: the starred items
 viewer="$(window 'Readme Viewer')"
 sleep 0.5
 shoot "$viewer" viewer-starred.png
 xdotool key Return      # Back, which has the focus
 sleep 0.8
-click "$calc" 340 376   # View Full RIR Guidelines
+calc_click 340 376       # View Full RIR Guidelines
 viewer="$(window 'Readme Viewer')"
 sleep 0.5
 shoot "$viewer" viewer.png

@@ -62,7 +62,12 @@ check() { # name, then the scenario function
 # Splash buttons, in the splash's client pixels.
 README=(140 360) ACCEPT=(299 360) DECLINE=(475 360)
 # Calculator controls.
+# Calculator controls, in the designed client area below the window's menu bar, whose height
+# MENU is measured when a calculator opens.
+MENU=0
+at() { echo "$1" $(($2 + MENU)); } # x, y in the designed area -> x, y in the window
 EXIT=(68 376) STAR=(152 376) GUIDELINES_BOX=(8 272 609 81)
+measure_menu() { eval "$(xdotool getwindowgeometry --shell "$1")"; MENU=$((HEIGHT - 395)); }
 
 letter_key_ends() {
     start || { echo "no window"; return 1; }
@@ -109,8 +114,9 @@ accept_opens_the_calculator() {
     [[ -n "$calc" ]] || { echo "no calculator"; return 1; }
     [[ "$(xdotool getwindowname "$calc")" == "Solvane Calculator - Daduzo Vizeruda Zavevodov (SA Branch) - Non-Desert Version*" ]] || { echo "title"; return 1; }
     [[ "$(windows | wc -l)" == 1 ]] || { echo "$(windows | wc -l) windows"; return 1; }
-    eval "$(xdotool getwindowgeometry --shell "$calc")"
-    (( WIDTH == 625 && HEIGHT == 395 )) || { echo "size ${WIDTH}x$HEIGHT"; return 1; }
+    measure_menu "$calc"
+    # The designed area is 625 x 395; the menu bar stands above it.
+    (( WIDTH == 625 && MENU >= 18 && MENU <= 40 )) || { echo "size ${WIDTH}x$HEIGHT"; return 1; }
     local dx=$((X + WIDTH / 2 - SCREEN_W / 2)) dy=$((Y + HEIGHT / 2 - SCREEN_H / 2))
     # Vertically the title bar, which the window manager adds above, may shift it a little.
     (( dx * dx <= 16 && dy >= -4 && dy <= 25 )) || { echo "not centred: $X,$Y"; return 1; }
@@ -122,6 +128,7 @@ assessment_by_keyboard() {
     keys Tab Tab space                                  # Readme, Decline, Accept: pressed
     calc="$(named 'Solvane Calculator - Daduzo')"
     [[ -n "$calc" ]] || { echo "Space on Accept did not open the calculator"; return 1; }
+    measure_menu "$calc"
     focus "$calc"
     # From "Exit Calculator" along the stored tab order; arrows on a closed list choose.
     keys Tab Tab Tab Tab Tab Down Down                 # WBGT 73-81.9: 10
@@ -139,14 +146,35 @@ assessment_by_keyboard() {
     sleep 0.5
     # The 56-65 advice leads in dark red; the other bands use other colours.
     local moderate high
-    moderate="$(pixels "$calc" 'rgb(128,0,0)' "${GUIDELINES_BOX[@]}")"
-    high="$(pixels "$calc" 'rgb(192,0,0)' "${GUIDELINES_BOX[@]}")"
+    local box=("${GUIDELINES_BOX[0]}" $((GUIDELINES_BOX[1] + MENU)) "${GUIDELINES_BOX[@]:2}")
+    moderate="$(pixels "$calc" 'rgb(128,0,0)' "${box[@]}")"
+    high="$(pixels "$calc" 'rgb(192,0,0)' "${box[@]}")"
     (( moderate > 50 && high == 0 )) || { echo "band colours: moderate=$moderate high=$high"; return 1; }
+}
+
+keyboard_assessment_saved_as_pdf() {
+    assessment_by_keyboard || return 1
+    local pdf="$shots/by keyboard.pdf"
+    keys ctrl+s                                         # the save dialog, on the file name
+    local dialog; dialog="$(named 'Save the assessment as PDF')"
+    [[ -n "$dialog" ]] || { echo "no save dialog"; return 1; }
+    keys ctrl+a
+    xdotool type --delay 20 "$pdf"
+    keys Return
+    local waited=0
+    while [[ ! -s "$pdf" && $waited -lt 50 ]]; do sleep 0.1; waited=$((waited + 1)); done
+    [[ -s "$pdf" ]] || { echo "no PDF written"; return 1; }
+    local text; text="$(pdftotext -layout "$pdf" - | tr -s ' ')"
+    for fact in "Heat illness risk assessment" "1. Wet Bulb Globe Temperature 73-81.9 10" \
+                "10. Venue Outdoors 8" "Total: 57" "MODERATE RISK"; do
+        grep -qF "$fact" <<<"$text" || { echo "PDF lacks: $fact"; return 1; }
+    done
+    cp "$pdf" "$source/build/e2e-record.pdf" 2>/dev/null || true
 }
 
 viewer_refuses_alt_f4_and_back_returns() {
     accept_opens_the_calculator || return 1
-    click "$calc" "${STAR[@]}"
+    click "$calc" $(at "${STAR[@]}")
     local viewer; viewer="$(named 'Readme Viewer')"
     [[ -n "$viewer" ]] || { echo "no viewer"; return 1; }
     focus "$viewer"
@@ -161,10 +189,10 @@ viewer_refuses_alt_f4_and_back_returns() {
 
 exit_with_viewer_open_then_back_then_exit() {
     accept_opens_the_calculator || return 1
-    click "$calc" "${STAR[@]}"
+    click "$calc" $(at "${STAR[@]}")
     local viewer; viewer="$(named 'Readme Viewer')"
     focus "$calc"
-    click "$calc" "${EXIT[@]}"
+    click "$calc" $(at "${EXIT[@]}")
     sleep 0.5
     kill -0 "$pid" 2>/dev/null || { echo "program ended with the viewer open"; return 1; }
     [[ "$(windows)" == "$viewer" ]] || { echo "windows: $(windows | wc -l)"; return 1; }
@@ -172,7 +200,7 @@ exit_with_viewer_open_then_back_then_exit() {
     local second; second="$(named 'Solvane Calculator - Daduzo')"
     [[ -n "$second" && "$second" != "$calc" ]] || { echo "no new calculator"; return 1; }
     focus "$second"
-    click "$second" "${EXIT[@]}"
+    click "$second" $(at "${EXIT[@]}")
     local code; code="$(exit_code)"
     [[ "$code" == 0 ]] || { echo "exit code $code"; return 1; }
 }
@@ -183,6 +211,7 @@ check "splash has no title bar and no taskbar entry" splash_has_no_title_bar_and
 check "readme, then escape returns to the splash" readme_then_escape_returns
 check "accept opens the calculator" accept_opens_the_calculator
 check "from the start, the keyboard alone accepts and assesses to 56-65" assessment_by_keyboard
+check "the keyboard alone saves the assessment as a PDF" keyboard_assessment_saved_as_pdf
 check "viewer refuses alt+f4, back returns" viewer_refuses_alt_f4_and_back_returns
 check "exit with the viewer open, back, exit ends" exit_with_viewer_open_then_back_then_exit
 

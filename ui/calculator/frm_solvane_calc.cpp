@@ -2,6 +2,7 @@
 
 #include "core/catalogue.h"
 #include "core/evaluation.h"
+#include "ui/calculator/assessment_record.h"
 #include "ui/calculator/pick_list.h"
 #include "ui/common/fonts.h"
 #include "ui/common/messages.h"
@@ -12,10 +13,18 @@
 #include "ui/documents/locators.h"
 #include "ui/documents/rich_text_box.h"
 
+#include <QClipboard>
+#include <QDir>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
+#include <QStandardPaths>
+#include <QTextDocument>
 
 namespace orvane::ui {
 namespace {
@@ -77,6 +86,8 @@ QLineEdit* readOnlyBox(QWidget* parent, const QString& name, const QRect& twips,
 
 const QString frm_Solvane_Calc::kLocator = QStringLiteral("Solvane Calculator");
 
+frm_Solvane_Calc::~frm_Solvane_Calc() = default;
+
 frm_Solvane_Calc* frm_Solvane_Calc::Show() {
     return SingleWindow<frm_Solvane_Calc>::show();
 }
@@ -91,9 +102,16 @@ frm_Solvane_Calc::frm_Solvane_Calc(QWidget* parent) : QWidget(parent) {
         "Solvane Calculator - Daduzo Vizeruda Zavevodov (SA Branch) - Non-Desert Version*");
     setWindowIcon(QIcon(":/orvane/icon-32.png"));
     setFont(msSansSerif(8.25));
-    resize(twipsSize(9375, 5925));
 
-    auto* shape = new Outline(this);
+    // The menu bar stands above the designed client area, which keeps its size and layout.
+    buildMenu();
+    const int menuHeight = menuBar_->sizeHint().height();
+    client_ = new QWidget(this);
+    client_->setObjectName("client");
+    client_->setGeometry(QRect(QPoint(0, menuHeight), twipsSize(9375, 5925)));
+    resize(twipsSize(9375, 5925) + QSize(0, menuHeight));
+
+    auto* shape = new Outline(client_);
     shape->setObjectName("Shape1");
     shape->setGeometry(twipsRect(120, 120, 9135, 3855));
     shape->setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -110,7 +128,7 @@ void frm_Solvane_Calc::buildQuestions() {
     const QFont bold = msSansSerif(8.25, true);
     const QFont regular = msSansSerif(8.25, false);
 
-    auto* heading = new QLabel("Risk Points", this);
+    auto* heading = new QLabel("Risk Points", client_);
     heading->setObjectName("lbl_Risk_Points");
     heading->setFont(regular);
     heading->setGeometry(twipsRect(3840, 240, 975, 255));
@@ -118,7 +136,7 @@ void frm_Solvane_Calc::buildQuestions() {
     // Labels first, then lists and boxes, so that lists are drawn over the labels they overlap.
     for (const Row& row : kRows) {
         const RiskFactor* factor = FindFactor(row.key);
-        auto* label = new QLabel(qs(factor->label), this);
+        auto* label = new QLabel(qs(factor->label), client_);
         label->setObjectName(QString("lbl_") + row.key);
         label->setFont(bold);
         label->setGeometry(twipsRect(row.label));
@@ -126,7 +144,7 @@ void frm_Solvane_Calc::buildQuestions() {
         label->setAutoFillBackground(true);
         if (QString(row.key) == "WBGT") {
             // "- OR -" overlaps the empty lower half of the WBGT caption and is drawn above it.
-            auto* orLabel = new QLabel("- OR -", this);
+            auto* orLabel = new QLabel("- OR -", client_);
             orLabel->setObjectName("lbl_Or");
             orLabel->setFont(regular);
             orLabel->setGeometry(twipsRect(480, 765, 615, 172));
@@ -138,7 +156,7 @@ void frm_Solvane_Calc::buildQuestions() {
     for (const Row& row : kRows) {
         const QString key = row.key;
         const RiskFactor* factor = FindFactor(row.key);
-        auto* list = new PickList(this);
+        auto* list = new PickList(client_);
         list->setObjectName("cbo_" + key);
         list->setFont(bold);
         list->setGeometry(twipsRect(row.list));
@@ -147,10 +165,12 @@ void frm_Solvane_Calc::buildQuestions() {
         list->setCurrentIndex(-1);
         list->setAccessibleName(qs(factor->label));
         lists_[key] = list;
+        // A record must never pair a total with answers it was not computed from.
+        connect(list, &QComboBox::currentIndexChanged, this, [this] { setRecord(nullptr); });
 
         if (row.box.isEmpty())
             continue; // the reminder list scores nothing
-        boxes_[key] = readOnlyBox(this, "txt_" + key, row.box, bold);
+        boxes_[key] = readOnlyBox(client_, "txt_" + key, row.box, bold);
         boxes_[key]->setAccessibleName("Risk points: " + qs(factor->label));
         connect(list, &QComboBox::activated, this, [this, key] { cbo_Click(key); });
     }
@@ -166,14 +186,14 @@ void frm_Solvane_Calc::buildQuestions() {
 }
 
 void frm_Solvane_Calc::buildBottomRow() {
-    txtGuidelines_ = new RichTextBox(this);
+    txtGuidelines_ = new RichTextBox(client_);
     txtGuidelines_->setObjectName("txtGuidelines");
     txtGuidelines_->setGeometry(twipsRect(120, 4080, 9135, 1215));
     txtGuidelines_->setAccessibleName("Recommendation");
 
     const QFont buttonFont = msSansSerif(9.75, true);
     auto button = [&](const char* name, const QString& caption, QRect twips) {
-        auto* b = new QPushButton(caption, this);
+        auto* b = new QPushButton(caption, client_);
         b->setObjectName(name);
         b->setFont(buttonFont);
         b->setGeometry(twipsRect(twips));
@@ -193,7 +213,7 @@ void frm_Solvane_Calc::buildBottomRow() {
         "Click on this button to see the original RIR guidelines text, plus web links.");
     cmd_Calculate_ = button("cmd_Calculate", "Calculate Total:", {6720, 5456, 1815, 375});
 
-    txt_Total_ = readOnlyBox(this, "txt_Total", {8520, 5456, 735, 375}, msSansSerif(12, true));
+    txt_Total_ = readOnlyBox(client_, "txt_Total", {8520, 5456, 735, 375}, msSansSerif(12, true));
     txt_Total_->setAccessibleName("Total risk score");
 
     connect(cmd_Back_to_Directory_, &QPushButton::clicked, this,
@@ -265,20 +285,133 @@ void frm_Solvane_Calc::cmd_Calculate_Click() {
         held[i] = boxes_.at(qs(kBoxKeys[i]))->text().toUtf8();
         texts[i] = std::string_view(held[i].constData(), std::size_t(held[i].size()));
     }
+    const QDateTime calculated = QDateTime::currentDateTime();
     const EvaluationOutcome outcome = EvaluateRisk(texts);
     if (const auto* missing = std::get_if<MissingAnswer>(&outcome)) {
+        setRecord(nullptr);
         showMessage(this, qs(missing->message));
-    } else if (const auto* referral = std::get_if<MedicalReferral>(&outcome)) {
-        LoadDocument(txtGuidelines_, "\\" + qs(referral->document));
+        return;
+    }
+    std::optional<QString> total;
+    bool shown = false;
+    if (const auto* referral = std::get_if<MedicalReferral>(&outcome)) {
+        shown = LoadDocument(txtGuidelines_, "\\" + qs(referral->document));
     } else {
         const auto& scored = std::get<Scored>(outcome);
         txt_Total_->setText(QString::fromStdString(scored.display));
+        total = txt_Total_->text().trimmed();
         if (scored.band)
-            LoadDocument(txtGuidelines_, "\\" + qs(scored.band->document));
+            shown = LoadDocument(txtGuidelines_, "\\" + qs(scored.band->document));
     }
+    // The record holds the advice the window shows; without it there is nothing to file.
+    recordTime_ = calculated;
+    setRecord(shown ? buildRecord(assessment(calculated, total)) : nullptr);
+}
+
+Assessment frm_Solvane_Calc::assessment(const QDateTime& calculated,
+                                        const std::optional<QString>& total) const {
+    Assessment a;
+    a.calculated = calculated;
+    a.total = total;
+    a.advice = txtGuidelines_->document();
+    for (const RiskFactor& factor : Catalogue()) {
+        const QString key = qs(factor.key);
+        const PickList* list = lists_.at(key);
+        Assessment::Answer answer{qs(factor.label), list->currentText(), QString()};
+        if (key == "Other") {
+            answer.points = QStringLiteral("no points");
+        } else {
+            answer.points = boxes_.at(key)->text();
+            if (answer.points == qs(kReferralMarker))
+                answer.points = QStringLiteral("referral");
+        }
+        if (answer.answer.isEmpty())
+            answer.answer = key == "WBGT" || key == "Dry_Bulb" ? QStringLiteral("not used")
+                                                               : QStringLiteral("not answered");
+        a.answers.push_back(answer);
+    }
+    return a;
+}
+
+void frm_Solvane_Calc::setRecord(std::unique_ptr<QTextDocument> record) {
+    record_ = std::move(record);
+    for (QAction* action : {actSaveAsPdf_, actPrint_, actCopyAsText_})
+        action->setEnabled(record_ != nullptr);
+}
+
+void frm_Solvane_Calc::buildMenu() {
+    menuBar_ = new QMenuBar(this);
+    menuBar_->setObjectName("mnuBar");
+    QMenu* menu = menuBar_->addMenu(QStringLiteral("&Assessment"));
+    menu->setObjectName("mnuAssessment");
+    menu->setAccessibleName(QStringLiteral("Assessment"));
+    auto action = [&](const char* name, const QString& text, const QString& accessible,
+                      QKeySequence keys, void (frm_Solvane_Calc::*handler)()) {
+        QAction* a = menu->addAction(text);
+        a->setObjectName(name);
+        a->setShortcut(keys);
+        a->setShortcutVisibleInContextMenu(true);
+        a->setToolTip(accessible);
+        a->setWhatsThis(accessible);
+        a->setEnabled(false);
+        // Shortcuts work in the whole window, not only while the menu is open.
+        addAction(a);
+        connect(a, &QAction::triggered, this, handler);
+        return a;
+    };
+    actSaveAsPdf_ =
+        action("mnuSaveAsPdf", QStringLiteral("&Save as PDF\u2026"),
+               QStringLiteral("Save the assessment record as PDF"),
+               QKeySequence(Qt::CTRL | Qt::Key_S), &frm_Solvane_Calc::mnuSaveAsPdf_Click);
+    actPrint_ = action("mnuPrint", QStringLiteral("&Print\u2026"),
+                       QStringLiteral("Print the assessment record"),
+                       QKeySequence(Qt::CTRL | Qt::Key_P), &frm_Solvane_Calc::mnuPrint_Click);
+    actCopyAsText_ = action("mnuCopyAsText", QStringLiteral("&Copy as Text"),
+                            QStringLiteral("Copy the assessment record as text"),
+                            QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C),
+                            &frm_Solvane_Calc::mnuCopyAsText_Click);
+}
+
+void frm_Solvane_Calc::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    menuBar_->setGeometry(0, 0, width(), menuBar_->sizeHint().height());
+}
+
+void frm_Solvane_Calc::mnuSaveAsPdf_Click() {
+    if (!record_)
+        return;
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    const QString path =
+        chooseSaveFile(this, QStringLiteral("Save the assessment as PDF"),
+                       QDir(folder).filePath(recordFileName(recordTime_)),
+                       QStringLiteral("PDF documents (*.pdf)"), QStringLiteral("pdf"));
+    if (path.isEmpty())
+        return;
+    const QString error = saveRecordPdf(*record_, path, QLocale());
+    if (!error.isEmpty())
+        showProblem(this, QStringLiteral("The assessment could not be saved as \"%1\": %2.\n\n"
+                                         "Nothing was written; a file already there is unchanged.")
+                              .arg(QDir::toNativeSeparators(path), error));
+}
+
+void frm_Solvane_Calc::mnuPrint_Click() {
+    if (!record_)
+        return;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageSize(QPageSize(recordPageSize(QLocale())));
+    printer.setDocName(QStringLiteral("Heat illness risk assessment"));
+    QPrintDialog dialog(&printer, this);
+    if (dialog.exec() == QDialog::Accepted)
+        printRecord(*record_, &printer);
+}
+
+void frm_Solvane_Calc::mnuCopyAsText_Click() {
+    if (record_)
+        QGuiApplication::clipboard()->setText(recordText(*record_));
 }
 
 void frm_Solvane_Calc::cmd_Reset_Click() {
+    setRecord(nullptr);
     lists_.at("WBGT")->setEnabled(true);
     lists_.at("Dry_Bulb")->setEnabled(true);
     for (const std::string_view key : kBoxKeys)

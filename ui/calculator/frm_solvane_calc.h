@@ -5,24 +5,32 @@
 // band. The window owns one assessment and nothing else: the risk core decides what each choice
 // and each calculation mean, and the window only carries out what the core returns.
 
+#include <QDateTime>
 #include <QWidget>
 
 #include <map>
+#include <memory>
+#include <optional>
 
+class QAction;
 class QLabel;
 class QLineEdit;
+class QMenuBar;
 class QPushButton;
+class QTextDocument;
 
 namespace orvane::ui {
 
 class PickList;
 class RichTextBox;
+struct Assessment;
 
 class frm_Solvane_Calc : public QWidget {
     Q_OBJECT
 
 public:
     explicit frm_Solvane_Calc(QWidget* parent = nullptr);
+    ~frm_Solvane_Calc() override;
 
     // Shows the calculator, building a new, empty one if none is open.
     static frm_Solvane_Calc* Show();
@@ -41,12 +49,32 @@ public:
     void cmd_Back_to_Directory_Click();
     void cmd_asterisk_Click();
     void cmd_RIR_Guidelines_Click();
+    // The Assessment menu: the record of the last calculation, while it matches the window.
+    void mnuSaveAsPdf_Click();
+    void mnuPrint_Click();
+    void mnuCopyAsText_Click();
+    const QTextDocument* record() const { return record_.get(); }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void buildMenu();
     void buildQuestions();
     void buildBottomRow();
     void setTabOrder();
 
+    Assessment assessment(const QDateTime& calculated, const std::optional<QString>& total) const;
+    // The record of the last calculation, or none; the menu's actions follow it.
+    void setRecord(std::unique_ptr<QTextDocument> record);
+
+    QMenuBar* menuBar_ = nullptr;
+    QWidget* client_ = nullptr; // the designed area, below the menu bar
+    QAction* actSaveAsPdf_ = nullptr;
+    QAction* actPrint_ = nullptr;
+    QAction* actCopyAsText_ = nullptr;
+    std::unique_ptr<QTextDocument> record_;
+    QDateTime recordTime_;
     std::map<QString, PickList*> lists_;
     std::map<QString, QLineEdit*> boxes_;
     RichTextBox* txtGuidelines_ = nullptr;

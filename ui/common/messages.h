@@ -1,7 +1,7 @@
 #pragma once
 
-// The program's message boxes: modal, captioned with the application title. Tests can take the
-// finished box instead of letting it block.
+// The program's message boxes and file dialog: modal, captioned with the application title.
+// Tests can take the finished box, or answer the dialog, instead of letting them block.
 
 #include <QMessageBox>
 
@@ -20,5 +20,14 @@ void showMessage(QWidget* parent, const QString& text);
 
 // A failure the user should know of: like showMessage, with a warning icon.
 void showProblem(QWidget* parent, const QString& text);
+
+// Asks where to save a file, starting at `suggested` (a folder and a file name); empty when the
+// user cancels. A name typed without a suffix gets `suffix`.
+QString chooseSaveFile(QWidget* parent, const QString& caption, const QString& suggested,
+                       const QString& filter, const QString& suffix);
+
+// Answers chooseSaveFile in place of the dialog; an empty chooser restores the dialog.
+using SaveFileChooser = std::function<QString(const QString& suggested)>;
+void setSaveFileChooser(SaveFileChooser chooser);
 
 } // namespace orvane::ui

@@ -19,7 +19,7 @@ void keepOutOfTaskbar(QWidget* window) {
     auto intern = [connection](const char* name) {
         xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
             connection, xcb_intern_atom(connection, 0, uint16_t(qstrlen(name)), name), nullptr);
-        const xcb_atom_t atom = reply ? reply->atom : XCB_ATOM_NONE;
+        const xcb_atom_t atom = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
         free(reply);
         return atom;
     };

@@ -1,0 +1,53 @@
+#pragma once
+
+// The record of one assessment, for the organizer to file, print or send: what was asked and
+// answered, the total and the band's decision, the advice the window showed, and lines to fill
+// in by hand. It is built once, as one rich-text document, when "Calculate Total:" produces a
+// result; the PDF, the printer and the clipboard all take that same document.
+
+#include <QDateTime>
+#include <QPageSize>
+#include <QString>
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+class QLocale;
+class QPagedPaintDevice;
+class QTextDocument;
+
+namespace orvane::ui {
+
+struct Assessment {
+    struct Answer {
+        QString question; // the caption, as the window shows it
+        QString answer;   // the chosen option, "not used" or "not answered"
+        QString points;   // the points box, "referral" or "no points"
+    };
+    QDateTime calculated;                  // local time
+    std::vector<Answer> answers;           // every question, in the window's order
+    std::optional<QString> total;          // none for a medical referral
+    const QTextDocument* advice = nullptr; // what the window shows under the questions
+};
+
+std::unique_ptr<QTextDocument> buildRecord(const Assessment& assessment);
+
+// The record as plain text, for an e-mail or a log: bullets become "-".
+QString recordText(const QTextDocument& record);
+
+// Letter where people use it, A4 elsewhere.
+QPageSize::PageSizeId recordPageSize(const QLocale& locale);
+
+// "Heat risk assessment 2026-12-06 1430.pdf", from the time of the calculation.
+QString recordFileName(const QDateTime& calculated);
+
+// Lays the record out on pages of the device, without page numbers for one page.
+void printRecord(const QTextDocument& record, QPagedPaintDevice* device);
+
+// Writes the record as a PDF at `path`, through a temporary file renamed into place: a failed
+// save leaves no partial file and any older file of that name as it was. Returns the reason on
+// failure, empty on success.
+QString saveRecordPdf(const QTextDocument& record, const QString& path, const QLocale& locale);
+
+} // namespace orvane::ui
