@@ -3,6 +3,7 @@
 #include "core/catalogue.h"
 #include "core/evaluation.h"
 #include "ui/calculator/assessment_record.h"
+#include "ui/calculator/frm_wbgt_estimator.h"
 #include "ui/calculator/pick_list.h"
 #include "ui/common/fonts.h"
 #include "ui/common/messages.h"
@@ -370,6 +371,11 @@ void frm_Solvane_Calc::buildMenu() {
                             QStringLiteral("Copy the assessment record as text"),
                             QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C),
                             &frm_Solvane_Calc::mnuCopyAsText_Click);
+    menu->addSeparator();
+    action("mnuEstimateWbgt", QStringLiteral("&Estimate WBGT\u2026"),
+           QStringLiteral("Estimate the wet bulb globe temperature from the weather"),
+           QKeySequence(Qt::CTRL | Qt::Key_E), &frm_Solvane_Calc::mnuEstimateWbgt_Click)
+        ->setEnabled(true);
 }
 
 void frm_Solvane_Calc::resizeEvent(QResizeEvent* event) {
@@ -403,6 +409,21 @@ void frm_Solvane_Calc::mnuPrint_Click() {
     QPrintDialog dialog(&printer, this);
     if (dialog.exec() == QDialog::Accepted)
         printRecord(*record_, &printer);
+}
+
+void frm_Solvane_Calc::mnuEstimateWbgt_Click() {
+    if (!estimator_) { // one at a time, owned by this window and closed with it
+        estimator_ = new frmWbgtEstimator(this);
+        estimator_->show();
+    }
+    estimator_->raise();
+    estimator_->activateWindow();
+}
+
+void frm_Solvane_Calc::chooseOption(const QString& key, int index) {
+    PickList* list = lists_.at(key);
+    list->setCurrentIndex(index);
+    emit list->activated(index);
 }
 
 void frm_Solvane_Calc::mnuCopyAsText_Click() {

@@ -6,6 +6,7 @@
 // and each calculation mean, and the window only carries out what the core returns.
 
 #include <QDateTime>
+#include <QPointer>
 #include <QWidget>
 
 #include <map>
@@ -24,6 +25,7 @@ namespace orvane::ui {
 class PickList;
 class RichTextBox;
 struct Assessment;
+class frmWbgtEstimator;
 
 class frm_Solvane_Calc : public QWidget {
     Q_OBJECT
@@ -53,7 +55,12 @@ public:
     void mnuSaveAsPdf_Click();
     void mnuPrint_Click();
     void mnuCopyAsText_Click();
+    void mnuEstimateWbgt_Click();
     const QTextDocument* record() const { return record_.get(); }
+
+    // Chooses an option for the user, at the user's request (the estimator's "Use in question
+    // 1"): the list then runs the very handler that a choice of the user's own runs.
+    void chooseOption(const QString& key, int index);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -73,6 +80,7 @@ private:
     QAction* actSaveAsPdf_ = nullptr;
     QAction* actPrint_ = nullptr;
     QAction* actCopyAsText_ = nullptr;
+    QPointer<frmWbgtEstimator> estimator_;
     std::unique_ptr<QTextDocument> record_;
     QDateTime recordTime_;
     std::map<QString, PickList*> lists_;
