@@ -9,7 +9,7 @@ namespace orvane::ui {
 
 void setUpApplication(QApplication& app) {
     app.setApplicationName("OrvaneCalculatorF");
-    app.setApplicationVersion("1.1");
+    app.setApplicationVersion(ORVANE_VERSION);
     app.setDesktopFileName("org.solvane.Calculator");
     app.setWindowIcon(QIcon(":/orvane/icon-32.png"));
     installFontSubstitutions();

@@ -62,7 +62,11 @@ frmOrvAbout::frmOrvAbout(QWidget* parent) : QWidget(parent) {
     label("Label1", QString(), {1080, 715, 8085, 330});
     label("lblDescription", "\u00a9 2026 The Solvane Calculator developers",
           {1080, 437, 4005, 210});
-    label("lblTitle", "Solvane Calculator \u00b0F, Version 1.1", {1080, 130, 4125, 240});
+    label("lblTitle",
+          QStringLiteral("Solvane Calculator \u00b0F, Version %1.%2")
+              .arg(ORVANE_VERSION_MAJOR)
+              .arg(ORVANE_VERSION_MINOR),
+          {1080, 130, 4125, 240});
 
     setTabOrder(cmdOK_, txtDisclaimer_);
     cmdOK_->setFocus();

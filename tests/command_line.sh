@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# The program's options on a terminal without a display: help, version, and a clear refusal.
+# Usage: command_line.sh PROGRAM VERSION
+set -uo pipefail
+program="$1" version="$2"
+fail=0
+run() { env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$program" "$@"; }
+check() { # name, expected, actual
+    if [[ "$2" == "$3" ]]; then echo "PASS: $1"; else echo "FAIL: $1: expected [$2], got [$3]"; fail=1; fi
+}
+out="$(run --help 2>&1)"; rc=$?
+check "--help succeeds" "0" "$rc"
+check "--help shows the usage" "Usage: OrvaneCalculatorF [--help] [--version]" "$(head -1 <<<"$out")"
+out="$(run -v 2>&1)"; rc=$?
+check "-v succeeds" "0" "$rc"
+check "-v shows the version" "OrvaneCalculatorF (Solvane Calculator $(printf '\xc2\xb0')F) $version" "$out"
+out="$(run --frobnicate 2>&1)"; rc=$?
+check "an unknown option is refused with status 2" "2" "$rc"
+check "and named" "OrvaneCalculatorF: Unknown option 'frobnicate'." "$(head -1 <<<"$out")"
+out="$(run stray 2>&1)"; rc=$?
+check "a stray argument is refused too" "2|OrvaneCalculatorF: Unexpected argument 'stray'." "$rc|$(head -1 <<<"$out")"
+exit $fail
