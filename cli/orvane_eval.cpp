@@ -148,8 +148,13 @@ int evaluateStream() {
         std::size_t end = all.find('\n', pos);
         if (end == std::string_view::npos)
             end = all.size();
-        texts[filled++] = all.substr(pos, end - pos);
+        std::string_view line = all.substr(pos, end - pos);
         pos = end + 1;
+        // A CR before the LF is part of the line end: a file from Windows must not turn a
+        // blank answer into one worth 0 points.
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        texts[filled++] = line;
         if (filled == kBoxCount) {
             const QByteArray& line = cache.lineFor(EvaluateRisk(texts));
             std::fwrite(line.constData(), 1, static_cast<std::size_t>(line.size()), stdout);

@@ -150,16 +150,25 @@ std::string TotalDisplayText(double total) {
     std::snprintf(buffer, sizeof buffer, "%.15g", total);
     std::string digits(buffer);
     if (digits.find_first_of("eE") != std::string::npos) {
-        // Spell large and tiny totals out in plain decimals: the box shows digits only.
-        const int exponent = static_cast<int>(std::floor(std::log10(std::fabs(total))));
-        const int decimals = exponent < 0 ? std::min(14 - exponent, 330) : 0;
-        std::snprintf(buffer, sizeof buffer, "%.*f", decimals, total);
-        digits = buffer;
-        if (digits.find('.') != std::string::npos) {
-            digits.erase(digits.find_last_not_of('0') + 1);
-            if (digits.back() == '.')
-                digits.pop_back();
+        // Spell large and tiny totals out in plain decimals, still with 15 significant digits:
+        // the box shows digits only, and no more of them than the sum can vouch for.
+        std::snprintf(buffer, sizeof buffer, "%.14e", std::fabs(total));
+        const std::string scientific(buffer);
+        const std::size_t e = scientific.find('e');
+        std::string mantissa = scientific.substr(0, 1) + scientific.substr(2, e - 2);
+        mantissa.erase(mantissa.find_last_not_of('0') + 1);
+        const int exponent = std::stoi(scientific.substr(e + 1));
+        if (exponent >= 0) {
+            digits =
+                mantissa +
+                std::string(std::size_t(std::max(0, exponent + 1 - int(mantissa.size()))), '0');
+            if (int(mantissa.size()) > exponent + 1)
+                digits.insert(std::size_t(exponent + 1), ".");
+        } else {
+            digits = "0." + std::string(std::size_t(-exponent - 1), '0') + mantissa;
         }
+        if (total < 0)
+            digits.insert(0, "-");
     }
     if (!digits.empty() && digits.front() == '-')
         return digits;

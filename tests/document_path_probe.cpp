@@ -15,13 +15,12 @@ int main(int argc, char** argv) {
     if (argc == 2 && QByteArray(argv[1]) == "--open-page") {
         // What "Go to Web LInk" would start, one argument a line.
         orvane::ui::test::RecordingLauncher launcher;
-        auto* viewer = new orvane::ui::frmReadMeViewer;
+        auto* viewer = orvane::ui::frmReadMeViewer::OpenInViewer("\\Asterisk.rtf", "probe");
         viewer->cmdURL_Click();
         for (const QStringList& call : launcher.programs)
             for (const QString& argument : call)
                 std::printf("arg: %s\n", argument.toLocal8Bit().constData());
-        viewer->sessionEnding();
-        delete viewer;
+        viewer->cmdBackfromReadme_Click();
         return launcher.programs.size() == 1 ? 0 : 1;
     }
     if (argc != 2)

@@ -17,6 +17,10 @@ check "missing temperature" '{"outcome":"MissingAnswer","message":"Please add Te
 out="$(printf '%s\n' $'\n14\n6\n6\n5\n6\n5\n4\n5\n2\n4\nX' | "$eval_bin" evaluate)"
 check "referral" '{"outcome":"MedicalReferral","document":"Medical Conditions.rtf"}' "$out"
 
+# Windows line ends: a blank answer stays blank, it is not read as "\r" worth 0 points.
+out="$(printf '%s\r\n' "" 14 6 6 5 6 5 4 5 2 "" 0 | "$eval_bin" evaluate)"
+check "CR before LF ends the line" '{"outcome":"MissingAnswer","message":"Please add Venue data."}' "$out"
+
 out="$(printf '0\n0\n0\n0\n0\n0\n0\n0\n0\n0\n0\n0' | "$eval_bin" evaluate)"   # no final newline
 check "zero total has no document, last line unterminated" '{"outcome":"Scored","total":0,"display":" 0","document":null}' "$out"
 

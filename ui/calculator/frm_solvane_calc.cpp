@@ -97,7 +97,7 @@ frm_Solvane_Calc* frm_Solvane_Calc::instance() {
     return SingleWindow<frm_Solvane_Calc>::instance();
 }
 
-frm_Solvane_Calc::frm_Solvane_Calc(QWidget* parent) : QWidget(parent) {
+frm_Solvane_Calc::frm_Solvane_Calc() {
     setObjectName("frm_Solvane_Calc");
     setWindowTitle(
         "Solvane Calculator - Daduzo Vizeruda Zavevodov (SA Branch) - Non-Desert Version*");
@@ -121,8 +121,10 @@ frm_Solvane_Calc::frm_Solvane_Calc(QWidget* parent) : QWidget(parent) {
     buildBottomRow();
     setTabOrder();
     cmd_Back_to_Directory_->setFocus(); // the first control in the tab order
-    // The viewer's "Back" finds its way here by this locator, even after this window closed.
-    registerLocator(kLocator, [] { Show(); });
+    // The viewer's "Back" finds its way here by this locator, even after this window closed;
+    // registered once, not by every new calculator while "Back" is still calling the last one.
+    static const bool registered = (registerLocator(kLocator, [] { Show(); }), true);
+    (void)registered;
 }
 
 void frm_Solvane_Calc::buildQuestions() {
@@ -440,10 +442,8 @@ void frm_Solvane_Calc::cmd_Reset_Click() {
     txt_Total_->clear();
     txtGuidelines_->setText(QString());
     // Emptying a list is no choice: no selection rule runs, and the boxes stay empty.
-    for (const char* key :
-         {"Dry_Bulb", "WBGT", "Duration", "Intensity", "Acclimatization", "Ability", "Age",
-          "Drinks", "Time", "Surface", "Venue", "Medical", "Other"})
-        lists_.at(key)->setCurrentIndex(-1);
+    for (const RiskFactor& factor : Catalogue())
+        lists_.at(qs(factor.key))->setCurrentIndex(-1);
 }
 
 void frm_Solvane_Calc::cmd_Back_to_Directory_Click() {

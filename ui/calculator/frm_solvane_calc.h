@@ -5,8 +5,10 @@
 // band. The window owns one assessment and nothing else: the risk core decides what each choice
 // and each calculation mean, and the window only carries out what the core returns.
 
+#include "ui/common/single_window.h"
 #include <QDateTime>
 #include <QPointer>
+
 #include <QWidget>
 
 #include <map>
@@ -31,7 +33,6 @@ class frm_Solvane_Calc : public QWidget {
     Q_OBJECT
 
 public:
-    explicit frm_Solvane_Calc(QWidget* parent = nullptr);
     ~frm_Solvane_Calc() override;
 
     // Shows the calculator, building a new, empty one if none is open.
@@ -48,7 +49,7 @@ public:
     void cbo_Click(const QString& key);
     void cmd_Calculate_Click();
     void cmd_Reset_Click();
-    void cmd_Back_to_Directory_Click();
+    void cmd_Back_to_Directory_Click(); // "Exit Calculator": closes this window
     void cmd_asterisk_Click();
     void cmd_RIR_Guidelines_Click();
     // The Assessment menu: the record of the last calculation, while it matches the window.
@@ -66,6 +67,11 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    // Only Show() makes one, through the one-instance rule; a window built and shown any other
+    // way would be a second one.
+    frm_Solvane_Calc();
+    friend class SingleWindow<frm_Solvane_Calc>;
+
     void buildMenu();
     void buildQuestions();
     void buildBottomRow();
@@ -85,9 +91,9 @@ private:
     QDateTime recordTime_;
     std::map<QString, PickList*> lists_;
     std::map<QString, QLineEdit*> boxes_;
-    RichTextBox* txtGuidelines_ = nullptr;
+    RichTextBox* txtGuidelines_ = nullptr; // the band's advice, under the questions
     QLineEdit* txt_Total_ = nullptr;
-    QPushButton* cmd_Back_to_Directory_ = nullptr;
+    QPushButton* cmd_Back_to_Directory_ = nullptr; // "Exit Calculator"
     QPushButton* cmd_asterisk_ = nullptr;
     QPushButton* cmd_Reset_ = nullptr;
     QPushButton* cmd_RIR_Guidelines_ = nullptr;

@@ -24,7 +24,7 @@ frmReadMeViewer* frmReadMeViewer::instance() {
     return SingleWindow<frmReadMeViewer>::instance();
 }
 
-frmReadMeViewer::frmReadMeViewer(QWidget* parent) : QWidget(parent) {
+frmReadMeViewer::frmReadMeViewer() {
     setObjectName("frmReadMeViewer");
     setWindowTitle("Readme Viewer");
     setWindowIcon(QIcon(":/orvane/icon-32.png"));

@@ -20,7 +20,9 @@ bool showLocated(const QString& locator) {
     const auto it = registry().find(locator);
     if (it == registry().end())
         return false;
-    it->second();
+    // A copy: what it shows may register itself again while it runs.
+    const std::function<void()> show = it->second;
+    show();
     return true;
 }
 

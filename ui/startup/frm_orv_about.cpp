@@ -20,7 +20,7 @@ frmOrvAbout* frmOrvAbout::instance() {
     return SingleWindow<frmOrvAbout>::instance();
 }
 
-frmOrvAbout::frmOrvAbout(QWidget* parent) : QWidget(parent) {
+frmOrvAbout::frmOrvAbout() {
     setObjectName("frmOrvAbout");
     setWindowTitle("About Solvane Calculator \u00b0F");
     // A fixed dialog whose title bar shows the title only: no system menu, no buttons.
@@ -37,7 +37,7 @@ frmOrvAbout::frmOrvAbout(QWidget* parent) : QWidget(parent) {
     connect(cmdOK_, &QPushButton::clicked, this, &frmOrvAbout::cmdOK_Click);
 
     auto* picture = new QLabel(this);
-    picture->setObjectName("picNivrel9");
+    picture->setObjectName("picNivrel9"); // the program's icon
     picture->setPixmap(QPixmap(":/orvane/icon-48.png"));
     picture->setAlignment(Qt::AlignCenter);
     picture->setGeometry(twipsRect(240, 120, 780, 780));

@@ -4,6 +4,8 @@
 // button, "Back" (also Enter and Escape), returns to the conditions-of-use window. Whenever its
 // document changes, the reaction sets the paragraph indents and puts the caret at the start.
 
+#include "ui/common/single_window.h"
+
 #include <QWidget>
 
 class QPushButton;
@@ -16,13 +18,11 @@ class frmOrvAbout : public QWidget {
     Q_OBJECT
 
 public:
-    explicit frmOrvAbout(QWidget* parent = nullptr);
-
     static frmOrvAbout* Show();
     static frmOrvAbout* instance();
 
     RichTextBox* txtDisclaimer() const { return txtDisclaimer_; }
-    QPushButton* cmdOK() const { return cmdOK_; }
+    QPushButton* cmdOK() const { return cmdOK_; } // "Back", to the conditions-of-use window
 
     void cmdOK_Click();
     void txtDisclaimer_Change();
@@ -31,6 +31,11 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    // Only Show() makes one, through the one-instance rule; a window built and shown any other
+    // way would be a second one.
+    frmOrvAbout();
+    friend class SingleWindow<frmOrvAbout>;
+
     RichTextBox* txtDisclaimer_ = nullptr;
     QPushButton* cmdOK_ = nullptr;
 };

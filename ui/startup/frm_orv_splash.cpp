@@ -23,7 +23,7 @@ frmORVsplash* frmORVsplash::instance() {
     return SingleWindow<frmORVsplash>::instance();
 }
 
-frmORVsplash::frmORVsplash(QWidget* parent) : QWidget(parent) {
+frmORVsplash::frmORVsplash() {
     setObjectName("frmORVsplash");
     // No title bar and no frame controls; the flags clear the quit-on-close attribute, and this
     // window must still end the program when it is the last one.
@@ -74,6 +74,7 @@ frmORVsplash::frmORVsplash(QWidget* parent) : QWidget(parent) {
         return label;
     };
     centredLabel("lblOrvaneAdviser", "Solvane Calculator", designFont("Arial", 26.25, true), 1800);
+    // lblTerribleThing is the slogan, lblOrvaneAdviser the program's name.
     centredLabel("lblTerribleThing", "Beat the heat, not your athletes.",
                  designFont("Comic Sans MS", 14.25, true), 2760);
 

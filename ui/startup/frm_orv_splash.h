@@ -4,6 +4,8 @@
 // calculator. The organiser reads the conditions, accepts them, or declines and leaves. Space
 // and Enter press the focused button; any other key that types a character leaves.
 
+#include "ui/common/single_window.h"
+
 #include <QWidget>
 
 class QPushButton;
@@ -14,8 +16,6 @@ class frmORVsplash : public QWidget {
     Q_OBJECT
 
 public:
-    explicit frmORVsplash(QWidget* parent = nullptr);
-
     static frmORVsplash* Show();
     static frmORVsplash* instance();
 
@@ -31,6 +31,11 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    // Only Show() makes one, through the one-instance rule; a window built and shown any other
+    // way would be a second one.
+    frmORVsplash();
+    friend class SingleWindow<frmORVsplash>;
+
     bool previewKey(QKeyEvent* event);
 };
 

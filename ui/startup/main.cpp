@@ -23,8 +23,8 @@ int readOptions(int argc, char** argv) {
     parser.addOption(help);
     parser.addOption(version);
     // Qt's options for windows pass through to the application.
-    for (const char* name : {"platform", "platformtheme", "plugin", "display", "geometry",
-                             "style", "stylesheet", "session", "name", "title", "qwindowgeometry",
+    for (const char* name : {"platform", "platformtheme", "plugin", "display", "geometry", "style",
+                             "stylesheet", "session", "name", "title", "qwindowgeometry",
                              "qwindowtitle", "qwindowicon", "widgetcount"}) {
         QCommandLineOption qt(QString::fromLatin1(name), QString(), "value");
         qt.setFlags(QCommandLineOption::HiddenFromHelp);
@@ -37,9 +37,9 @@ int readOptions(int argc, char** argv) {
     }
     const bool parsed = parser.parse(arguments);
     if (!parsed || !parser.positionalArguments().isEmpty()) {
-        const QString what = parsed ? "Unexpected argument '" +
-                                          parser.positionalArguments().front() + "'."
-                                    : parser.errorText();
+        const QString what =
+            parsed ? "Unexpected argument '" + parser.positionalArguments().front() + "'."
+                   : parser.errorText();
         std::fprintf(stderr, "OrvaneCalculatorF: %s\nTry 'OrvaneCalculatorF --help'.\n",
                      qPrintable(what));
         return 2;
