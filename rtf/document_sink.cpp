@@ -248,26 +248,28 @@ void DocumentSink::writeCell(QTextTable* table, int r, int c, const Cell& cell,
                              const CellFormat* format) {
     QTextTableCell target = table->cellAt(r, c);
     QTextCursor cursor = target.firstCursorPosition();
-    bool hasBlock = false, nested = false;
+    bool hasBlock = false;
+    NestedTable* last = nullptr;
     for (const Block& block : cell.blocks) {
         if (!block.table) {
             writeParagraph(cursor, block.paragraph, hasBlock);
             hasBlock = true;
             continue;
         }
-        if (!hasBlock)
-            markStructural(cursor); // the block Qt keeps in front of the nested table
         const auto& rows = block.table->rows;
         QTextTable* inner = insertTable(cursor, int(rows.size()), rows.front());
+        // The block Qt keeps in front of the nested table is the file's only if it was written.
+        nested_.push_back(NestedTable{inner, !hasBlock, false});
+        last = &nested_.back();
         VerticalMerges merges;
         for (std::size_t i = 0; i < rows.size(); ++i)
             fillRow(inner, int(i), rows[i], merges);
         cursor.setPosition(inner->lastPosition() + 1);
         hasBlock = false;
-        nested = true;
     }
-    if (nested && !hasBlock)
-        markStructural(cursor); // and the one after it
+    if (last && !hasBlock)
+        last->emptyAfter = true; // and so is the one after it
+    remarkNested();
     // Last: the first paragraph's character format is written where the cell keeps its own.
     QTextCharFormat merged = target.format();
     merged.merge(cellFormat(format));
@@ -305,14 +307,17 @@ void DocumentSink::fillRow(QTextTable* table, int r, const Row& row, VerticalMer
                                   ? row.cellFormat(std::size_t(c + span))->horizontal
                                   : CellFormat::Alone))
                 ++span;
-            if (span > 1)
+            if (span > 1) {
                 table->mergeCells(r, c, 1, span);
+                remarkNested();
+            }
         }
         const auto started = merges.find(c);
         if (f && f->vertical == CellFormat::Continued && started != merges.end() &&
             mergesAway(row.cells[std::size_t(c)], f->vertical)) {
             table->mergeCells(started->second.row, c, r - started->second.row + 1,
                               started->second.columns);
+            remarkNested();
         } else if (f && f->vertical == CellFormat::First) {
             merges[c] = VerticalMerge{r, span};
         } else {
@@ -336,8 +341,27 @@ void DocumentSink::writeRow(const Row& row) {
 
 void DocumentSink::writeTableEnd() {
     table_ = nullptr;
+    nested_.clear();
     cursor_.movePosition(QTextCursor::End);
     bodyHasBlock_ = false; // the block after the table is still empty
+}
+
+// The empty blocks Qt keeps around a nested table are marked by where the table stands, not
+// once and for all: a merge of neighbouring cells joins blocks and takes the mark with it.
+void DocumentSink::remarkNested() {
+    for (const NestedTable& n : nested_) {
+        if (!n.table)
+            continue;
+        QTextCursor around(document_);
+        if (n.emptyBefore) {
+            around.setPosition(n.table->firstPosition() - 1);
+            markStructural(around);
+        }
+        if (n.emptyAfter) {
+            around.setPosition(n.table->lastPosition() + 1);
+            markStructural(around);
+        }
+    }
 }
 
 void DocumentSink::markStructural(QTextCursor& cursor) {

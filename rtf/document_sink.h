@@ -8,12 +8,15 @@
 #include <QTextCharFormat>
 #include <QTextCursor>
 
+#include <QPointer>
+#include <QTextTable>
+
+#include <deque>
 #include <map>
 #include <utility>
 #include <vector>
 
 class QTextDocument;
-class QTextTable;
 class QTextList;
 
 namespace orvane::rtf {
@@ -55,6 +58,7 @@ private:
     void fillRow(QTextTable* table, int r, const Row& row, VerticalMerges& merges);
     QTextTable* insertTable(QTextCursor& cursor, int rows, const Row& first);
     static void markStructural(QTextCursor& cursor);
+    void remarkNested();
 
     QTextDocument* document_;
     QTextCursor cursor_;
@@ -64,6 +68,11 @@ private:
     std::vector<QTextCharFormat> formats_; // by CharFormat::id
     QTextTable* table_ = nullptr;
     VerticalMerges merges_;
+    struct NestedTable {
+        QPointer<QTextTable> table;
+        bool emptyBefore = false, emptyAfter = false; // Qt's blocks around it, not the file's
+    };
+    std::deque<NestedTable> nested_; // in the outermost table being written
     std::map<std::pair<int, int>, QTextList*> lists_;
     int pictures_ = 0;
 };
