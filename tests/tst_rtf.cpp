@@ -4,7 +4,6 @@
 
 #include "rtf/rtf.h"
 #include "rtf/text_sink.h"
-#include "rtf/tokenizer.h"
 
 #include <QBuffer>
 #include <QCoreApplication>
@@ -99,8 +98,6 @@ class TestRtf : public QObject {
     Q_OBJECT
 
 private slots:
-    void tokenizer_data();
-    void tokenizer();
     void text_data();
     void text();
     void characterFormats_data();
@@ -117,43 +114,6 @@ private slots:
     void refusesWhatIsNotRtf_data();
     void refusesWhatIsNotRtf();
 };
-
-void TestRtf::tokenizer_data() {
-    QTest::addColumn<QByteArray>("input");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("word, blank delimiter eaten") << QByteArray("\\b hi") << "W:b T:hi";
-    QTest::newRow("negative parameter") << QByteArray("\\fi-360x") << "W:fi=-360 T:x";
-    QTest::newRow("parameter clamped") << QByteArray("\\fs99999999999") << "W:fs=2147483647";
-    QTest::newRow("over-long word is cut to 33 letters")
-        << QByteArray("\\" + QByteArray(40, 'a') + " x") << "W:" + QString(33, 'a') + " T:x";
-    QTest::newRow("hex byte") << QByteArray("\\'e9") << "H:e9";
-    QTest::newRow("bad hex is dropped") << QByteArray("\\'zz") << "T: T:zz";
-    QTest::newRow("unicode negative") << QByteArray("\\u-3913?") << "U:61623 T:?";
-    QTest::newRow("line ends are not text") << QByteArray("a\r\nb") << "T:a T:b";
-    QTest::newRow("binary longer than file") << QByteArray("\\bin999 ab") << "B:2";
-    QTest::newRow("binary negative") << QByteArray("\\bin-5 ab") << "B:0 T:ab";
-}
-
-void TestRtf::tokenizer() {
-    QFETCH(QByteArray, input);
-    QFETCH(QString, expected);
-    Tokenizer tok(std::string_view(input.constData(), std::size_t(input.size())));
-    QStringList out;
-    for (Token t = tok.next(); t.kind != Token::End; t = tok.next()) {
-        const QString name = QString::fromLatin1(t.name.data(), qsizetype(t.name.size()));
-        switch (t.kind) {
-        case Token::ControlWord:
-            out << (t.hasParam ? QString("W:%1=%2").arg(name).arg(t.param) : "W:" + name);
-            break;
-        case Token::HexByte: out << QString("H:%1").arg(t.byte, 2, 16, QChar('0')); break;
-        case Token::Unicode: out << QString("U:%1").arg(t.param); break;
-        case Token::Text: out << "T:" + name; break;
-        case Token::Binary: out << QString("B:%1").arg(t.name.size()); break;
-        default: out << "?"; break;
-        }
-    }
-    QCOMPARE(out.join(' '), expected);
-}
 
 // What ends up as text: Unicode skipping, code pages, symbol fonts, skipped destinations,
 // tracked changes and footnotes.
@@ -215,6 +175,10 @@ void TestRtf::text_data() {
     QTest::newRow("line break and paragraph")
         << QByteArray("{\\rtf1 a\\line b\\par c}") << "a\nb\nc\n";
     QTest::newRow("empty document") << QByteArray("{\\rtf1}") << "";
+    QTest::newRow("broken hex escape") << QByteArray("{\\rtf1 a\\'zz}") << "azz\n";
+    QTest::newRow("binary longer than the file") << QByteArray("{\\rtf1 a\\bin999 bc}") << "a\n";
+    QTest::newRow("an over-long word is no word")
+        << QByteArray("{\\rtf1 \\b" + QByteArray(40, 'b') + " x}") << "x\n";
     // Malformed input is read as far as it goes.
     QTest::newRow("truncated") << QByteArray("{\\rtf1 abc{\\b def") << "abcdef\n";
     QTest::newRow("text after the end") << QByteArray("{\\rtf1 a}}}trailing") << "a\n";

@@ -39,8 +39,6 @@ private slots:
     void cleanup() { closeAll(); }
     void characterKeysCloseTheSplash_data();
     void characterKeysCloseTheSplash();
-    void declineCloses();
-    void acceptLeavesOnlyTheCalculator();
     void readmeBackReadmeGivesAFreshAboutWindow();
     void enterAndEscapeOnAboutReturnToTheSplash_data();
     void enterAndEscapeOnAboutReturnToTheSplash();
@@ -85,24 +83,11 @@ void TestStartup::characterKeysCloseTheSplash() {
     QCOMPARE(QApplication::focusWidget()->objectName(), QString("cmdDisclaimer"));
     for (int i = 0; i < tabs; ++i)
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab); // Readme, Decline, Accept
-    QCOMPARE(QApplication::focusWidget()->objectName(),
-             QString(tabs == 0 ? "cmdDisclaimer" : tabs == 1 ? "cmdDecline" : "cmdAccept"));
+    QCOMPARE(QApplication::focusWidget()->objectName(), QString(tabs == 0   ? "cmdDisclaimer"
+                                                                : tabs == 1 ? "cmdDecline"
+                                                                            : "cmdAccept"));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
     QTRY_COMPARE(openWindowNames(), open);
-}
-
-void TestStartup::declineCloses() {
-    QPointer<frmORVsplash> splash = frmORVsplash::Show();
-    QTest::mouseClick(splash->findChild<QPushButton*>("cmdDecline"), Qt::LeftButton);
-    QTRY_VERIFY(!splash);
-    QCOMPARE(openWindowNames(), QStringList{});
-}
-
-void TestStartup::acceptLeavesOnlyTheCalculator() {
-    QPointer<frmORVsplash> splash = frmORVsplash::Show();
-    QTest::mouseClick(splash->findChild<QPushButton*>("cmdAccept"), Qt::LeftButton);
-    QTRY_VERIFY(!splash);
-    QCOMPARE(openWindowNames(), QStringList{"frm_Solvane_Calc"});
 }
 
 void TestStartup::readmeBackReadmeGivesAFreshAboutWindow() {

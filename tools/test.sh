@@ -1,16 +1,17 @@
 #!/usr/bin/env bash
 # Builds and runs every test twice: in the normal build, and in a clang build with
 # AddressSanitizer and UndefinedBehaviorSanitizer that also fuzzes the RTF reader for a while.
-# Installs missing Debian packages first.
+# Then clang-tidy. Installs missing Debian packages first.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
+"$root/tools/setup.sh"
 status=0
 for preset in default asan; do
     echo "== $preset build"
     "$root/tools/build.sh" "$preset"
     echo "== $preset tests"
-    ctest --preset "$preset" || status=1
+    ctest --preset "$preset" --parallel 2 || status=1
 done
 echo "== static checks"
 "$root/tools/tidy.sh" "$root/build/default" || status=1
