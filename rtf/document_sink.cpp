@@ -212,7 +212,8 @@ void DocumentSink::writeParagraph(const Paragraph& p) {
     bodyHasBlock_ = true;
     if (p.format.listStyle == QTextListFormat::ListStyleUndefined)
         return;
-    const auto key = std::make_pair(p.format.listId, p.format.listLevel);
+    // A list is one list, level and style: a file that redefines a list starts a new one.
+    const auto key = std::make_tuple(p.format.listId, p.format.listLevel, int(p.format.listStyle));
     auto it = lists_.find(key);
     if (it == lists_.end()) {
         QTextListFormat format;

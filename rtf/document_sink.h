@@ -13,6 +13,7 @@
 
 #include <deque>
 #include <map>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -72,8 +73,8 @@ private:
         QPointer<QTextTable> table;
         bool emptyBefore = false, emptyAfter = false; // Qt's blocks around it, not the file's
     };
-    std::deque<NestedTable> nested_; // in the outermost table being written
-    std::map<std::pair<int, int>, QTextList*> lists_;
+    std::deque<NestedTable> nested_;                        // in the outermost table being written
+    std::map<std::tuple<int, int, int>, QTextList*> lists_; // list, level, style
     int pictures_ = 0;
 };
 

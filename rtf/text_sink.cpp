@@ -56,7 +56,8 @@ void TextSink::append(QStringView text) {
 
 void TextSink::writeParagraph(const Paragraph& p) {
     if (p.format.listStyle != QTextListFormat::ListStyleUndefined) {
-        const int number = ++listItems_[{p.format.listId, p.format.listLevel}];
+        const int number =
+            ++listItems_[{p.format.listId, p.format.listLevel, int(p.format.listStyle)}];
         pending_ += listMarker(p.format.listStyle, number) + u' ';
     }
     append(p.text);

@@ -11,6 +11,7 @@
 
 #include <functional>
 #include <map>
+#include <tuple>
 
 namespace orvane::rtf {
 
@@ -37,7 +38,7 @@ private:
 
     std::function<void(QByteArrayView)> write_;
     QString pending_;
-    std::map<std::pair<int, int>, int> listItems_; // (list, level) -> items so far
+    std::map<std::tuple<int, int, int>, int> listItems_; // list, level, style -> items so far
 };
 
 } // namespace orvane::rtf
