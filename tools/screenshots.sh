@@ -68,6 +68,26 @@ pick 464 197 1  # no medical condition
 calc_click 508 376       # Calculate Total:
 sleep 0.5
 shoot "$calc" calculator.png
+# The record of this assessment, saved through the dialog and its first page rendered.
+xdotool key ctrl+s
+window 'Save the assessment as PDF' >/dev/null
+sleep 0.5
+xdotool key ctrl+a
+xdotool type --delay 10 "$out/record.pdf"
+xdotool key Return
+for _ in $(seq 1 50); do [[ -s "$out/record.pdf" ]] && break; sleep 0.1; done
+sleep 0.5
+pdftoppm -png -r 72 -f 1 -singlefile "$out/record.pdf" "$out/record"
+rm -f "$out/record.pdf"
+# The WBGT estimator, from the same menu.
+xdotool key ctrl+e
+estimator="$(window 'Estimate WBGT')"
+sleep 0.5
+shoot "$estimator" estimator.png
+xdotool key alt+F4
+sleep 0.5
+xdotool windowactivate --sync "$calc"
+sleep 0.3
 calc_click 151 376       # *: the starred items
 viewer="$(window 'Readme Viewer')"
 sleep 0.5

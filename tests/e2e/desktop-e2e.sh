@@ -169,7 +169,6 @@ keyboard_assessment_saved_as_pdf() {
                 "10. Venue Outdoors 8" "Total: 57" "MODERATE RISK"; do
         grep -qF "$fact" <<<"$text" || { echo "PDF lacks: $fact"; return 1; }
     done
-    cp "$pdf" "$source/build/e2e-record.pdf" 2>/dev/null || true
 }
 
 viewer_refuses_alt_f4_and_back_returns() {
