@@ -225,7 +225,8 @@ void DocumentSink::writeParagraph(const Paragraph& p) {
     }
 }
 
-QTextTable* DocumentSink::insertTable(QTextCursor& cursor, int rows, const Row& first) {
+QTextTable* DocumentSink::insertTable(QTextCursor& cursor, int rows, int columns,
+                                      const Row& first) {
     QTextTableFormat format;
     format.setBorder(0); // the cells draw what the file gives them
     format.setBorderCollapse(true);
@@ -242,7 +243,7 @@ QTextTable* DocumentSink::insertTable(QTextCursor& cursor, int rows, const Row& 
         }
         format.setColumnWidthConstraints(widths);
     }
-    return cursor.insertTable(rows, int(first.cells.size()), format);
+    return cursor.insertTable(rows, columns, format);
 }
 
 void DocumentSink::writeCell(QTextTable* table, int r, int c, const Cell& cell,
@@ -258,7 +259,10 @@ void DocumentSink::writeCell(QTextTable* table, int r, int c, const Cell& cell,
             continue;
         }
         const auto& rows = block.table->rows;
-        QTextTable* inner = insertTable(cursor, int(rows.size()), rows.front());
+        std::size_t columns = 0; // all rows are known: the table is as wide as the widest
+        for (const Row& row : rows)
+            columns = std::max(columns, row.cells.size());
+        QTextTable* inner = insertTable(cursor, int(rows.size()), int(columns), rows.front());
         // The block Qt keeps in front of the nested table is the file's only if it was written.
         nested_.push_back(NestedTable{inner, !hasBlock, false});
         last = &nested_.back();
@@ -286,13 +290,6 @@ void DocumentSink::fillRow(QTextTable* table, int r, const Row& row, VerticalMer
         if (cell.row() == row && cell.column() == column)
             cell.setFormat(QTextTableCellFormat());
     };
-    if (columns > table->columns()) {
-        const int old = table->columns();
-        table->appendColumns(columns - old);
-        for (int above = 0; above < r; ++above)
-            for (int c = old; c < columns; ++c)
-                padding(above, c);
-    }
     for (int c = 0; c < columns; ++c)
         writeCell(table, r, c, row.cells[std::size_t(c)], row.cellFormat(std::size_t(c)));
     for (int c = columns; c < table->columns(); ++c)
@@ -329,10 +326,14 @@ void DocumentSink::fillRow(QTextTable* table, int r, const Row& row, VerticalMer
 }
 
 void DocumentSink::writeRow(const Row& row) {
+    // A row wider than the table starts a table of its own: Qt's widening of a table with
+    // merged cells in it scrambles their content.
+    if (table_ && int(row.cells.size()) > table_->columns())
+        writeTableEnd();
     if (!table_) {
         if (!bodyHasBlock_)
             markStructural(cursor_); // the block Qt keeps in front of the table
-        table_ = insertTable(cursor_, 1, row);
+        table_ = insertTable(cursor_, 1, int(row.cells.size()), row);
         merges_.clear();
     } else {
         table_->appendRows(1);

@@ -57,7 +57,7 @@ private:
     void writeCell(QTextTable* table, int row, int column, const Cell& cell,
                    const CellFormat* format);
     void fillRow(QTextTable* table, int r, const Row& row, VerticalMerges& merges);
-    QTextTable* insertTable(QTextCursor& cursor, int rows, const Row& first);
+    QTextTable* insertTable(QTextCursor& cursor, int rows, int columns, const Row& first);
     static void markStructural(QTextCursor& cursor);
     void remarkNested();
 
