@@ -134,6 +134,22 @@ std::vector<char> readAll() {
     return input;
 }
 
+// Calls `line` for each line of the input. A CR before the LF is part of the line end: a file
+// from Windows must not turn a blank answer into one worth 0 points.
+template <class Line> void forEachLine(const std::vector<char>& input, Line line) {
+    const std::string_view all(input.data(), input.size());
+    for (std::size_t pos = 0; pos < all.size();) {
+        std::size_t end = all.find('\n', pos);
+        if (end == std::string_view::npos)
+            end = all.size();
+        std::string_view text = all.substr(pos, end - pos);
+        pos = end + 1;
+        if (!text.empty() && text.back() == '\r')
+            text.remove_suffix(1);
+        line(text);
+    }
+}
+
 int evaluateStream() {
     const std::vector<char> input = readAll();
     static char outBuffer[1 << 16];
@@ -142,25 +158,14 @@ int evaluateStream() {
     LineCache cache;
     BoxTexts texts;
     std::size_t filled = 0;
-    std::size_t pos = 0;
-    const std::string_view all(input.data(), input.size());
-    while (pos < all.size()) {
-        std::size_t end = all.find('\n', pos);
-        if (end == std::string_view::npos)
-            end = all.size();
-        std::string_view line = all.substr(pos, end - pos);
-        pos = end + 1;
-        // A CR before the LF is part of the line end: a file from Windows must not turn a
-        // blank answer into one worth 0 points.
-        if (!line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
+    forEachLine(input, [&](std::string_view line) {
         texts[filled++] = line;
         if (filled == kBoxCount) {
-            const QByteArray& line = cache.lineFor(EvaluateRisk(texts));
-            std::fwrite(line.constData(), 1, static_cast<std::size_t>(line.size()), stdout);
+            const QByteArray& out = cache.lineFor(EvaluateRisk(texts));
+            std::fwrite(out.constData(), 1, static_cast<std::size_t>(out.size()), stdout);
             filled = 0;
         }
-    }
+    });
     std::fflush(stdout);
     if (filled != 0) {
         std::fprintf(stderr, "orvane-eval: input ends inside a group (%zu of 12 lines)\n", filled);
@@ -317,22 +322,13 @@ QByteArray wbgtLine(const QByteArray& line, bool& failed) {
 int wbgtStream() {
     const std::vector<char> input = readAll();
     bool failed = false;
-    std::size_t pos = 0;
-    const std::string_view all(input.data(), input.size());
-    while (pos < all.size()) {
-        std::size_t end = all.find('\n', pos);
-        if (end == std::string_view::npos)
-            end = all.size();
-        std::string_view line = all.substr(pos, end - pos);
-        pos = end + 1;
-        if (!line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
+    forEachLine(input, [&](std::string_view line) {
         if (line.find_first_not_of(" \t") == std::string_view::npos)
-            continue;
+            return;
         const QByteArray out =
             wbgtLine(QByteArray(line.data(), static_cast<qsizetype>(line.size())), failed);
         std::fwrite(out.constData(), 1, static_cast<std::size_t>(out.size()), stdout);
-    }
+    });
     std::fflush(stdout);
     return failed ? 1 : 0;
 }

@@ -7,13 +7,6 @@
 #include <cstring>
 
 namespace orvane::rtf {
-namespace {
-
-int clampTwips(int v) {
-    return std::clamp(v, -31680, 31680); // +/- 22 inches
-}
-
-} // namespace
 
 void Reader::documentWord(Kw id, const Token& t) {
     switch (id) {

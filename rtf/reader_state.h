@@ -11,6 +11,7 @@
 
 #include <QString>
 
+#include <algorithm>
 #include <array>
 
 #include <functional>
@@ -19,6 +20,11 @@
 #include <vector>
 
 namespace orvane::rtf {
+
+// Lengths in twips are kept to +/- 22 inches, beyond any page.
+inline int clampTwips(int v) {
+    return std::clamp(v, -31680, 31680);
+}
 
 // Where the text of the current group goes.
 enum class Dest : std::uint8_t {

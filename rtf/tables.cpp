@@ -10,10 +10,6 @@ namespace {
 
 constexpr int kMaxLevel = 16;
 
-int clampTwips(int v) {
-    return std::clamp(v, -31680, 31680);
-}
-
 } // namespace
 
 int Reader::tableLevelHere() const {
