@@ -11,7 +11,8 @@ void FontTable::begin() {
     entry_ = Font{};
     name_.clear();
     bytes_.clear();
-    open_ = false;
+    id_ = 0;
+    open_ = true; // a table that names no number defines font 0
 }
 
 void FontTable::word(Kw id, int param) {
