@@ -159,13 +159,14 @@ std::string TotalDisplayText(double total) {
         mantissa.erase(mantissa.find_last_not_of('0') + 1);
         const int exponent = std::stoi(scientific.substr(e + 1));
         if (exponent >= 0) {
-            digits =
-                mantissa +
-                std::string(std::size_t(std::max(0, exponent + 1 - int(mantissa.size()))), '0');
-            if (int(mantissa.size()) > exponent + 1)
-                digits.insert(std::size_t(exponent + 1), ".");
+            const auto integerDigits = std::size_t(exponent) + 1;
+            digits = mantissa;
+            if (mantissa.size() > integerDigits)
+                digits.insert(integerDigits, ".");
+            else
+                digits.append(integerDigits - mantissa.size(), '0');
         } else {
-            digits = "0." + std::string(std::size_t(-exponent - 1), '0') + mantissa;
+            digits = "0." + std::string(std::size_t(-exponent) - 1, '0') + mantissa;
         }
         if (total < 0)
             digits.insert(0, "-");

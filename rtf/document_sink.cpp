@@ -171,7 +171,7 @@ void DocumentSink::newFormat(const CharFormat& format) {
 }
 
 QString DocumentSink::pictureName(const QImage& image) {
-    const QString name = QStringLiteral("rtf-image:%1").arg(++pictures_);
+    QString name = QStringLiteral("rtf-image:%1").arg(++pictures_);
     if (image.isNull()) {
         // A picture Qt cannot decode keeps its place: a light box, stretched to its size.
         QImage box(1, 1, QImage::Format_RGB32);
@@ -295,15 +295,16 @@ void DocumentSink::fillRow(QTextTable* table, int r, const Row& row, VerticalMer
     for (int c = columns; c < table->columns(); ++c)
         padding(r, c);
 
+    const auto horizontal = [&row](std::size_t i) {
+        const CellFormat* f = row.cellFormat(i);
+        return f ? f->horizontal : CellFormat::Alone;
+    };
     for (int c = 0; c < columns; ++c) {
         const CellFormat* f = row.cellFormat(std::size_t(c));
         int span = 1;
         if (f && f->horizontal == CellFormat::First) {
-            while (c + span < columns &&
-                   mergesAway(row.cells[std::size_t(c + span)],
-                              row.cellFormat(std::size_t(c + span))
-                                  ? row.cellFormat(std::size_t(c + span))->horizontal
-                                  : CellFormat::Alone))
+            for (std::size_t next = std::size_t(c) + 1;
+                 next < row.cells.size() && mergesAway(row.cells[next], horizontal(next)); ++next)
                 ++span;
             if (span > 1) {
                 table->mergeCells(r, c, 1, span);

@@ -55,15 +55,13 @@ public:
     Progress releaser() const {
 #ifdef Q_OS_UNIX
         if (copy_.isEmpty() && !bytes_.empty()) {
-            const auto base = reinterpret_cast<std::uintptr_t>(bytes_.data());
-            const std::uintptr_t page = std::uintptr_t(sysconf(_SC_PAGESIZE));
+            // The mapping starts on a page boundary, so whole pages are counted from its start.
+            char* base = const_cast<char*>(bytes_.data());
+            const auto page = std::size_t(sysconf(_SC_PAGESIZE));
             return [base, page](std::size_t consumed) {
-                const std::uintptr_t keep = 64 * 1024; // the reader's immediate past
-                if (consumed <= keep)
-                    return;
-                const std::uintptr_t end = (base + consumed - keep) & ~(page - 1);
-                if (end > base)
-                    madvise(reinterpret_cast<void*>(base), end - base, MADV_DONTNEED);
+                const std::size_t keep = 64 * 1024; // the reader's immediate past
+                if (consumed > keep)
+                    madvise(base, (consumed - keep) / page * page, MADV_DONTNEED);
             };
         }
 #endif

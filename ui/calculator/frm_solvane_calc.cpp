@@ -349,7 +349,7 @@ void frm_Solvane_Calc::buildMenu() {
     menu->setObjectName("mnuAssessment");
     menu->setAccessibleName(QStringLiteral("Assessment"));
     auto action = [&](const char* name, const QString& text, const QString& accessible,
-                      QKeySequence keys, void (frm_Solvane_Calc::*handler)()) {
+                      const QKeySequence& keys, void (frm_Solvane_Calc::*handler)()) {
         QAction* a = menu->addAction(text);
         a->setObjectName(name);
         a->setShortcut(keys);
