@@ -170,8 +170,7 @@ int main(int argc, char** argv) {
     const long pm = median(programPeaks), bm = median(basePeaks);
     std::printf("start-up to the first painted window, median of %d rounds:\n", rounds);
     std::printf("  program   %7.1f ms   peak RSS %6.1f MB\n", pt, pm / 1024.0);
-    std::printf("  baseline  %7.1f ms   peak RSS %6.1f MB  (one empty Qt Widgets window)\n", bt,
-                bm / 1024.0);
+    std::printf("  baseline  %7.1f ms   peak RSS %6.1f MB  (%s)\n", bt, bm / 1024.0, argv[2]);
     std::printf("  ratio     %7.2f x    peak RSS %6.2f x\n", pt / bt, double(pm) / double(bm));
     return 0;
 }

@@ -7,4 +7,6 @@ here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 # shellcheck source=tools/virtual-display.sh
 source "$here/../tools/virtual-display.sh"
 start_virtual_display 1280x800 no-wm
+# Against an empty window, then against a window showing one line of text.
 "$bin/bench_startup" "$bin/OrvaneCalculatorF" "$bin/minimal_window" "$rounds"
+"$bin/bench_startup" "$bin/OrvaneCalculatorF" "$bin/minimal_text_window" "$rounds"
