@@ -6,7 +6,6 @@ namespace orvane::rtf {
 namespace {
 
 // Deeper tables than this are kept as the deepest one, text and all.
-constexpr int kMaxNesting = 16;
 
 } // namespace
 
@@ -63,7 +62,7 @@ BlockSink::Level& BlockSink::level(int n) {
 }
 
 int BlockSink::clampLevel(int n) const {
-    return std::clamp(n, 1, kMaxNesting);
+    return std::clamp(n, 1, kMaxTableLevel);
 }
 
 void BlockSink::paragraphEnd(const ParFormat& format) {
@@ -120,6 +119,13 @@ void BlockSink::endRow(const RowFormat& format, int n) {
         return;
     Row row{std::move(l.cells), format};
     l.cells.clear();
+    // A cell merged away holds only empty paragraphs. It is given none at all, so that every
+    // sink sees the same: Qt keeps all but one empty block of a cell it merges.
+    for (std::size_t i = 0; i < row.cells.size(); ++i) {
+        const CellFormat* f = row.cellFormat(i);
+        if (f && (mergesAway(row.cells[i], f->horizontal) || mergesAway(row.cells[i], f->vertical)))
+            row.cells[i].blocks.clear();
+    }
     if (n == 1) {
         writeRow(row);
         tableOpen_ = true;

@@ -20,7 +20,8 @@ void ColorTable::text(std::string_view bytes) {
     for (const char c : bytes) {
         if (c != ';')
             continue;
-        colors_.push_back(touched_ ? QColor(red_, green_, blue_) : QColor());
+        if (colors_.size() < kMaxTableEntries)
+            colors_.push_back(touched_ ? QColor(red_, green_, blue_) : QColor());
         red_ = green_ = blue_ = 0;
         touched_ = false;
     }

@@ -2,7 +2,6 @@
 
 #include "rtf/twips.h"
 
-#include <QPainter>
 #include <QTextDocument>
 #include <QTextList>
 #include <QTextTable>
@@ -274,7 +273,6 @@ void DocumentSink::writeCell(QTextTable* table, int r, int c, const Cell& cell,
     }
     if (last && !hasBlock)
         last->emptyAfter = true; // and so is the one after it
-    remarkNested();
     // Last: the first paragraph's character format is written where the cell keeps its own.
     QTextCharFormat merged = target.format();
     merged.merge(cellFormat(format));
@@ -306,17 +304,14 @@ void DocumentSink::fillRow(QTextTable* table, int r, const Row& row, VerticalMer
             for (std::size_t next = std::size_t(c) + 1;
                  next < row.cells.size() && mergesAway(row.cells[next], horizontal(next)); ++next)
                 ++span;
-            if (span > 1) {
+            if (span > 1)
                 table->mergeCells(r, c, 1, span);
-                remarkNested();
-            }
         }
         const auto started = merges.find(c);
         if (f && f->vertical == CellFormat::Continued && started != merges.end() &&
             mergesAway(row.cells[std::size_t(c)], f->vertical)) {
             table->mergeCells(started->second.row, c, r - started->second.row + 1,
                               started->second.columns);
-            remarkNested();
         } else if (f && f->vertical == CellFormat::First) {
             merges[c] = VerticalMerge{r, span};
         } else {
@@ -343,15 +338,17 @@ void DocumentSink::writeRow(const Row& row) {
 }
 
 void DocumentSink::writeTableEnd() {
+    markNested();
     table_ = nullptr;
     nested_.clear();
     cursor_.movePosition(QTextCursor::End);
     bodyHasBlock_ = false; // the block after the table is still empty
 }
 
-// The empty blocks Qt keeps around a nested table are marked by where the table stands, not
-// once and for all: a merge of neighbouring cells joins blocks and takes the mark with it.
-void DocumentSink::remarkNested() {
+// The empty blocks Qt keeps around a nested table are marked once the whole outer table stands:
+// a merge of neighbouring cells joins blocks, so a mark set earlier could land elsewhere, and
+// marking after every cell would cost time in the square of the table's length.
+void DocumentSink::markNested() {
     for (const NestedTable& n : nested_) {
         if (!n.table)
             continue;

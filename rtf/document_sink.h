@@ -59,7 +59,7 @@ private:
     void fillRow(QTextTable* table, int r, const Row& row, VerticalMerges& merges);
     QTextTable* insertTable(QTextCursor& cursor, int rows, int columns, const Row& first);
     static void markStructural(QTextCursor& cursor);
-    void remarkNested();
+    void markNested();
 
     QTextDocument* document_;
     QTextCursor cursor_;

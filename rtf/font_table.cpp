@@ -39,18 +39,23 @@ void FontTable::text(std::string_view bytes, int documentCodepage) {
     // A name ends at ';'. Its bytes are decoded together, in the entry's own character set,
     // so that a double-byte name is not cut between its two bytes.
     for (std::size_t semicolon; (semicolon = bytes.find(';')) != std::string_view::npos;) {
-        bytes_.append(bytes.substr(0, semicolon));
-        decode();
-        name_ += u';';
+        append(bytes.substr(0, semicolon));
         entryEnd();
         bytes.remove_prefix(semicolon + 1);
     }
-    bytes_.append(bytes);
+    append(bytes);
+}
+
+void FontTable::append(std::string_view bytes) {
+    const std::size_t held = bytes_.size() + std::size_t(name_.size());
+    if (held < kMaxEntrySize)
+        bytes_.append(bytes.substr(0, kMaxEntrySize - held));
 }
 
 void FontTable::unicode(char16_t unit) {
     decode();
-    name_ += QChar(unit);
+    if (std::size_t(name_.size()) < kMaxEntrySize)
+        name_ += QChar(unit);
 }
 
 void FontTable::decode() {
@@ -63,9 +68,9 @@ void FontTable::decode() {
 void FontTable::entryEnd() {
     decode();
     if (open_) {
-        const qsizetype semicolon = name_.indexOf(u';');
-        entry_.name = (semicolon >= 0 ? name_.left(semicolon) : name_).trimmed();
-        if (!entry_.name.isEmpty() || entry_.fontClass != FontClass::Any) {
+        entry_.name = name_.trimmed();
+        const bool room = fonts_.size() < kMaxTableEntries || fonts_.contains(id_);
+        if (room && (!entry_.name.isEmpty() || entry_.fontClass != FontClass::Any)) {
             entry_.symbols = symbolFontNamed(entry_.name);
             fonts_[id_] = entry_;
         }

@@ -12,6 +12,7 @@ void FootnoteBuffer::text(QStringView text, const CharFormat& format) {
 
 void FootnoteBuffer::lineBreak(const CharFormat& format) {
     events.push_back([format](Sink& s) { s.lineBreak(format); });
+    paragraphOpen = true;
 }
 
 void FootnoteBuffer::image(const QImage& image, double w, double h, const CharFormat& format) {

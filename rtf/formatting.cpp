@@ -38,8 +38,7 @@ void Reader::characterWord(Kw id, const Token& t) {
     case Kw::Strike: c.strike = on; break;
     case Kw::Fs: c.halfPoints = t.hasParam && param > 0 ? std::min(param, 3276) : 24; break;
     case Kw::Cf: c.foreground = param; break;
-    case Kw::Cb:
-    case Kw::Highlight: c.background = param; break;
+    case Kw::Cb: c.background = param; break;
     case Kw::Super: c.script = on ? 1 : 0; break;
     case Kw::Sub: c.script = on ? -1 : 0; break;
     case Kw::NoSuperSub: c.script = 0, c.raise = 0; break;
@@ -71,7 +70,7 @@ void Reader::paragraphWord(Kw id, const Token& t) {
     case Kw::Sl: p.lineSpacing = clampTwips(param); break;
     case Kw::SlMult: p.lineMultiple = on; break;
     case Kw::InTbl: p.inTable = on; break;
-    case Kw::Itap: p.nesting = std::clamp(param, 0, 64); break;
+    case Kw::Itap: p.nesting = std::clamp(param, 0, kMaxTableLevel); break;
     case Kw::PageBb: p.pageBreakBefore = on; break;
     case Kw::Ls: p.listId = param; break;
     case Kw::Ilvl: p.listLevel = std::clamp(param, 0, 8); break;
@@ -85,9 +84,8 @@ void Reader::paragraphWord(Kw id, const Token& t) {
         break;
     case Kw::Tb: tabKind_ = TabStop::Left; break; // a bar, not a stop
     case Kw::CbPat: p.background = colors_.at(param); break;
-    case Kw::ParBorder: // paragraph borders are read, so their words describe nothing else
-        ignoredBorder_ = Border{};
-        border_ = &ignoredBorder_;
+    case Kw::ParBorder: // paragraph borders are not drawn; their words must not reach a cell's
+        border_ = nullptr;
         break;
     default: break;
     }
@@ -109,7 +107,7 @@ void Reader::applyStyle(int style, bool character) {
 
 CharFormat Reader::resolve(const CharState& s, const QString& href) {
     CharFormat f;
-    if (const FontTable::Font* font = fonts_.find(s.font < 0 ? defaultFont_ : s.font)) {
+    if (const FontTable::Font* font = fontOf(s)) {
         f.family = font->name;
         f.fontClass = font->fontClass;
     }

@@ -168,7 +168,7 @@ const std::unordered_map<std::string_view, Keyword>& table() {
             {"cf", {Kw::Cf, K::Character}},
             {"cb", {Kw::Cb, K::Character}},
             {"chcbpat", {Kw::Cb, K::Character}},
-            {"highlight", {Kw::Highlight, K::Character}},
+            {"highlight", {Kw::Cb, K::Character}},
             {"super", {Kw::Super, K::Character}},
             {"sub", {Kw::Sub, K::Character}},
             {"nosupersub", {Kw::NoSuperSub, K::Character}},
@@ -214,7 +214,7 @@ const std::unordered_map<std::string_view, Keyword>& table() {
             {"box", {Kw::ParBorder, K::Paragraph}},
 
             {"par", {Kw::Par, K::Structure}},
-            {"sect", {Kw::Sect, K::Structure}},
+            {"sect", {Kw::Par, K::Structure}},
             {"line", {Kw::Line, K::Structure}},
             {"tab", {Kw::Tab, K::Structure}},
             {"page", {Kw::Page, K::Structure}},

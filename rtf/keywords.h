@@ -70,7 +70,6 @@ enum class Kw : std::uint16_t {
     Fs,
     Cf,
     Cb,
-    Highlight,
     Super,
     Sub,
     NoSuperSub,
@@ -105,7 +104,6 @@ enum class Kw : std::uint16_t {
     ParBorder,
     // breaks and structure
     Par,
-    Sect,
     Line,
     Tab,
     Page,

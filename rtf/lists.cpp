@@ -27,7 +27,10 @@ void ListTables::word(Dest dest, Kw id, int param) {
             listEnd();
             inList_ = true;
             break;
-        case Kw::ListLevel: levels_.push_back(0); break;
+        case Kw::ListLevel:
+            if (levels_.size() < kMaxEntrySize)
+                levels_.push_back(0);
+            break;
         case Kw::LevelNfc:
             if (!levels_.empty())
                 levels_.back() = param;
@@ -40,13 +43,16 @@ void ListTables::word(Dest dest, Kw id, int param) {
     switch (id) {
     case Kw::ListOverride: overrideListId_ = 0; break;
     case Kw::ListId: overrideListId_ = param; break;
-    case Kw::Ls: overrides_[param] = overrideListId_; break;
+    case Kw::Ls:
+        if (overrides_.size() < kMaxTableEntries || overrides_.contains(param))
+            overrides_[param] = overrideListId_;
+        break;
     default: break;
     }
 }
 
 void ListTables::listEnd() {
-    if (inList_)
+    if (inList_ && (lists_.size() < kMaxTableEntries || lists_.contains(listId_)))
         lists_[listId_] = levels_;
     levels_.clear();
     listId_ = 0;

@@ -90,7 +90,7 @@ void Picture::binary(std::string_view bytes, std::size_t maxBytes) {
         data.append(bytes.data(), qsizetype(bytes.size()));
 }
 
-QImage Picture::decode(long long maxPixels, double* width, double* height) const {
+QImage Picture::decode(long long maxPixels, bool pixels, double* width, double* height) const {
     *width = *height = 0;
     QImage image;
     QSize own;
@@ -104,9 +104,8 @@ QImage Picture::decode(long long maxPixels, double* width, double* height) const
         if (!own.isValid() || own.isEmpty() ||
             static_cast<long long>(own.width()) * own.height() > maxPixels)
             return {};
-        image = reader.read();
-        if (image.isNull())
-            return {};
+        if (pixels)
+            image = reader.read(); // null if the data is broken: a placeholder of the same size
     } else if (kind == Metafile) {
         own = QSize(int(picW / kHimetricPerPixel), int(picH / kHimetricPerPixel));
     } else {
@@ -121,13 +120,15 @@ void Reader::pictureEnd() {
     const Picture pic = std::move(picture_);
     picture_ = Picture{};
     // Text shows nothing for a picture, but whether a picture stands there at all is decided
-    // the same way for text as for a document, so that both see the same paragraphs.
+    // the same way for text as for a document, from its declared size, so that both see the
+    // same paragraphs; only a document needs the pixels.
     if (pic.overflow || pic.data.isEmpty())
         return;
     if (top().dest != Dest::Body && top().dest != Dest::ListText)
         return;
     double width = 0, height = 0;
-    const QImage image = pic.decode(limits_.maxPicturePixels, &width, &height);
+    const QImage image =
+        pic.decode(limits_.maxPicturePixels, sink_.wantsFormats(), &width, &height);
     if (width < 1 || height < 1)
         return; // undecodable, or of no size to keep a place for
     out().image(image, std::min(width, 4000.0), std::min(height, 4000.0), charFormat());

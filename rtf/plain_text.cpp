@@ -17,12 +17,7 @@ namespace {
 
 QString blockText(const QTextBlock& block) {
     QString text;
-    for (const QChar c : block.text()) {
-        if (c == QChar::LineSeparator)
-            text += u'\n';
-        else if (c != QChar::ObjectReplacementCharacter)
-            text += c;
-    }
+    appendAsText(text, block.text());
     return text;
 }
 

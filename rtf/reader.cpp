@@ -44,10 +44,7 @@ void Reader::run() {
         case Token::GroupClose:
             if (stack_.size() == 1) {
                 // The document's closing brace: anything after it is not part of it.
-                resolveSurrogate();
-                flush();
-                footnotesFinish();
-                sink_.finish(parFormat());
+                finishDocument();
                 return;
             }
             closeGroup();
@@ -95,9 +92,12 @@ void Reader::run() {
         }
     }
     // A truncated file: show what was read.
-    flush();
     while (stack_.size() > 1)
         closeGroup();
+    finishDocument();
+}
+
+void Reader::finishDocument() {
     resolveSurrogate();
     flush();
     footnotesFinish();
@@ -134,7 +134,7 @@ void Reader::closeGroup() {
 void Reader::skipRestOfGroup() {
     tok_.skipGroup();
     if (stack_.size() > 1)
-        stack_.pop_back();
+        closeGroup(); // a footnote, field or picture the skipped part was in still ends
 }
 
 void Reader::endDestination(const GroupState& closed) {
@@ -162,10 +162,31 @@ void Reader::endDestination(const GroupState& closed) {
         footnoteEnd(closed);
 }
 
-int Reader::codepage() const {
-    const GroupState& s = stack_.back();
-    const FontTable::Font* font = fonts_.find(s.chr.font < 0 ? defaultFont_ : s.chr.font);
-    return font && font->codepage != 0 ? font->codepage : docCodepage_;
+const FontTable::Font* Reader::fontOf(const CharState& s) const {
+    return fonts_.find(s.font < 0 ? defaultFont_ : s.font);
+}
+
+// The run's bytes as text: a symbol font's own characters mapped, the rest through the font's
+// code page a stretch at a time, so that double-byte characters stay whole.
+void Reader::decodeBytes() {
+    if (bytes_.empty())
+        return;
+    const FontTable::Font* font = fontOf(top().chr);
+    const int codepage = font && font->codepage != 0 ? font->codepage : docCodepage_;
+    const std::string_view bytes = bytes_;
+    std::size_t start = 0;
+    if (font && font->symbols != SymbolFont::None) {
+        for (std::size_t i = 0; i < bytes.size(); ++i) {
+            if (const char16_t mapped = symbolCharacter(font->symbols, std::uint8_t(bytes[i]))) {
+                appendDecoded(pending_, bytes.substr(start, i - start), codepage);
+                pending_ += QChar(mapped);
+                start = i + 1;
+            }
+        }
+    }
+    if (start < bytes.size())
+        appendDecoded(pending_, bytes.substr(start), codepage);
+    bytes_.clear();
 }
 
 void Reader::word(const Token& t) {
@@ -285,10 +306,7 @@ void Reader::character(char16_t c) {
         fonts_.unicode(c);
         return;
     }
-    if (!bytes_.empty()) {
-        appendDecoded(pending_, bytes_, codepage());
-        bytes_.clear();
-    }
+    decodeBytes();
     resolveSurrogate();
     pending_ += QChar(c);
 }
@@ -300,7 +318,7 @@ void Reader::unicode(char16_t unit) {
     }
     if (top().dest != Dest::Body && top().dest != Dest::ListText && top().dest != Dest::FieldInst)
         return;
-    const FontTable::Font* font = fonts_.find(top().chr.font < 0 ? defaultFont_ : top().chr.font);
+    const FontTable::Font* font = fontOf(top().chr);
     if (font && font->symbols != SymbolFont::None) {
         if (const char16_t mapped = symbolCharacter(font->symbols, unit))
             unit = mapped;
@@ -309,10 +327,7 @@ void Reader::unicode(char16_t unit) {
         character(unit);
         return;
     }
-    if (!bytes_.empty()) {
-        appendDecoded(pending_, bytes_, codepage());
-        bytes_.clear();
-    }
+    decodeBytes();
     // A pair may be split across \uc changes and even groups; only a half that meets no
     // partner before other text, or the end of its paragraph, is lone.
     if (QChar::isHighSurrogate(unit)) {
@@ -335,22 +350,7 @@ void Reader::resolveSurrogate() {
 }
 
 void Reader::flush() {
-    if (!bytes_.empty()) {
-        const FontTable::Font* font =
-            fonts_.find(top().chr.font < 0 ? defaultFont_ : top().chr.font);
-        if (font && font->symbols != SymbolFont::None) {
-            for (const char b : bytes_) {
-                const char16_t mapped = symbolCharacter(font->symbols, std::uint8_t(b));
-                if (mapped)
-                    pending_ += QChar(mapped);
-                else
-                    appendDecoded(pending_, std::string_view(&b, 1), codepage());
-            }
-        } else {
-            appendDecoded(pending_, bytes_, codepage());
-        }
-        bytes_.clear();
-    }
+    decodeBytes();
     if (pending_.isEmpty())
         return;
     switch (top().dest) {
@@ -372,10 +372,13 @@ void Reader::flush() {
     pending_.clear();
 }
 
-void Reader::endParagraph() {
+void Reader::endParagraph(int cellLevel) {
     resolveSurrogate();
     flush();
-    out().paragraphEnd(parFormat());
+    if (cellLevel > 0)
+        out().cellEnd(parFormat(), cellLevel);
+    else
+        out().paragraphEnd(parFormat());
     listTextSeen_ = false;
     pageBreakNext_ = false;
     bodyOpen_ = bodyOpen_ && top().footnote;

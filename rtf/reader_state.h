@@ -21,6 +21,12 @@
 
 namespace orvane::rtf {
 
+// A file's tables of fonts, colours, styles and lists keep at most this many entries each, and
+// a font name or a style at most this many bytes or words: a crafted file must not make them
+// outgrow memory, while real documents stay far below.
+inline constexpr std::size_t kMaxTableEntries = 32768;
+inline constexpr std::size_t kMaxEntrySize = 512;
+
 // Lengths in twips are kept to +/- 22 inches, beyond any page.
 inline int clampTwips(int v) {
     return std::clamp(v, -31680, 31680);
@@ -81,6 +87,7 @@ public:
     const Font* find(int id) const;
 
 private:
+    void append(std::string_view bytes);
     void decode();
 
     std::unordered_map<int, Font> fonts_;
@@ -159,9 +166,9 @@ struct Picture {
     void word(Kw id, int param);
     void hex(std::string_view digits, std::size_t maxBytes);
     void binary(std::string_view bytes, std::size_t maxBytes);
-    // The decoded image, null for a placeholder, and its size on the page in pixels; a size of
-    // 0 when the picture cannot be shown at all.
-    QImage decode(long long maxPixels, double* width, double* height) const;
+    // The decoded image if `pixels` is asked for, null for a placeholder, and its size on the
+    // page in pixels; a size of 0 when the picture cannot be shown at all.
+    QImage decode(long long maxPixels, bool pixels, double* width, double* height) const;
 };
 
 // footnotes.cpp: what a footnote writes, kept to be played back after the body.
@@ -195,6 +202,7 @@ private:
     void openGroup();
     void closeGroup();
     void skipRestOfGroup();
+    void finishDocument();
     void word(const Token& t);
     void symbol(char c);
     void text(std::string_view bytes);
@@ -202,10 +210,11 @@ private:
     void character(char16_t c); // a character of the text, not from the bytes
     void resolveSurrogate();
     void flush();
-    void endParagraph();
+    void endParagraph(int cellLevel = 0); // above 0: the last paragraph of a cell at that level
     void endDestination(const GroupState& closed);
     Sink& out() { return top().footnote ? static_cast<Sink&>(footnotes_) : sink_; }
-    int codepage() const;
+    const FontTable::Font* fontOf(const CharState& s) const;
+    void decodeBytes();
 
     // formatting.cpp: character and paragraph words, and the formats they resolve to
     void documentWord(Kw id, const Token& t);
@@ -215,7 +224,7 @@ private:
     const CharFormat& charFormat();
     ParFormat parFormat() const;
 
-    // Destinations that start in the body: destinations.cpp; fields.cpp
+    // Destinations that start in the body: reader.cpp; fields.cpp
     void destinationWord(Kw id);
     void fieldInstructionEnd();
 
@@ -227,10 +236,9 @@ private:
     };
     void rowWord(Kw id, const Token& t);
     void structureWord(const Keyword& k);
-    void endCell(int level);
     RowDefinition& rowBeingDefined();
     RowFormat finishedRow(int level);
-    int tableLevelHere() const;
+    int nestedLevel() const;
 
     // footnotes.cpp
     void footnoteBegin();
@@ -257,9 +265,9 @@ private:
     Picture picture_;
     QString fieldInstruction_;
 
-    std::vector<RowDefinition> rows_ = std::vector<RowDefinition>(2); // by level; [0] unused
+    // By level, [0] unused. A fixed array: border_ points into it while a row is defined.
+    std::array<RowDefinition, kMaxTableLevel + 1> rows_;
     Border* border_ = nullptr; // what \brdrs, \brdrw and \brdrcf describe now
-    Border ignoredBorder_;     // a paragraph's: read, not drawn
     TabStop::Kind tabKind_ = TabStop::Left;
 
     FootnoteBuffer footnotes_;

@@ -74,26 +74,28 @@ private:
     std::string_view bytes_;
 };
 
-} // namespace
-
-ReadResult readDocument(const QByteArray& bytes, QTextDocument* document, const Limits& limits) {
-    const std::string_view view(bytes.constData(), std::size_t(bytes.size()));
-    if (!looksLikeRtf(view))
+ReadResult readInto(std::string_view bytes, QTextDocument* document, const Limits& limits,
+                    const Progress& progress = {}) {
+    // Checked before the sink exists: making it clears the document, which must stay as it was.
+    if (!looksLikeRtf(bytes))
         return {false, QStringLiteral("not a rich-text document")};
     document->setUndoRedoEnabled(false); // a loaded document is never edited back
     DocumentSink sink(document, limits.maxTableColumns);
-    return read(view, sink, limits);
+    return read(bytes, sink, limits, progress);
+}
+
+} // namespace
+
+ReadResult readDocument(const QByteArray& bytes, QTextDocument* document, const Limits& limits) {
+    return readInto(std::string_view(bytes.constData(), std::size_t(bytes.size())), document,
+                    limits);
 }
 
 ReadResult loadFile(const QString& path, QTextDocument* document, const Limits& limits) {
     Input input;
     if (ReadResult opened = input.open(path, kMaxDocumentBytes); !opened.ok)
         return opened;
-    if (!looksLikeRtf(input.bytes()))
-        return {false, QStringLiteral("not a rich-text document")};
-    document->setUndoRedoEnabled(false);
-    DocumentSink sink(document, limits.maxTableColumns);
-    return read(input.bytes(), sink, limits, input.releaser());
+    return readInto(input.bytes(), document, limits, input.releaser());
 }
 
 ReadResult writeText(const QString& path, const std::function<void(QByteArrayView)>& write,
@@ -101,8 +103,6 @@ ReadResult writeText(const QString& path, const std::function<void(QByteArrayVie
     Input input;
     if (ReadResult opened = input.open(path, std::numeric_limits<qint64>::max()); !opened.ok)
         return opened;
-    if (!looksLikeRtf(input.bytes()))
-        return {false, QStringLiteral("not a rich-text document")};
     TextSink sink(write, limits.maxTableColumns);
     return read(input.bytes(), sink, limits, input.releaser());
 }

@@ -15,6 +15,9 @@
 
 namespace orvane::rtf {
 
+// Tables nested deeper than this are laid into the deepest level, text and all.
+inline constexpr int kMaxTableLevel = 16;
+
 enum class FontClass : std::uint8_t { Any, Roman, Swiss, Modern, Script, Decor, Tech };
 enum class Caps : std::uint8_t { None, All, Small };
 

@@ -26,13 +26,15 @@ void Stylesheet::word(const Keyword& keyword, const Token& token) {
     case Kw::Plain: return;
     default: break;
     }
-    if (keyword.kind == KwKind::Character || keyword.kind == KwKind::Paragraph)
+    if ((keyword.kind == KwKind::Character || keyword.kind == KwKind::Paragraph) &&
+        entry_.words.size() < kMaxEntrySize)
         entry_.words.push_back(Word{keyword.id, keyword.kind, token.param, token.hasParam});
 }
 
 void Stylesheet::entryEnd() {
-    if (!ignored_)
-        (character_entry_ ? character_ : paragraph_)[id_] = std::move(entry_);
+    auto& styles = character_entry_ ? character_ : paragraph_;
+    if (!ignored_ && (styles.size() < kMaxTableEntries || styles.contains(id_)))
+        styles[id_] = std::move(entry_);
     entry_ = Style{};
 }
 

@@ -6,24 +6,16 @@
 #include <algorithm>
 
 namespace orvane::rtf {
-namespace {
 
-constexpr int kMaxLevel = 16;
-
-} // namespace
-
-int Reader::tableLevelHere() const {
-    return std::clamp(stack_.back().par.tableLevel(), 1, kMaxLevel);
+// The level of the table a \nestcell, \nestrow or \nesttableprops here belongs to.
+int Reader::nestedLevel() const {
+    return std::max(2, stack_.back().par.tableLevel());
 }
 
 // A nested row is defined in its own destination at the end of the row; every other definition
 // is the outermost table's.
 Reader::RowDefinition& Reader::rowBeingDefined() {
-    const std::size_t level =
-        top().dest == Dest::NestTableProps ? std::size_t(std::max(2, tableLevelHere())) : 1;
-    if (rows_.size() <= level)
-        rows_.resize(level + 1);
-    return rows_[level];
+    return rows_[top().dest == Dest::NestTableProps ? std::size_t(nestedLevel()) : 1];
 }
 
 void Reader::rowWord(Kw id, const Token& t) {
@@ -32,20 +24,18 @@ void Reader::rowWord(Kw id, const Token& t) {
         b = Border{};
         border_ = &b;
     };
-    if (id == Kw::BrdrSingle || id == Kw::BrdrDouble || id == Kw::BrdrDot || id == Kw::BrdrDash ||
-        id == Kw::BrdrNone || id == Kw::BrdrW || id == Kw::BrdrCf) {
-        if (!border_)
-            return;
-        switch (id) {
-        case Kw::BrdrSingle: border_->style = Border::Solid; break;
-        case Kw::BrdrDouble: border_->style = Border::Double; break;
-        case Kw::BrdrDot: border_->style = Border::Dotted; break;
-        case Kw::BrdrDash: border_->style = Border::Dashed; break;
-        case Kw::BrdrNone: border_->style = Border::None; break;
-        case Kw::BrdrW: border_->width = std::clamp(param, 0, 255); break;
-        default: border_->color = colors_.at(param); break;
-        }
-        return;
+    // The words that describe the border named last; without one, they describe nothing.
+    Border ignored;
+    Border& border = border_ ? *border_ : ignored;
+    switch (id) {
+    case Kw::BrdrSingle: border.style = Border::Solid; return;
+    case Kw::BrdrDouble: border.style = Border::Double; return;
+    case Kw::BrdrDot: border.style = Border::Dotted; return;
+    case Kw::BrdrDash: border.style = Border::Dashed; return;
+    case Kw::BrdrNone: border.style = Border::None; return;
+    case Kw::BrdrW: border.width = std::clamp(param, 0, 255); return;
+    case Kw::BrdrCf: border.color = colors_.at(param); return;
+    default: break;
     }
     RowDefinition& row = rowBeingDefined();
     switch (id) {
@@ -89,8 +79,6 @@ void Reader::rowWord(Kw id, const Token& t) {
 
 // The row as the sink gets it: a side a cell leaves undefined takes the row's border there.
 RowFormat Reader::finishedRow(int level) {
-    if (rows_.size() <= std::size_t(level))
-        return RowFormat{};
     const RowDefinition& def = rows_[std::size_t(level)];
     RowFormat row = def.format;
     for (std::size_t i = 0; i < row.cells.size(); ++i) {
@@ -107,22 +95,12 @@ RowFormat Reader::finishedRow(int level) {
     return row;
 }
 
-void Reader::endCell(int level) {
-    resolveSurrogate();
-    flush();
-    out().cellEnd(parFormat(), level);
-    listTextSeen_ = false;
-    pageBreakNext_ = false;
-    bodyOpen_ = bodyOpen_ && top().footnote;
-}
-
 void Reader::structureWord(const Keyword& k) {
     const Dest dest = top().dest;
     const bool body = dest == Dest::Body;
     const bool tableWords = body || dest == Dest::NestTableProps;
     switch (k.id) {
     case Kw::Par:
-    case Kw::Sect:
         if (body)
             endParagraph();
         break;
@@ -143,16 +121,16 @@ void Reader::structureWord(const Keyword& k) {
     case Kw::Chftn: footnoteNumber(); break;
     case Kw::Cell:
         if (tableWords)
-            endCell(1);
+            endParagraph(1);
         break;
     case Kw::NestCell:
         if (tableWords)
-            endCell(std::max(2, tableLevelHere()));
+            endParagraph(nestedLevel());
         break;
     case Kw::Row:
     case Kw::NestRow:
         if (tableWords) {
-            const int level = k.id == Kw::Row ? 1 : std::max(2, tableLevelHere());
+            const int level = k.id == Kw::Row ? 1 : nestedLevel();
             resolveSurrogate();
             flush();
             out().rowEnd(finishedRow(level), level);

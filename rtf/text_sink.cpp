@@ -44,13 +44,12 @@ QString listMarker(QTextListFormat::Style style, int number) {
 TextSink::TextSink(std::function<void(QByteArrayView)> write, std::size_t maxColumns)
     : BlockSink(maxColumns), write_(std::move(write)) {}
 
-void TextSink::append(QStringView text) {
-    // Line breaks inside a paragraph end a line of text too; pictures leave nothing.
+void appendAsText(QString& out, QStringView text) {
     for (const QChar c : text) {
         if (c == QChar::LineSeparator)
-            pending_ += u'\n';
+            out += u'\n';
         else if (c != QChar::ObjectReplacementCharacter)
-            pending_ += c;
+            out += c;
     }
 }
 
@@ -60,7 +59,7 @@ void TextSink::writeParagraph(const Paragraph& p) {
             ++listItems_[{p.format.listId, p.format.listLevel, int(p.format.listStyle)}];
         pending_ += listMarker(p.format.listStyle, number) + u' ';
     }
-    append(p.text);
+    appendAsText(pending_, p.text);
     pending_ += u'\n';
     drain(false);
 }
@@ -77,7 +76,7 @@ void TextSink::appendCell(const Cell& cell, bool& first) {
         if (!first)
             pending_ += u' ';
         first = false;
-        append(block.paragraph.text);
+        appendAsText(pending_, block.paragraph.text);
     }
 }
 

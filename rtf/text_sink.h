@@ -19,6 +19,10 @@ namespace orvane::rtf {
 // the item numbered 3.
 QString listMarker(QTextListFormat::Style style, int number);
 
+// A paragraph's text as text output shows it: a line break ends a line, a picture leaves
+// nothing. Used for the streamed text and the built document's alike, so that the two agree.
+void appendAsText(QString& out, QStringView text);
+
 class TextSink final : public BlockSink {
 public:
     // `write` receives UTF-8 in pieces of some tens of kilobytes.
@@ -32,7 +36,6 @@ private:
     void writeTableEnd() override {}
     void writeEnd() override;
 
-    void append(QStringView text);
     void appendCell(const Cell& cell, bool& first);
     void drain(bool all);
 

@@ -144,6 +144,8 @@ void TestRtf::text_data() {
         << "あい\n";
     QTest::newRow("Symbol bullet") << "{\\rtf1" + symbol + "{\\f1\\'b7}\\tab a}"
                                    << "•\ta\n";
+    QTest::newRow("Symbol bullet before a control symbol") << "{\\rtf1" + symbol + "{\\f1\\'b7\\~}}"
+                                                           << "•\u00a0\n";
     QTest::newRow("Symbol private-use bullet") << "{\\rtf1" + symbol + "{\\f1\\u-3913?}}"
                                                << "•\n";
     QTest::newRow("Symbol arrow and Greek") << "{\\rtf1" + symbol + "\\f1\\'ae a}"
@@ -169,9 +171,9 @@ void TestRtf::text_data() {
         << QByteArray("{\\rtf1 A{\\super\\chftn}{\\footnote\\pard{\\super\\chftn} One.}"
                       " B{\\footnote Two.} C\\par}")
         << "A1 B C\nNotes\n1 One.\n2 Two.\n";
-    QTest::newRow("pictures leave no character")
-        << "{\\rtf1 a{\\pict\\pngblip " + pngHex(2, 2) + "}b}"
-        << "ab\n";
+    QTest::newRow("a footnote with a skipped word still ends")
+        << QByteArray("{\\rtf1 A{\\footnote One.\\*\\foo x} B{\\footnote Two.}\\par}")
+        << "A B\nNotes\n1 One.\n2 Two.\n";
     QTest::newRow("line break and paragraph")
         << QByteArray("{\\rtf1 a\\line b\\par c}") << "a\nb\nc\n";
     QTest::newRow("empty document") << QByteArray("{\\rtf1}") << "";
@@ -188,6 +190,12 @@ void TestRtf::text_data() {
     QTest::newRow("deep nesting") << (QByteArray("{\\rtf1 a") + QByteArray(2'000'000, '{') + "b" +
                                       QByteArray(2'000'000, '}') + "c}")
                                   << "ac\n";
+    QTest::newRow("border words after a nested row definition")
+        << QByteArray("{\\rtf1 a\\clbrdrt{\\*\\nesttableprops\\clcbpat1\\brdrw10}}") << "a\n";
+    QTest::newRow("a cell of empty paragraphs merged away")
+        << QByteArray(
+               "{\\rtf1\\trowd\\clmgf\\cellx1000\\clmrg\\cellx2000\\intbl a\\cell\\par\\cell\\row}")
+        << "a\t\n";
     QTest::newRow("cell and row outside tables")
         << QByteArray("{\\rtf1\\row a\\cell\\row}") << "a\n";
     QTest::newRow("nul and control bytes")
@@ -300,9 +308,6 @@ void TestRtf::paragraphFormats_data() {
     QTest::newRow("paragraph style") << QByteArray("{\\rtf1{\\stylesheet{\\s1\\qc\\sb240 h;}}"
                                                    "\\pard\\s1 a}")
                                      << int(QTextFormat::BlockTopMargin) << QVariant(16.0);
-    QTest::newRow("paragraph borders are read, not drawn")
-        << QByteArray("{\\rtf1\\brdrb\\brdrs\\brdrw10 a}") << int(QTextFormat::BlockLeftMargin)
-        << QVariant(0.0);
 }
 
 void TestRtf::paragraphFormats() {
@@ -380,10 +385,10 @@ void TestRtf::tables() {
 
 // Borders and shading come from the file, and a cell without border words has none.
 void TestRtf::cellBordersAndShading() {
-    const auto bordered =
-        build("{\\rtf1{\\colortbl;\\red255\\green0\\blue0;\\red0\\green255\\blue0;}"
-              "\\trowd" +
-              kBorders + "\\clcbpat2\\cellx1000\\cellx2000\\intbl a\\cell b\\cell\\row}");
+    const auto bordered = build(
+        "{\\rtf1{\\colortbl;\\red255\\green0\\blue0;\\red0\\green255\\blue0;}"
+        "\\trowd" +
+        kBorders + "\\brdrb\\brdrw90\\clcbpat2\\cellx1000\\cellx2000\\intbl a\\cell b\\cell\\row}");
     QTextTable* table = firstTable(bordered->rootFrame());
     QCOMPARE(table->format().border(), 0.0);
     const QTextTableCellFormat a = table->cellAt(0, 0).format().toTableCellFormat();
@@ -391,6 +396,7 @@ void TestRtf::cellBordersAndShading() {
     QCOMPARE(a.leftBorder(), 1.0);
     QCOMPARE(a.bottomBorderStyle(), QTextFrameFormat::BorderStyle_Double);
     QCOMPARE(a.rightBorderBrush().color(), QColor(Qt::red));
+    QCOMPARE(a.rightBorder(), 1.0); // the paragraph's \brdrw90 after it is not the cell's
     QCOMPARE(a.background().color(), QColor(Qt::green));
     const QTextTableCellFormat b = table->cellAt(0, 1).format().toTableCellFormat();
     QCOMPARE(b.topBorder() + b.leftBorder() + b.bottomBorder() + b.rightBorder(), 0.0);
@@ -440,6 +446,9 @@ void TestRtf::pictures_data() {
                          << 2.0 << false;
     QTest::newRow("corrupt png") << QByteArray("{\\rtf1{\\pict\\pngblip 89504e47ff}}") << 0.0
                                  << false;
+    // Its header whole, its pixels cut off: the picture keeps its place, as a metafile does.
+    QTest::newRow("png whose pixels are cut off")
+        << "{\\rtf1{\\pict\\pngblip " + png.left(160) + "}}" << 4.0 << true;
     QByteArray huge = QByteArray::fromHex(png);
     // 100000 x 100000 pixels in the header: refused before any pixel is allocated.
     huge[16] = 0, huge[17] = 1, huge[18] = char(0x86), huge[19] = char(0xa0);
