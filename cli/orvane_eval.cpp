@@ -10,6 +10,7 @@
 // when any line failed.
 
 #include "cli/json_line.h"
+#include "cli/output_check.h"
 #include "core/catalogue.h"
 #include "core/evaluation.h"
 #include "core/liljegren.h"
@@ -329,7 +330,6 @@ int wbgtStream() {
             wbgtLine(QByteArray(line.data(), static_cast<qsizetype>(line.size())), failed);
         std::fwrite(out.constData(), 1, static_cast<std::size_t>(out.size()), stdout);
     });
-    std::fflush(stdout);
     return failed ? 1 : 0;
 }
 
@@ -352,7 +352,7 @@ static int run(int argc, char** argv) {
 
 int main(int argc, char** argv) {
     try {
-        return run(argc, argv);
+        return orvane::cli::checkedOutput("orvane-eval", run(argc, argv));
     } catch (const std::exception& e) {
         std::fprintf(stderr, "orvane-eval: %s\n", e.what());
         return 2;

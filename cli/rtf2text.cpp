@@ -1,8 +1,9 @@
 // rtf2text FILE             the document's text as UTF-8, read straight from the file
 // rtf2text --document FILE  the text of the built document: the same text, the long way round
 // rtf2text --html FILE      the built document as HTML, for looking at formatting
-// Exit status 2 with a one-line message for a file it refuses.
+// Exit status 2 with a one-line message for a file it refuses or output it cannot write.
 
+#include "cli/output_check.h"
 #include "rtf/rtf.h"
 
 #include <QGuiApplication>
@@ -18,9 +19,7 @@ int refuse(const char* path, const QString& why) {
     return 2;
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
+int run(int argc, char** argv) {
     const bool html = argc == 3 && std::strcmp(argv[1], "--html") == 0;
     const bool document = argc == 3 && std::strcmp(argv[1], "--document") == 0;
     if (argc != 2 && !html && !document) {
@@ -47,4 +46,10 @@ int main(int argc, char** argv) {
     const QByteArray out = (html ? built.toHtml() : orvane::rtf::plainText(built)).toUtf8();
     std::fwrite(out.constData(), 1, std::size_t(out.size()), stdout);
     return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    return orvane::cli::checkedOutput("rtf2text", run(argc, argv));
 }
