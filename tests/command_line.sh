@@ -17,6 +17,8 @@ check "-v shows the version" "OrvaneCalculatorF (Solvane Calculator $(printf '\x
 out="$(run --frobnicate 2>&1)"; rc=$?
 check "an unknown option is refused with status 2" "2" "$rc"
 check "and named" "OrvaneCalculatorF: Unknown option 'frobnicate'." "$(head -1 <<<"$out")"
+out="$(run -platformpluginpath /nowhere -qmljsdebugger=port:4000 -style Fusion -reverse --version 2>&1)"; rc=$?
+check "Qt's own options pass" "0|OrvaneCalculatorF" "$rc|${out%% *}"
 out="$(run stray 2>&1)"; rc=$?
 check "a stray argument is refused too" "2|OrvaneCalculatorF: Unexpected argument 'stray'." "$rc|$(head -1 <<<"$out")"
 exit $fail

@@ -13,7 +13,10 @@ public:
     RecordingLauncher() { setLauncher(this); }
     ~RecordingLauncher() override { setLauncher(nullptr); }
 
-    void openUrl(const QUrl& url) override { urls.push_back(url.toString()); }
+    bool openUrl(const QUrl& url) override {
+        urls.push_back(url.toString());
+        return failWith.isEmpty();
+    }
     bool startProgram(const QString& program, const QStringList& arguments,
                       QString* error) override {
         programs.push_back(QStringList{program} + arguments);

@@ -4,8 +4,8 @@
 #include "core/catalogue.h"
 #include "rtf/rtf.h"
 #include "tests/file_permissions.h"
+#include "tests/message_capture.h"
 #include "ui/calculator/frm_solvane_calc.h"
-#include "ui/common/messages.h"
 #include "ui/documents/documents.h"
 #include "ui/documents/frm_readme_viewer.h"
 #include "ui/documents/rich_text_box.h"
@@ -34,23 +34,6 @@ bool writeFile(const QString& path, const QByteArray& bytes) {
            file.write(bytes) == bytes.size();
 }
 
-struct Shown {
-    QString caption, text;
-    QMessageBox::Icon icon;
-};
-
-// Collects message boxes instead of letting them block.
-class MessageRecorder {
-public:
-    MessageRecorder() {
-        setMessageInterceptor([this](QMessageBox& box) {
-            shown.push_back({box.windowTitle(), box.text(), box.icon()});
-        });
-    }
-    ~MessageRecorder() { setMessageInterceptor({}); }
-    std::vector<Shown> shown;
-};
-
 const QByteArray kTwoParagraphs = "{\\rtf1\\pard\\li1440 first\\par\\pard second}";
 
 } // namespace
@@ -59,7 +42,10 @@ class TestDocuments : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { orvane::test::obeyFilePermissions(); }
+    void initTestCase() {
+        orvane::test::obeyFilePermissions();
+        orvane::test::failOnMessages();
+    }
     void changeIsRaisedOncePerContentChange();
     void reloadShowsTheFileAsItIsNow();
     void failuresAreReportedAndLeaveNothingStale_data();
@@ -152,16 +138,15 @@ void TestDocuments::failuresAreReportedAndLeaveNothingStale() {
     QVERIFY(box.LoadFile(previous).ok);
     QVERIFY(!box.text().isEmpty());
     QSignalSpy changes(&box, &RichTextBox::Change);
-    MessageRecorder messages;
+    orvane::test::MessageCapture messages;
 
     QVERIFY(!LoadDocument(&box, name));
     QVERIFY(box.text().isEmpty()); // the previous band's advice must not stay beside a new total
     QCOMPARE(changes.count(), 1);
-    QCOMPARE(messages.shown.size(), std::size_t(1));
-    const Shown& shown = messages.shown.front();
-    QCOMPARE(shown.caption, QString("OrvaneCalculatorF"));
-    QVERIFY2(shown.text.contains(name.mid(1)), qPrintable(shown.text));
-    QVERIFY2(shown.text.contains(reason), qPrintable(shown.text));
+    QCOMPARE(messages.texts.size(), 1);
+    const QString& shown = messages.texts.front();
+    QVERIFY2(shown.contains(name.mid(1)) && shown.contains(reason), qPrintable(shown));
+    QCOMPARE(messages.icons.front(), QMessageBox::Warning);
     QFile::remove(path);
     QDir().rmdir(path);
 }
@@ -188,7 +173,7 @@ void TestDocuments::shippedDocumentsShowWhole_data() {
 void TestDocuments::shippedDocumentsShowWhole() {
     QFETCH(QString, name);
     QFETCH(QString, window);
-    MessageRecorder messages;
+    orvane::test::MessageCapture messages;
     RichTextBox* box = nullptr;
     double indent = 100 / 15.0; // the change reaction's 100 twips
     if (window == "about") {
@@ -201,7 +186,7 @@ void TestDocuments::shippedDocumentsShowWhole() {
         LoadDocument(box, name);
         indent = 0; // no change reaction here
     }
-    QVERIFY(messages.shown.empty());
+    QVERIFY(messages.texts.isEmpty());
     QVERIFY(box->text().size() > 200);
     QVERIFY(!box->text().contains(u'\\')); // no RTF leaked into the text
     QVERIFY(!box->text().contains(u'{'));

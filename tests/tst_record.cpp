@@ -2,6 +2,7 @@
 // back, saves that fail without harm, the menu following the window, and what a save writes.
 
 #include "tests/file_permissions.h"
+#include "tests/message_capture.h"
 #include "ui/calculator/assessment_record.h"
 #include "ui/calculator/frm_solvane_calc.h"
 #include "ui/calculator/pick_list.h"
@@ -14,6 +15,7 @@
 #include <QDirIterator>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
 #include <QStandardPaths>
@@ -88,6 +90,7 @@ private slots:
     void pdfReadsBackAsTheRecord();
     void failedSavesLeaveNothingBehind_data();
     void failedSavesLeaveNothingBehind();
+    void failedPrintIsReported();
     void menuFollowsTheWindow();
     void saveWritesOnlyThePdf();
 
@@ -99,7 +102,7 @@ void TestRecord::initTestCase() {
     orvane::test::obeyFilePermissions();
     installFontSubstitutions();
     QApplication::setQuitOnLastWindowClosed(false);
-    setMessageInterceptor([](QMessageBox& box) { QFAIL(qPrintable("message: " + box.text())); });
+    orvane::test::failOnMessages();
 }
 
 void TestRecord::cleanup() {
@@ -116,13 +119,6 @@ void TestRecord::recordHoldsTheAssessment_data() {
     QTest::addColumn<QStringList>("holds");
     QTest::addColumn<QString>("lacks");
     const QString high = "1. Wet Bulb Globe Temperature | >= 86\u00b0F | 20";
-    QTest::newRow("low, 18") << Choices{{"Dry_Bulb", 0},        {"Duration", 0}, {"Intensity", 0},
-                                        {"Acclimatization", 0}, {"Ability", 0},  {"Age", 2},
-                                        {"Drinks", 0},          {"Time", 0},     {"Surface", 0},
-                                        {"Venue", 0},           {"Medical", 0}}
-                             << QStringList{"Total: 18", "LOW RISK (score 55 or below)",
-                                            "Water | 1"}
-                             << "";
     QTest::newRow("moderate, 57, air temperature")
         << kModerate
         << QStringList{"1. Wet Bulb Globe Temperature | not used | ",
@@ -140,11 +136,6 @@ void TestRecord::recordHoldsTheAssessment_data() {
         << QStringList{high, "Ordinary Air Temperature* | not used | ", "Total: 71",
                        "HIGH RISK (score 66 to 74)"}
         << "";
-    QTest::newRow("extreme, 98")
-        << Choices{{"Dry_Bulb", 3}, {"Duration", 3}, {"Intensity", 4}, {"Acclimatization", 2},
-                   {"Ability", 3},  {"Age", 4},      {"Drinks", 4},    {"Time", 2},
-                   {"Surface", 5},  {"Venue", 2},    {"Medical", 0}}
-        << QStringList{"Total: 98", "EXTREME RISK (score 75 or above)"} << "";
     QTest::newRow("referral")
         << Choices{{"Medical", 2}, {"Other", 1}}
         << QStringList{"11. Athletes' Other Risky Medical Conditions* | Extreme: "
@@ -233,29 +224,42 @@ void TestRecord::failedSavesLeaveNothingBehind() {
     QVERIFY(old.open(QIODevice::WriteOnly) && old.write("older record") > 0);
     old.close();
     QFile::setPermissions(root.filePath("locked"), QFile::ReadOwner | QFile::ExeOwner);
-    QStringList messages;
-    setMessageInterceptor([&](QMessageBox& box) { messages << box.text(); });
+    orvane::test::MessageCapture messages;
     frm_Solvane_Calc* w = assessed(kModerate);
     setSaveFileChooser([&](const QString&) { return root.filePath(target); });
     QTest::keyClick(w, Qt::Key_S, Qt::ControlModifier);
     QFile::setPermissions(root.filePath("locked"),
                           QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    setMessageInterceptor([](QMessageBox& box) { QFAIL(qPrintable("message: " + box.text())); });
-    QCOMPARE(messages.size(), 1);
-    QVERIFY2(messages.front().contains(QDir::toNativeSeparators(root.filePath(target))) &&
-                 messages.front().contains(reason),
-             qPrintable(messages.front()));
+    QCOMPARE(messages.texts.size(), 1);
+    const QString& shown = messages.texts.front();
+    QVERIFY2(shown.contains(QDir::toNativeSeparators(root.filePath(target))) &&
+                 shown.contains(reason),
+             qPrintable(shown));
     QCOMPARE(QDir(root.filePath("locked")).entryList(QDir::Files), QStringList{"old.pdf"});
     QVERIFY(old.open(QIODevice::ReadOnly));
     QCOMPARE(old.readAll(), QByteArray("older record"));
     QVERIFY(QDir(root.filePath("folder.pdf")).isEmpty());
 }
 
+// Printing to a file that cannot be written is a failure with its reason, not silence.
+void TestRecord::failedPrintIsReported() {
+    QDir root(dir_.path());
+    root.mkpath("locked");
+    QFile::setPermissions(root.filePath("locked"), QFile::ReadOwner | QFile::ExeOwner);
+    QPrinter printer;
+    printer.setOutputFileName(root.filePath("locked/printed.pdf"));
+    const QString error = printRecord(*assessed(kModerate)->record(), printer);
+    QFile::setPermissions(root.filePath("locked"),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QVERIFY2(error.contains(QDir::toNativeSeparators(root.filePath("locked/printed.pdf"))),
+             qPrintable(error));
+    QVERIFY(!QFile::exists(root.filePath("locked/printed.pdf")));
+}
+
 // The menu's actions are on only while the record matches the window: after a calculation, and
 // not after any change, Reset or a missing answer.
 void TestRecord::menuFollowsTheWindow() {
-    QStringList messages;
-    setMessageInterceptor([&](QMessageBox& box) { messages << box.text(); });
+    orvane::test::MessageCapture messages;
     frm_Solvane_Calc* w = frm_Solvane_Calc::Show();
     const auto enabled = [w] {
         QStringList on;
@@ -290,7 +294,7 @@ void TestRecord::menuFollowsTheWindow() {
     QTest::mouseClick(w->findChild<QPushButton*>("cmd_Reset"), Qt::LeftButton);
     choose(w, "Dry_Bulb", 1);
     QTest::mouseClick(calculate, Qt::LeftButton); // a missing answer
-    QCOMPARE(messages, QStringList{"Please add Overall Length of Event data."});
+    QCOMPARE(messages.texts, QStringList{"Please add Overall Length of Event data."});
     QCOMPARE(enabled(), 0);
 }
 

@@ -1,9 +1,9 @@
 // Start-up windows: the conditions-of-use window's keys and buttons, the About window, and the
 // rule that a hand-over never leaves the program without a window.
 
+#include "tests/message_capture.h"
 #include "tests/open_windows.h"
 #include "ui/calculator/frm_solvane_calc.h"
-#include "ui/common/messages.h"
 #include "ui/documents/rich_text_box.h"
 #include "ui/startup/application.h"
 #include "ui/startup/frm_orv_about.h"
@@ -50,7 +50,7 @@ void TestStartup::initTestCase() {
     setUpApplication(*qApp);
     // Tests keep running after the last window closes; closing is observed instead.
     QApplication::setQuitOnLastWindowClosed(false);
-    setMessageInterceptor([](QMessageBox& box) { QFAIL(qPrintable("message: " + box.text())); });
+    orvane::test::failOnMessages();
 }
 
 void TestStartup::characterKeysCloseTheSplash_data() {
@@ -141,14 +141,12 @@ void TestStartup::missingConditionsLeaveAboutUsable() {
     const QString path = QCoreApplication::applicationDirPath() + "/ORV Disclaimer-Setup.rtf";
     const QString aside = path + ".aside";
     QVERIFY(QFile::rename(path, aside));
-    QStringList messages;
-    setMessageInterceptor([&](QMessageBox& box) { messages << box.text(); });
+    orvane::test::MessageCapture messages;
     frmORVsplash::Show()->cmdDisclaimer_Click();
     QFile::rename(aside, path);
-    setMessageInterceptor([](QMessageBox& box) { QFAIL(qPrintable("message: " + box.text())); });
 
-    QCOMPARE(messages.size(), 1);
-    QVERIFY(messages.front().contains("ORV Disclaimer-Setup.rtf"));
+    QCOMPARE(messages.texts.size(), 1);
+    QVERIFY(messages.texts.front().contains("ORV Disclaimer-Setup.rtf"));
     QPointer<frmOrvAbout> about = frmOrvAbout::instance();
     QVERIFY(about);
     QVERIFY(about->txtDisclaimer()->text().isEmpty());

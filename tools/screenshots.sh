@@ -92,7 +92,7 @@ calc_click 151 376       # *: the starred items
 viewer="$(window 'Readme Viewer')"
 sleep 0.5
 shoot "$viewer" viewer-starred.png
-xdotool key Return      # Back, which has the focus
+xdotool key space       # Back, which has the focus
 sleep 0.8
 calc_click 340 376       # View Full RIR Guidelines
 viewer="$(window 'Readme Viewer')"

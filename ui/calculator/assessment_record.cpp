@@ -2,11 +2,13 @@
 
 #include "ui/common/fonts.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QLocale>
 #include <QPageLayout>
 #include <QPagedPaintDevice>
 #include <QPdfWriter>
+#include <QPrinter>
 #include <QSaveFile>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -187,7 +189,10 @@ QString recordFileName(const QDateTime& calculated) {
         .arg(calculated.toString(QStringLiteral("yyyy-MM-dd HHmm")));
 }
 
-void printRecord(const QTextDocument& record, QPagedPaintDevice* device) {
+namespace {
+
+// Lays the record out on pages of the device, without page numbers for one page.
+void layOutOnPages(const QTextDocument& record, QPagedPaintDevice* device) {
     // Laid out on pages measured as the screen measures, then scaled to the device: the record's
     // indents and tab stops are screen pixels, which the device's own pixels would shrink.
     const std::unique_ptr<QTextDocument> pages(record.clone());
@@ -195,6 +200,18 @@ void printRecord(const QTextDocument& record, QPagedPaintDevice* device) {
     pages->setPageSize(paper.size() * 96.0 / 72.0);
     pages->setDocumentMargin(0);
     pages->print(device);
+}
+
+} // namespace
+
+QString printRecord(const QTextDocument& record, QPrinter& printer) {
+    layOutOnPages(record, &printer);
+    if (printer.printerState() != QPrinter::Error)
+        return {};
+    return printer.outputFileName().isEmpty()
+               ? QStringLiteral("the printer reported an error")
+               : QStringLiteral("\"%1\" could not be written")
+                     .arg(QDir::toNativeSeparators(printer.outputFileName()));
 }
 
 QString saveRecordPdf(const QTextDocument& record, const QString& path, const QLocale& locale) {
@@ -209,7 +226,7 @@ QString saveRecordPdf(const QTextDocument& record, const QString& path, const QL
         pdf.setPageMargins(QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter);
         pdf.setTitle(QStringLiteral("Heat illness risk assessment"));
         pdf.setCreator(QStringLiteral("Solvane Calculator \u00b0F %1").arg(ORVANE_VERSION));
-        printRecord(record, &pdf);
+        layOutOnPages(record, &pdf);
     }
     if (!file.commit())
         return file.errorString();

@@ -13,6 +13,8 @@
 #include <optional>
 #include <vector>
 
+class QPrinter;
+
 class QLocale;
 class QPagedPaintDevice;
 class QTextDocument;
@@ -42,8 +44,9 @@ QPageSize::PageSizeId recordPageSize(const QLocale& locale);
 // "Heat risk assessment 2026-12-06 1430.pdf", from the time of the calculation.
 QString recordFileName(const QDateTime& calculated);
 
-// Lays the record out on pages of the device, without page numbers for one page.
-void printRecord(const QTextDocument& record, QPagedPaintDevice* device);
+// Prints the record on the printer as chosen in a print dialog. Returns the reason on failure,
+// empty on success.
+QString printRecord(const QTextDocument& record, QPrinter& printer);
 
 // Writes the record as a PDF at `path`, through a temporary file renamed into place: a failed
 // save leaves no partial file and any older file of that name as it was. Returns the reason on

@@ -409,8 +409,10 @@ void frm_Solvane_Calc::mnuPrint_Click() {
     printer.setPageSize(QPageSize(recordPageSize(QLocale())));
     printer.setDocName(QStringLiteral("Heat illness risk assessment"));
     QPrintDialog dialog(&printer, this);
-    if (dialog.exec() == QDialog::Accepted)
-        printRecord(*record_, &printer);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    if (const QString error = printRecord(*record_, printer); !error.isEmpty())
+        showProblem(this, QStringLiteral("The assessment could not be printed: %1.").arg(error));
 }
 
 void frm_Solvane_Calc::mnuEstimateWbgt_Click() {

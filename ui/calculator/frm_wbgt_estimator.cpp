@@ -76,12 +76,33 @@ frmWbgtEstimator::frmWbgtEstimator(frm_Solvane_Calc* calculator)
     setWindowTitle("Estimate WBGT");
     setAttribute(Qt::WA_DeleteOnClose);
     buildInputs();
-    // The lock on question 1 can change in the calculator while this window is open.
-    connect(calculator_->list("WBGT"), &QComboBox::currentIndexChanged, this,
-            &frmWbgtEstimator::updateUseButton);
-    connect(calculator_->list("Dry_Bulb"), &QComboBox::currentIndexChanged, this,
-            &frmWbgtEstimator::updateUseButton);
+    // The lock on question 1 can change in the calculator while this window is open. It is
+    // watched where it is kept, the list's enabled state: the calculator sets it after the
+    // list's own change signals have gone out.
+    calculator_->list("WBGT")->installEventFilter(this);
     placeChanged();
+}
+
+bool frmWbgtEstimator::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::EnabledChange && watched == calculator_->list("WBGT"))
+        updateUseButton();
+    return QWidget::eventFilter(watched, event);
+}
+
+// The input a refusal of the model is about; none for a model that did not settle.
+QWidget* frmWbgtEstimator::fieldOf(WbgtField field) const {
+    switch (field) {
+    case WbgtField::Time: return when_;
+    case WbgtField::Latitude: return latitude_;
+    case WbgtField::Longitude: return longitude_;
+    case WbgtField::AirTemperature: return air_;
+    case WbgtField::RelativeHumidity: return humidity_;
+    case WbgtField::Wind: return wind_;
+    case WbgtField::Solar: return solar_;
+    case WbgtField::Pressure:
+    case WbgtField::Convergence: return nullptr;
+    }
+    return nullptr;
 }
 
 void frmWbgtEstimator::buildInputs() {
@@ -168,11 +189,17 @@ void frmWbgtEstimator::buildInputs() {
          std::initializer_list<QWidget*>{result_, band_, problem_, accuracy, use_, lockNote_})
         resultLayout->addWidget(w);
 
-    auto* layout = new QVBoxLayout(this);
-    for (QWidget* w : {static_cast<QWidget*>(weather), static_cast<QWidget*>(sun),
-                       static_cast<QWidget*>(where), static_cast<QWidget*>(results)})
-        layout->addWidget(w);
-    setMinimumWidth(560);
+    // The inputs on the left, the estimate beside them: stacked, the window would be taller
+    // than a laptop's screen.
+    auto* inputs = new QVBoxLayout;
+    for (QGroupBox* group : {weather, sun, where})
+        inputs->addWidget(group);
+    auto* estimate = new QVBoxLayout;
+    estimate->addWidget(results);
+    estimate->addStretch();
+    auto* layout = new QHBoxLayout(this);
+    layout->addLayout(inputs, 1);
+    layout->addLayout(estimate);
 
     for (QDoubleSpinBox* box : {air_, humidity_, wind_, solar_, latitude_, longitude_, utcOffset_})
         connect(box, &QDoubleSpinBox::valueChanged, this, &frmWbgtEstimator::Estimate);
@@ -230,7 +257,8 @@ void frmWbgtEstimator::placeChanged() {
 }
 
 void frmWbgtEstimator::markBad(QWidget* field, const QString& message) {
-    field->setStyleSheet("background: #ffd8d8;");
+    if (field)
+        field->setStyleSheet("background: #ffd8d8;");
     problem_->setText(message);
     result_->setText(QStringLiteral("\u2014"));
     band_->clear();
@@ -238,18 +266,19 @@ void frmWbgtEstimator::markBad(QWidget* field, const QString& message) {
 }
 
 void frmWbgtEstimator::Estimate() {
-    for (QWidget* field : {static_cast<QWidget*>(humidity_), static_cast<QWidget*>(when_),
-                           static_cast<QWidget*>(air_), static_cast<QWidget*>(place_)})
+    for (QWidget* field : std::initializer_list<QWidget*>{air_, humidity_, wind_, solar_, when_,
+                                                          place_, latitude_, longitude_})
         field->setStyleSheet(QString());
     problem_->clear();
     const double airC = FahrenheitToCelsius(air_->value());
     airC_->setText(number(airC) + QString(" \u00b0C"));
-    windMs_->setText(number(wind_->value() * 0.44704) + " m/s");
+    const double windMs = wind_->value() * 0.44704;
+    windMs_->setText(number(windMs) + " m/s");
     solar_->setEnabled(sky_->currentIndex() == 3);
 
     WbgtInput in;
     in.airC = airC;
-    in.windMs = wind_->value() * 0.44704;
+    in.windMs = windMs;
     if (humidityKind_->currentIndex() == 1) {
         const double dewC = FahrenheitToCelsius(humidity_->value());
         humidityC_->setText(number(dewC) + QString(" \u00b0C"));
@@ -298,12 +327,10 @@ void frmWbgtEstimator::Estimate() {
 
     const WbgtOutcome outcome = EstimateWbgt(in);
     if (const auto* error = std::get_if<WbgtError>(&outcome)) {
-        QWidget* field = error->field == WbgtField::AirTemperature ? static_cast<QWidget*>(air_)
-                         : error->field == WbgtField::Time         ? static_cast<QWidget*>(when_)
-                                                           : static_cast<QWidget*>(humidity_);
-        markBad(field, QStringLiteral("No estimate: %1 %2.")
-                           .arg(QString::fromUtf8(WbgtFieldName(error->field).data()),
-                                QString::fromStdString(error->reason)));
+        markBad(fieldOf(error->field),
+                QStringLiteral("No estimate: %1 %2.")
+                    .arg(QString::fromUtf8(WbgtFieldName(error->field).data()),
+                         QString::fromStdString(error->reason)));
         updateUseButton();
         return;
     }

@@ -6,6 +6,8 @@
 // calculator's option for it, and can answer question 1 with that option on request. It
 // belongs to the calculator that opened it and closes with it; it keeps nothing between runs.
 
+#include "core/liljegren.h"
+
 #include <QWidget>
 
 #include <optional>
@@ -34,7 +36,9 @@ public:
     void cmdUseInQuestion1_Click();
 
 private:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void buildInputs();
+    QWidget* fieldOf(WbgtField field) const;
     void placeChanged();
     void markBad(QWidget* field, const QString& message);
     void updateUseButton();

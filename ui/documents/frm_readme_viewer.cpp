@@ -44,9 +44,9 @@ frmReadMeViewer::frmReadMeViewer() {
     txtAirportHazards_->setIndentOnChange(true);
     connect(txtAirportHazards_, &RichTextBox::Change, this,
             &frmReadMeViewer::txtAirportHazards_Change);
-    connect(txtAirportHazards_, &RichTextBox::linkActivated, this, [](const QUrl& link) {
+    connect(txtAirportHazards_, &RichTextBox::linkActivated, this, [this](const QUrl& link) {
         if (link.scheme() == u"http" || link.scheme() == u"https")
-            launcher().openUrl(link);
+            OpenWebLink(link.toString());
     });
 
     cmdBackfromReadme_ = new QPushButton("Back", this);
@@ -132,7 +132,10 @@ void frmReadMeViewer::cmdBackfromReadme_Click() {
 }
 
 void frmReadMeViewer::OpenWebLink(const QString& address) {
-    launcher().openUrl(QUrl(address));
+    if (!launcher().openUrl(QUrl(address)))
+        showProblem(this, tr("The web page %1 cannot be opened: no web browser or desktop opener "
+                             "(xdg-open) took it.")
+                              .arg(address));
 }
 
 void frmReadMeViewer::cmd_BOM_Click() {
@@ -161,7 +164,9 @@ void frmReadMeViewer::cmdURL_Click() {
     QStringList command = browserCommand();
     if (command.isEmpty()) {
 #ifdef Q_OS_WIN
-        launcher().openUrl(QUrl::fromLocalFile(page)); // no Internet Explorer: the default handler
+        // No Internet Explorer: the default handler for web pages.
+        if (!launcher().openUrl(QUrl::fromLocalFile(page)))
+            report(tr("no program to show web pages was found"));
 #else
         report(tr("no web browser or desktop opener (xdg-open) was found"));
 #endif

@@ -10,7 +10,7 @@ namespace {
 
 class DesktopLauncher final : public Launcher {
 public:
-    void openUrl(const QUrl& url) override { QDesktopServices::openUrl(url); }
+    bool openUrl(const QUrl& url) override { return QDesktopServices::openUrl(url); }
 
     bool startProgram(const QString& program, const QStringList& arguments,
                       QString* error) override {

@@ -13,8 +13,9 @@ namespace orvane::ui {
 class Launcher {
 public:
     virtual ~Launcher() = default;
-    // Hands the address to the desktop's handler; whether it worked is not reported back.
-    virtual void openUrl(const QUrl& url) = 0;
+    // Hands the address to the desktop's handler. False when there is none to take it; what
+    // the handler does with it afterwards is not reported back.
+    virtual bool openUrl(const QUrl& url) = 0;
     // Starts `program` with `arguments`, each passed as it is (no shell), without waiting.
     // Returns false with a reason when the program cannot be started.
     virtual bool startProgram(const QString& program, const QStringList& arguments,

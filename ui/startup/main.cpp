@@ -22,15 +22,16 @@ int readOptions(int argc, char** argv) {
     const QCommandLineOption version({"v", "version"}, "Show the version and exit.");
     parser.addOption(help);
     parser.addOption(version);
-    // Qt's options for windows pass through to the application.
-    for (const char* name : {"platform", "platformtheme", "plugin", "display", "geometry", "style",
-                             "stylesheet", "session", "name", "title", "qwindowgeometry",
-                             "qwindowtitle", "qwindowicon", "widgetcount"}) {
+    // The options Qt documents for every application pass through to it; the X11 ones too.
+    for (const char* name :
+         {"platform", "platformpluginpath", "platformtheme", "plugin", "qmljsdebugger", "display",
+          "geometry", "style", "stylesheet", "session", "name", "title", "qwindowgeometry",
+          "qwindowtitle", "qwindowicon", "fontengine", "dialogs"}) {
         QCommandLineOption qt(QString::fromLatin1(name), QString(), "value");
         qt.setFlags(QCommandLineOption::HiddenFromHelp);
         parser.addOption(qt);
     }
-    for (const char* name : {"reverse", "nograb", "dograb", "sync"}) {
+    for (const char* name : {"reverse", "widgetcount", "nograb", "dograb", "sync"}) {
         QCommandLineOption qt(QString::fromLatin1(name));
         qt.setFlags(QCommandLineOption::HiddenFromHelp);
         parser.addOption(qt);
