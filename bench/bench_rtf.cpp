@@ -170,8 +170,10 @@ int measure(const char* report, char** argv) {
     return 0;
 }
 
-ChildRun runChild(const std::string& self, const std::vector<std::string>& args) {
-    const std::string report = QDir::temp().filePath("bench_rtf_child.txt").toStdString();
+// The child reports into a file of the caller's own folder, so that runs side by side (the two
+// builds' tests) never read each other's figures.
+ChildRun runChild(const std::string& self, const std::string& report,
+                  const std::vector<std::string>& args) {
     std::vector<std::string> all{self, "--measure", report};
     all.insert(all.end(), args.begin(), args.end());
     std::vector<char*> argv;
@@ -197,10 +199,12 @@ ChildRun runChild(const std::string& self, const std::vector<std::string>& args)
     return run;
 }
 
-ChildRun best(const std::string& self, const std::vector<std::string>& args, int rounds = 3) {
+ChildRun best(const std::string& self, const QTemporaryDir& dir,
+              const std::vector<std::string>& args, int rounds = 3) {
+    const std::string report = dir.filePath("child-report.txt").toStdString();
     ChildRun result{1e9, 1e9, true};
     for (int i = 0; i < rounds; ++i) {
-        const ChildRun run = runChild(self, args);
+        const ChildRun run = runChild(self, report, args);
         result.ok = result.ok && run.ok;
         result.seconds = std::min(result.seconds, run.seconds);
         result.peakMb = std::min(result.peakMb, run.peakMb);
@@ -223,17 +227,19 @@ int child(const char* what, const char* path) {
     return doc.blockCount() > 0 ? 0 : 1;
 }
 
-void conversions(const std::string& self, int megabytes) {
+// Returns whether every conversion worked; the figures of a failed one mean nothing.
+bool conversions(const std::string& self, int megabytes) {
     QTemporaryDir dir;
     const std::string bin = QCoreApplication::applicationDirPath().toStdString();
+    bool written = dir.isValid();
     auto write = [&](int mb, const char* name) {
         const bench::GeneratedDocument doc = bench::generateFormatHeavy(qsizetype(mb) << 20);
         QFile rtf(dir.filePath(QString(name) + ".rtf")),
             html(dir.filePath(QString(name) + ".html"));
-        rtf.open(QIODevice::WriteOnly);
-        rtf.write(doc.rtf);
-        html.open(QIODevice::WriteOnly);
-        html.write(doc.html.toUtf8());
+        const QByteArray htmlBytes = doc.html.toUtf8();
+        written = written && rtf.open(QIODevice::WriteOnly) &&
+                  rtf.write(doc.rtf) == doc.rtf.size() && html.open(QIODevice::WriteOnly) &&
+                  html.write(htmlBytes) == htmlBytes.size();
         return rtf.fileName().toStdString();
     };
     const std::string large = write(megabytes, "large");
@@ -242,12 +248,12 @@ void conversions(const std::string& self, int megabytes) {
     std::printf("\nA %d MB file of short formatted runs, converted in processes of their own "
                 "(best of 3):\n",
                 megabytes);
-    const ChildRun ours = best(self, {bin + "/rtf2text", large});
-    const ChildRun ourThird = best(self, {bin + "/rtf2text", third});
+    const ChildRun ours = best(self, dir, {bin + "/rtf2text", large});
+    const ChildRun ourThird = best(self, dir, {bin + "/rtf2text", third});
     std::printf("  rtf2text, text as it reads   %6.2f s %7.1f MB peak (%d MB file: %.1f MB)\n",
                 ours.seconds, ours.peakMb, std::max(1, megabytes / 3), ourThird.peakMb);
     if (!QStandardPaths::findExecutable("unrtf").isEmpty()) {
-        const ChildRun theirs = best(self, {"unrtf", "--text", large});
+        const ChildRun theirs = best(self, dir, {"unrtf", "--text", large});
         std::printf("  unrtf --text                 %6.2f s %7.1f MB peak\n", theirs.seconds,
                     theirs.peakMb);
         std::printf("  -> rtf2text is %.1fx as fast as unrtf (target 3x); peak %.1f MB "
@@ -256,8 +262,8 @@ void conversions(const std::string& self, int megabytes) {
     } else {
         std::printf("  unrtf --text: not installed, no comparison\n");
     }
-    const ChildRun build = best(self, {self, "--child", "build", large});
-    const ChildRun html = best(self, {self, "--child", "html", largeHtml});
+    const ChildRun build = best(self, dir, {self, "--child", "build", large});
+    const ChildRun html = best(self, dir, {self, "--child", "html", largeHtml});
     std::printf("  document from the RTF        %6.2f s %7.1f MB peak\n", build.seconds,
                 build.peakMb);
     std::printf("  Qt setHtml of the same       %6.2f s %7.1f MB peak\n", html.seconds,
@@ -265,8 +271,10 @@ void conversions(const std::string& self, int megabytes) {
     std::printf("  -> building the document takes %.2fx the memory of setHtml (target 1x or "
                 "less), %.2fx its time\n",
                 build.peakMb / html.peakMb, build.seconds / html.seconds);
-    if (!ours.ok || !build.ok || !html.ok)
-        std::printf("  (a conversion failed)\n");
+    const bool ok = written && ours.ok && ourThird.ok && build.ok && html.ok;
+    if (!ok)
+        std::fprintf(stderr, "bench_rtf: a conversion failed, so these figures mean nothing\n");
+    return ok;
 }
 
 } // namespace
@@ -287,7 +295,8 @@ int main(int argc, char** argv) {
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
-    if (megabytes > 0)
-        conversions(QCoreApplication::applicationFilePath().toStdString(), megabytes);
+    if (megabytes > 0 &&
+        !conversions(QCoreApplication::applicationFilePath().toStdString(), megabytes))
+        return 1;
     return 0;
 }

@@ -5,6 +5,7 @@
 
 #include "bench/timing_reporter.h"
 #include "core/liljegren.h"
+#include "core/wbgt_table.h"
 
 #include <benchmark/benchmark.h>
 
@@ -44,11 +45,6 @@ const std::vector<WbgtInput>& weather() {
     return cases;
 }
 
-double pageFormula(double airC, double relativeHumidity) {
-    const double e = relativeHumidity / 100 * 6.105 * std::exp(17.27 * airC / (237.7 + airC));
-    return 0.567 * airC + 0.393 * e + 3.94;
-}
-
 void BM_LiljegrenModel(benchmark::State& state) {
     const auto& cases = weather();
     for (const WbgtInput& in : cases)
@@ -66,7 +62,7 @@ void BM_PageFormula(benchmark::State& state) {
     std::size_t i = 0;
     for (auto _ : state) {
         const WbgtInput& in = cases[i++ % cases.size()];
-        benchmark::DoNotOptimize(pageFormula(in.airC, in.relativeHumidity));
+        benchmark::DoNotOptimize(ApproximateWbgtC(in.airC, in.relativeHumidity));
     }
     state.counters["estimates"] =
         benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);

@@ -245,20 +245,16 @@ Irradiance split(double wm2, const SunPosition& sun) {
 
 } // namespace
 
-double SaturationVapourPressure(double tempC) {
-    return saturationHpa(tempC + kKelvin);
-}
-
 double DewPoint(double airC, double relativeHumidity) {
     if (relativeHumidity <= 0)
         return -std::numeric_limits<double>::infinity();
     const double z =
-        std::log(relativeHumidity / 100 * SaturationVapourPressure(airC) / (1.004 * 6.1121));
+        std::log(relativeHumidity / 100 * saturationHpa(airC + kKelvin) / (1.004 * 6.1121));
     return 240.97 * z / (17.502 - z);
 }
 
 double RelativeHumidityFromDewPoint(double airC, double dewPointC) {
-    return 100 * SaturationVapourPressure(dewPointC) / SaturationVapourPressure(airC);
+    return 100 * saturationHpa(dewPointC + kKelvin) / saturationHpa(airC + kKelvin);
 }
 
 double ClearSkyIrradiance(double cosZenith) {

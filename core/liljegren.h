@@ -94,10 +94,8 @@ struct SunPosition {
 SunPosition SolarPosition(int year, int month, int day, int hour, int minute, int second,
                           double latitude, double longitude);
 
-// Over liquid water, after Buck (1981) with its enhancement factor; hPa.
-double SaturationVapourPressure(double tempC);
-
-// The inverse of SaturationVapourPressure at the air's vapour pressure; minus infinity at 0 %.
+// Through the saturation vapour pressure over liquid water, after Buck (1981) with its
+// enhancement factor. The dew point is minus infinity at 0 %.
 double DewPoint(double airC, double relativeHumidity);
 double RelativeHumidityFromDewPoint(double airC, double dewPointC);
 

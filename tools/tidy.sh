@@ -10,12 +10,12 @@ mapfile -t files < <(git ls-files 'core/*.cpp' 'rtf/*.cpp' 'ui/*.cpp' 'cli/*.cpp
 log="$(mktemp)"
 trap 'rm -f "$log"' EXIT
 # Only the count of warnings in system headers is dropped; every finding and error is shown.
-if printf '%s\n' "${files[@]}" |
-    xargs -P "$(nproc)" -n 4 clang-tidy -p "$build" --quiet >"$log" 2>&1; then
-    grep -v -E '^[0-9]+ warnings? (and [0-9]+ errors? )?generated\.$' "$log" || true
-    echo "clang-tidy: ${#files[@]} files clean"
-else
-    grep -v -E '^[0-9]+ warnings? (and [0-9]+ errors? )?generated\.$' "$log" || true
+status=0
+printf '%s\n' "${files[@]}" | xargs -P "$(nproc)" -n 4 clang-tidy -p "$build" --quiet >"$log" 2>&1 ||
+    status=$?
+grep -v -E '^[0-9]+ warnings? (and [0-9]+ errors? )?generated\.$' "$log" || true
+if ((status != 0)); then
     echo "clang-tidy found problems in the files above" >&2
     exit 1
 fi
+echo "clang-tidy: ${#files[@]} files clean"
