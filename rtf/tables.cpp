@@ -7,9 +7,10 @@
 
 namespace orvane::rtf {
 
-// The level of the table a \nestcell, \nestrow or \nesttableprops here belongs to.
+// The level of the table a \nestcell, \nestrow or \nesttableprops here belongs to; also an
+// index into rows_, so it is held to the array's bounds here whatever the format says.
 int Reader::nestedLevel() const {
-    return std::max(2, stack_.back().par.tableLevel());
+    return std::clamp(stack_.back().par.tableLevel(), 2, kMaxTableLevel);
 }
 
 // A nested row is defined in its own destination at the end of the row; every other definition
