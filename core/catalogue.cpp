@@ -5,8 +5,6 @@
 namespace orvane {
 namespace {
 
-using namespace std::string_view_literals;
-
 // Both temperature lists are asked in degrees Fahrenheit; only their first and last options
 // carry the unit. "\u00b0" keeps the degree sign U+00B0 whatever the source encoding.
 constexpr std::array kWbgt{
@@ -89,8 +87,8 @@ constexpr std::array kOther{
 constexpr std::string_view kTemperatureMessage = "Please add Temperature data.";
 
 constexpr std::array kFactors{
-    RiskFactor{"WBGT", "1. Wet Bulb Globe Temperature", kWbgt, kTemperatureMessage},
-    RiskFactor{"Dry_Bulb", "Ordinary Air Temperature*", kDryBulb, kTemperatureMessage},
+    RiskFactor{"WBGT", "1. Wet Bulb Globe Temperature", kWbgt, kTemperatureMessage, "Dry_Bulb"},
+    RiskFactor{"Dry_Bulb", "Ordinary Air Temperature*", kDryBulb, kTemperatureMessage, "WBGT"},
     RiskFactor{"Duration", "2. Overall length of event (min)", kDuration,
                "Please add Overall Length of Event data."},
     RiskFactor{"Intensity", "3. Individual intensity during the event", kIntensity,
@@ -153,16 +151,13 @@ SelectionEffect SelectionRule(std::string_view key, int selectedIndex,
                               std::string_view chosenText) {
     SelectionEffect effect;
     const RiskFactor* factor = FindFactor(key);
-    if (selectedIndex < 0 || factor == nullptr || !factor->missingAnswerMessage)
+    if (selectedIndex < 0 || factor == nullptr || !factor->scored())
         return effect;
     if (auto outcome = OptionOutcome(key, chosenText)) {
         effect.pointsBoxKey = factor->key;
         effect.points = *outcome;
     }
-    if (key == "Dry_Bulb")
-        effect.disableListKey = "WBGT"sv;
-    else if (key == "WBGT")
-        effect.disableListKey = "Dry_Bulb"sv;
+    effect.disableListKey = factor->alternativeTo;
     return effect;
 }
 

@@ -22,7 +22,14 @@ struct RiskFactor {
     std::string_view key;   // stem of the control names: cbo_<key>, txt_<key>, lbl_<key>
     std::string_view label; // caption, exactly as shown
     std::span<const RiskOption> options;
+    // Empty for the reminder question, which scores nothing and may stay unanswered.
     std::optional<std::string_view> missingAnswerMessage;
+    // The other way of asking the same question (WBGT or air temperature): answering one locks
+    // the other, and either answers both.
+    std::optional<std::string_view> alternativeTo;
+
+    // A scored question has a points box and must be answered.
+    bool scored() const { return missingAnswerMessage.has_value(); }
 };
 
 inline constexpr std::string_view kReferralMarker = "X";

@@ -177,15 +177,19 @@ std::string TotalDisplayText(double total) {
 }
 
 EvaluationOutcome EvaluateRisk(const BoxTexts& texts) {
-    auto text = [&](Box box) { return texts[static_cast<std::size_t>(box)]; };
-
-    if (text(Box::Dry_Bulb).empty() && text(Box::WBGT).empty())
-        return MissingAnswer{*MissingAnswerMessage("Dry_Bulb")};
-    for (std::size_t i = static_cast<std::size_t>(Box::Duration); i < kBoxCount; ++i) {
-        if (texts[i].empty())
-            return MissingAnswer{*MissingAnswerMessage(kBoxKeys[i])};
+    const auto textOf = [&](std::string_view key) {
+        for (std::size_t i = 0; i < kBoxCount; ++i)
+            if (kBoxKeys[i] == key)
+                return texts[i];
+        return std::string_view();
+    };
+    // In box order; a question asked two ways is answered when either way is.
+    for (std::size_t i = 0; i < kBoxCount; ++i) {
+        const RiskFactor& factor = *FindFactor(kBoxKeys[i]);
+        if (texts[i].empty() && (!factor.alternativeTo || textOf(*factor.alternativeTo).empty()))
+            return MissingAnswer{*factor.missingAnswerMessage};
     }
-    if (text(Box::Medical) == kReferralMarker)
+    if (texts[static_cast<std::size_t>(Box::Medical)] == kReferralMarker)
         return MedicalReferral{};
 
     double total = 0;
