@@ -1,6 +1,7 @@
 // The calculator window driven the way a person drives it: real key and mouse events on the
 // real window, message boxes intercepted instead of blocking.
 
+#include "tests/calculator_driver.h"
 #include "tests/message_capture.h"
 #include "ui/calculator/frm_solvane_calc.h"
 #include "ui/calculator/pick_list.h"
@@ -8,18 +9,30 @@
 #include "ui/documents/rich_text_box.h"
 
 #include <QAbstractItemView>
+#include <QAction>
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 
 using namespace orvane::ui;
+using namespace orvane::test;
 
 namespace {
 
-using Choices = QList<QPair<QString, int>>; // list key, option index
+// A temperature list, then the option of each other scored list in window order, by index.
+Choices answers(const QString& temperature, const QList<int>& options) {
+    static const char* const keys[] = {
+        "Duration", "Intensity", "Acclimatization", "Ability", "Age",
+        "Drinks",   "Time",      "Surface",         "Venue",   "Medical"};
+    Choices choices{{temperature, options[0]}};
+    for (int i = 1; i < options.size(); ++i)
+        choices << qMakePair(QString(keys[i - 1]), options[i]);
+    return choices;
+}
 
 } // namespace
 
@@ -32,8 +45,10 @@ private slots:
     void cleanup();
     void wholeAssessmentToEachBand_data();
     void wholeAssessmentToEachBand();
-    void referralKeepsTheTotal();
+    void referralEmptiesTheTotal();
     void missingAnswerChangesNothingElse();
+    void resultFollowsTheAnswers();
+    void answerRemembersItsSource();
     void temperatureLockAndReset();
     void typedCharactersAreDiscarded_data();
     void typedCharactersAreDiscarded();
@@ -45,75 +60,20 @@ private slots:
     void pointsBoxesCannotBeTypedInto();
     void closeAndReopenGiveAFreshWindow();
     void captionsFitTheirControls();
-
-private:
-    frm_Solvane_Calc* open();
-    void choose(frm_Solvane_Calc* w, const QString& key, int option, bool byMouse);
-    void clickCalculate(frm_Solvane_Calc* w);
-    QString total(frm_Solvane_Calc* w) { return w->findChild<QLineEdit*>("txt_Total")->text(); }
-    QString guidelines(frm_Solvane_Calc* w) {
-        return w->findChild<RichTextBox*>("txtGuidelines")->text();
-    }
 };
 
 void TestCalculator::initTestCase() {
     installFontSubstitutions();
-    // A list opened by a mouse press ignores a release that follows within the double-click
-    // time; a person takes longer than a test to reach the option.
-    QApplication::setDoubleClickInterval(0);
 }
 
 void TestCalculator::init() {
     QVERIFY(!frm_Solvane_Calc::instance());
     // A message nobody expects fails the test instead of waiting for a click.
-    orvane::test::failOnMessages();
+    failOnMessages();
 }
 
 void TestCalculator::cleanup() {
-    if (auto* w = frm_Solvane_Calc::instance())
-        w->close();
-    QTRY_VERIFY(!frm_Solvane_Calc::instance()); // closing destroys it
-}
-
-frm_Solvane_Calc* TestCalculator::open() {
-    frm_Solvane_Calc* w = frm_Solvane_Calc::Show();
-    if (!QTest::qWaitForWindowActive(w))
-        qWarning("window not active");
-    return w;
-}
-
-void TestCalculator::choose(frm_Solvane_Calc* w, const QString& key, int target, bool byMouse) {
-    PickList* list = w->list(key);
-    if (byMouse) {
-        QTest::mouseClick(list, Qt::LeftButton);
-        QAbstractItemView* view = list->view();
-        QTRY_VERIFY(view->isVisible());
-        const QRect item = view->visualRect(view->model()->index(target, 0));
-        QTest::mouseMove(view->viewport(), item.center()); // the popup follows the pointer
-        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, item.center());
-        QTRY_VERIFY(!view->isVisible());
-    } else {
-        list->setFocus();
-        QTest::keyClick(list, Qt::Key_Home);
-        for (int i = 0; i < target; ++i)
-            QTest::keyClick(list, Qt::Key_Down);
-    }
-    QCOMPARE(list->currentIndex(), target);
-}
-
-void TestCalculator::clickCalculate(frm_Solvane_Calc* w) {
-    QTest::mouseClick(w->findChild<QPushButton*>("cmd_Calculate"), Qt::LeftButton);
-}
-
-// A temperature list, then the option of each other scored list in window order, by index.
-Choices answers(const QString& temperature, const QList<int>& options) {
-    static const char* const keys[] = {
-        "Duration", "Intensity", "Acclimatization", "Ability", "Age",
-        "Drinks",   "Time",      "Surface",         "Venue",   "Medical"};
-    Choices choices{{temperature, options[0]}};
-    for (int i = 1; i < options.size(); ++i)
-        choices << qMakePair(QString(keys[i - 1]), options[i]);
-    return choices;
+    closeCalculator();
 }
 
 void TestCalculator::wholeAssessmentToEachBand_data() {
@@ -134,62 +94,121 @@ void TestCalculator::wholeAssessmentToEachBand() {
     QFETCH(bool, byMouse);
     QFETCH(QString, total);
     QFETCH(QString, advice);
-    frm_Solvane_Calc* w = open();
-    for (const auto& [key, option] : choices)
-        choose(w, key, option, byMouse);
-    clickCalculate(w);
-    QCOMPARE(this->total(w), total);
-    QVERIFY2(guidelines(w).startsWith(advice), qPrintable(guidelines(w).left(60)));
-    clickCalculate(w); // pressing it again gives the same outcome
-    QCOMPARE(this->total(w), total);
+    frm_Solvane_Calc* w = assessed(choices, byMouse ? By::Mouse : By::Keyboard);
+    QCOMPARE(orvane::test::total(w), total);
+    QVERIFY2(orvane::test::advice(w).startsWith(advice), qPrintable(orvane::test::advice(w)));
+    calculate(w); // pressing it again gives the same outcome
+    QCOMPARE(orvane::test::total(w), total);
 }
 
-void TestCalculator::referralKeepsTheTotal() {
-    frm_Solvane_Calc* w = open();
-    for (const auto& [key, option] : answers("WBGT", {1, 0, 0, 0, 0, 2, 0, 0, 0, 0, 0}))
-        choose(w, key, option, true);
-    clickCalculate(w);
+// A referral gives no score, so no earlier score may stay beside it.
+void TestCalculator::referralEmptiesTheTotal() {
+    frm_Solvane_Calc* w = assessed(answers("WBGT", {1, 0, 0, 0, 0, 2, 0, 0, 0, 0, 0}), By::Mouse);
     QCOMPARE(total(w), QString(" 26"));
-    choose(w, "Medical", 2, true);
+    choose(w, "Medical", 2, By::Mouse);
     QCOMPARE(w->pointsBox("Medical")->text(), QString("X"));
-    clickCalculate(w);
-    QCOMPARE(total(w), QString(" 26")); // untouched by a referral
-    QVERIFY(guidelines(w).startsWith("A serious medical condition"));
+    calculate(w);
+    QCOMPARE(total(w), QString());
+    QVERIFY(advice(w).startsWith("A serious medical condition"));
+    QCOMPARE(w->resultState(), ResultState::Current);
 }
 
 // Only the first missing answer is reported, and what an earlier calculation showed stays.
 void TestCalculator::missingAnswerChangesNothingElse() {
-    frm_Solvane_Calc* w = open();
+    frm_Solvane_Calc* w = openCalculator();
     for (const char* key : {"Dry_Bulb", "Intensity", "Acclimatization", "Ability", "Age", "Drinks",
                             "Time", "Surface", "Venue"}) {
         w->list(key)->setFocus();
         QTest::keyClick(w->list(key), Qt::Key_Down); // the first option
     }
     w->findChild<QLineEdit*>("txt_Total")->setText(" 40");
-    orvane::test::MessageCapture messages;
-    clickCalculate(w);
+    MessageCapture messages;
+    calculate(w);
     QCOMPARE(messages.texts, QStringList{"Please add Overall Length of Event data."});
     QCOMPARE(messages.icons, QList{QMessageBox::NoIcon}); // a reminder, not a warning
     QCOMPARE(total(w), QString(" 40"));
-    QVERIFY(guidelines(w).isEmpty());
+    QVERIFY(advice(w).isEmpty());
+}
+
+// One state says whether the result on screen answers the questions as they stand; the total's
+// shade, the line below the questions and the record's actions all follow it.
+void TestCalculator::resultFollowsTheAnswers() {
+    frm_Solvane_Calc* w = openCalculator();
+    auto* status = w->findChild<QLabel*>("lblStatus");
+    auto* totalBox = w->findChild<QLineEdit*>("txt_Total");
+    const QRect designed = w->findChild<QWidget*>("client")->geometry();
+    QVERIFY(status->geometry().top() > designed.bottom()); // below, never over, the design
+    QVERIFY(status->geometry().bottom() < w->height());
+    QSignalSpy states(w, &frm_Solvane_Calc::resultStateChanged);
+    const auto shown = [&] {
+        const bool grey = totalBox->palette().color(QPalette::Text) ==
+                          totalBox->palette().color(QPalette::Disabled, QPalette::Text);
+        const bool actions = w->findChild<QAction*>("mnuSaveAsPdf")->isEnabled() &&
+                             w->findChild<QAction*>("mnuCopyAsText")->isEnabled();
+        return QStringList{total(w).trimmed(), grey ? "grey" : "black",
+                           status->text().isEmpty() ? "no line" : "line",
+                           actions ? "record" : "no record"}
+            .join(u' ');
+    };
+    for (const auto& [key, option] : kModerate)
+        choose(w, key, option);
+    QCOMPARE(w->resultState(), ResultState::None);
+    calculate(w);
+    QCOMPARE(shown(), QString("57 black no line record"));
+    choose(w, "Age", 4); // 60 if calculated, but the window still shows 57
+    QCOMPARE(w->resultState(), ResultState::Stale);
+    QCOMPARE(shown(), QString("57 grey line no record"));
+    QVERIFY(status->text().contains("Calculate Total:"));
+    QVERIFY(advice(w).startsWith("MODERATE RISK")); // the design keeps the texts
+    choose(w, "Other", 1);                          // the reminder list is an answer too
+    calculate(w);
+    QCOMPARE(shown(), QString("60 black no line record"));
+    QTest::mouseClick(w->findChild<QPushButton*>("cmd_Reset"), Qt::LeftButton);
+    QCOMPARE(w->resultState(), ResultState::None);
+    QCOMPARE(shown(), QString(" black no line no record"));
+    QCOMPARE(states.size(), 4); // current, stale, current, none
+}
+
+// An answer a tool chose keeps its source with the calculated assessment; a choice by hand
+// clears it.
+void TestCalculator::answerRemembersItsSource() {
+    frm_Solvane_Calc* w = openCalculator();
+    for (const auto& [key, option] : with(kModerate, "Dry_Bulb", -1))
+        choose(w, key, option);
+    w->chooseOption("WBGT", 3, {AnswerSource::Kind::Estimated, "95 \u00b0F in Houston"});
+    QCOMPARE(w->pointsBox("WBGT")->text(), QString("20"));
+    calculate(w);
+    const auto sourceOfWbgt = [w] {
+        for (const Assessment::Answer& a : w->currentAssessment()->answers)
+            if (a.key == "WBGT")
+                return a.source;
+        return AnswerSource{};
+    };
+    QCOMPARE(int(sourceOfWbgt().kind), int(AnswerSource::Kind::Estimated));
+    QCOMPARE(sourceOfWbgt().inputs, QString("95 \u00b0F in Houston"));
+    choose(w, "WBGT", 2);
+    calculate(w);
+    QCOMPARE(int(sourceOfWbgt().kind), int(AnswerSource::Kind::ByHand));
 }
 
 void TestCalculator::temperatureLockAndReset() {
-    frm_Solvane_Calc* w = open();
-    choose(w, "Dry_Bulb", 0, true);
+    frm_Solvane_Calc* w = openCalculator();
+    QSignalSpy lock(w, &frm_Solvane_Calc::wbgtLockChanged);
+    choose(w, "Dry_Bulb", 0, By::Mouse);
     QCOMPARE(w->pointsBox("Dry_Bulb")->text(), QString("2"));
     QVERIFY(!w->list("WBGT")->isEnabled());
     QVERIFY(w->list("Dry_Bulb")->isEnabled());
-    choose(w, "Dry_Bulb", 3, true);
+    choose(w, "Dry_Bulb", 3, By::Mouse);
     QCOMPARE(w->pointsBox("Dry_Bulb")->text(), QString("20")); // replaced
     QVERIFY(!w->list("WBGT")->isEnabled());
+    QCOMPARE(lock.size(), 1); // locked once, not again by the second choice
 
     // Tab skips the locked list: from "View Full RIR Guidelines" straight to the WBGT box.
     w->findChild<QPushButton*>("cmd_RIR_Guidelines")->setFocus();
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     QCOMPARE(QApplication::focusWidget()->objectName(), QString("txt_WBGT"));
 
-    choose(w, "Age", 4, false);
+    choose(w, "Age", 4);
     auto* reset = w->findChild<QPushButton*>("cmd_Reset");
     reset->setFocus();
     QTest::keyClick(reset, Qt::Key_Space);
@@ -202,9 +221,13 @@ void TestCalculator::temperatureLockAndReset() {
     QVERIFY(w->pointsBox("Dry_Bulb")->text().isEmpty());
     QVERIFY(w->pointsBox("Age")->text().isEmpty());
     QCOMPARE(QApplication::focusWidget(), reset);
+    QCOMPARE(lock.size(), 2);
+    QCOMPARE(lock.last().first().toBool(), false);
 
-    choose(w, "Dry_Bulb", 3, true);
-    QCOMPARE(w->pointsBox("Dry_Bulb")->text(), QString("20"));
+    // Either question unlocks the other: WBGT now locks the air temperature.
+    choose(w, "WBGT", 3, By::Mouse);
+    QCOMPARE(w->pointsBox("WBGT")->text(), QString("20"));
+    QVERIFY(!w->list("Dry_Bulb")->isEnabled());
 }
 
 void TestCalculator::typedCharactersAreDiscarded_data() {
@@ -221,7 +244,7 @@ void TestCalculator::typedCharactersAreDiscarded_data() {
 void TestCalculator::typedCharactersAreDiscarded() {
     QFETCH(int, key);
     QFETCH(int, modifiers);
-    frm_Solvane_Calc* w = open();
+    frm_Solvane_Calc* w = openCalculator();
     for (const char* name : {"Venue", "Age", "Other"}) {
         PickList* list = w->list(name);
         list->setFocus();
@@ -239,7 +262,7 @@ void TestCalculator::typedCharactersAreDiscarded() {
 }
 
 void TestCalculator::typedCharactersAreDiscardedInThePopup() {
-    frm_Solvane_Calc* w = open();
+    frm_Solvane_Calc* w = openCalculator();
     PickList* list = w->list("Venue");
     list->setFocus();
     QTest::keyClick(list, Qt::Key_Down); // "Indoor air conditioning"
@@ -278,7 +301,7 @@ void TestCalculator::navigationKeysOnAClosedListAreChoices_data() {
 void TestCalculator::navigationKeysOnAClosedListAreChoices() {
     QFETCH(QList<int>, keys);
     QFETCH(QString, points);
-    frm_Solvane_Calc* w = open();
+    frm_Solvane_Calc* w = openCalculator();
     PickList* venue = w->list("Venue");
     venue->setFocus();
     for (const int key : keys)
@@ -287,7 +310,7 @@ void TestCalculator::navigationKeysOnAClosedListAreChoices() {
 }
 
 void TestCalculator::wheelChangesNothing() {
-    frm_Solvane_Calc* w = open();
+    frm_Solvane_Calc* w = openCalculator();
     PickList* age = w->list("Age");
     const QPoint centre = age->rect().center();
     QWheelEvent wheel(centre, age->mapToGlobal(centre), QPoint(), QPoint(0, -120), Qt::NoButton,
@@ -298,7 +321,7 @@ void TestCalculator::wheelChangesNothing() {
 }
 
 void TestCalculator::tabOrderFromExitCalculator() {
-    frm_Solvane_Calc* w = open();
+    frm_Solvane_Calc* w = openCalculator();
     QCOMPARE(w->focusWidget()->objectName(), QString("cmd_Back_to_Directory"));
     // The stored order of the design, not the order on the screen.
     const QStringList expected =
@@ -320,8 +343,8 @@ void TestCalculator::tabOrderFromExitCalculator() {
 }
 
 void TestCalculator::pointsBoxesCannotBeTypedInto() {
-    frm_Solvane_Calc* w = open();
-    choose(w, "Age", 4, false);
+    frm_Solvane_Calc* w = openCalculator();
+    choose(w, "Age", 4);
     for (QLineEdit* box : {w->pointsBox("Age"), w->findChild<QLineEdit*>("txt_Total")}) {
         const QString before = box->text();
         box->setFocus();
@@ -334,8 +357,8 @@ void TestCalculator::pointsBoxesCannotBeTypedInto() {
 }
 
 void TestCalculator::closeAndReopenGiveAFreshWindow() {
-    frm_Solvane_Calc* first = open();
-    choose(first, "Age", 4, true);
+    frm_Solvane_Calc* first = openCalculator();
+    choose(first, "Age", 4, By::Mouse);
     QCOMPARE(frm_Solvane_Calc::Show(), first); // shown again: the same window, unchanged
     QCOMPARE(first->pointsBox("Age")->text(), QString("8"));
 
@@ -343,7 +366,7 @@ void TestCalculator::closeAndReopenGiveAFreshWindow() {
     QTest::mouseClick(first->findChild<QPushButton*>("cmd_Back_to_Directory"), Qt::LeftButton);
     QTRY_VERIFY(!gone);
 
-    frm_Solvane_Calc* second = open();
+    frm_Solvane_Calc* second = openCalculator();
     QVERIFY(second->pointsBox("Age")->text().isEmpty());
     QCOMPARE(second->list("Age")->currentIndex(), -1);
     // Right after opening, the blank presses "Exit Calculator", which has the focus.
@@ -353,7 +376,7 @@ void TestCalculator::closeAndReopenGiveAFreshWindow() {
 }
 
 void TestCalculator::captionsFitTheirControls() {
-    frm_Solvane_Calc* w = open();
+    frm_Solvane_Calc* w = openCalculator();
     for (QLabel* label : w->findChildren<QLabel*>()) {
         const QFontMetrics metrics(label->font());
         QVERIFY2(metrics.horizontalAdvance(label->text()) <= label->width(),

@@ -1,28 +1,40 @@
-// The WBGT estimator window, driven by keys and clicks: an estimate, its option, bad input, and
-// "Use in question 1" answering the calculator as a person's own choice would.
+// The WBGT estimator window, driven by keys and clicks: an estimate and its option, input that
+// stops the estimate and says why at its field, the daylight-saving gap, the remembered place,
+// and "Use in question 1" answering the calculator as a person's own choice would.
 
+#include "tests/calculator_driver.h"
 #include "tests/message_capture.h"
 #include "ui/calculator/frm_solvane_calc.h"
 #include "ui/calculator/frm_wbgt_estimator.h"
-#include "ui/calculator/pick_list.h"
 #include "ui/common/fonts.h"
+#include "ui/common/number_field.h"
+#include "ui/common/single_window.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDateTimeEdit>
-#include <QDoubleSpinBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace orvane::ui;
+using namespace orvane::test;
 
 namespace {
 
-QDoubleSpinBox* field(QWidget* w, const QString& accessible) {
-    for (auto* box : w->findChildren<QDoubleSpinBox*>())
+NumberField* field(QWidget* w, const QString& accessible) {
+    for (auto* box : w->findChildren<NumberField*>())
+        if (box->accessibleName() == accessible)
+            return box;
+    return nullptr;
+}
+
+QComboBox* combo(QWidget* w, const QString& accessible) {
+    for (auto* box : w->findChildren<QComboBox*>())
         if (box->accessibleName() == accessible)
             return box;
     return nullptr;
@@ -35,11 +47,16 @@ QString label(QWidget* w, const QString& accessible) {
     return {};
 }
 
-void type(QDoubleSpinBox* box, const QString& value) {
+void type(QWidget* box, const QString& value) {
     box->setFocus();
-    box->selectAll();
+    QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(box, Qt::Key_Delete);
     QTest::keyClicks(box, value);
 }
+
+const QString kAir = "Air temperature in degrees Fahrenheit";
+const QString kHumidity = "Relative humidity in percent";
+const QString kWind = "Wind speed in miles per hour, at 2 meters";
 
 } // namespace
 
@@ -51,7 +68,14 @@ private slots:
     void cleanup();
     void estimateAnswersQuestionOne();
     void questionOneLockedByAirTemperature();
-    void badInputLeavesNoEstimate();
+    void inputThatStopsTheEstimate_data();
+    void inputThatStopsTheEstimate();
+    void weatherThatDoesNotOccurIsFlagged();
+    void timeInADaylightSavingGap();
+    void placeIsRememberedBetweenRuns();
+    void escapeAndCloseClose();
+    void placedBesideTheCalculator_data();
+    void placedBesideTheCalculator();
     void oneEstimatorClosingWithTheCalculator();
 
 private:
@@ -62,18 +86,19 @@ private:
 void TestEstimator::init() {
     installFontSubstitutions();
     QApplication::setQuitOnLastWindowClosed(false);
-    orvane::test::failOnMessages();
-    calc_ = frm_Solvane_Calc::Show();
-    QVERIFY(QTest::qWaitForWindowActive(calc_));
+    failOnMessages();
+    calc_ = openCalculator();
 }
 
 void TestEstimator::cleanup() {
-    if (auto* w = frm_Solvane_Calc::instance())
-        w->close();
-    QTRY_VERIFY(!frm_Solvane_Calc::instance());
+    closeCalculator();
+    QSettings("Solvane", "OrvaneCalculatorF").clear();
 }
 
 frmWbgtEstimator* TestEstimator::open() {
+    calc_->activateWindow(); // the shortcut belongs to the calculator's window
+    if (!QTest::qWaitForWindowActive(calc_))
+        qWarning("calculator not active");
     QTest::keyClick(calc_, Qt::Key_E, Qt::ControlModifier);
     auto* estimator = calc_->findChild<frmWbgtEstimator*>();
     if (estimator && !QTest::qWaitForWindowActive(estimator))
@@ -82,21 +107,17 @@ frmWbgtEstimator* TestEstimator::open() {
 }
 
 // A hot, humid, sunny noon in Houston: an estimate in the top option, which "Use in question 1"
-// writes as a click would: points, the lock on the air temperature, the record switched off.
+// writes as a click would: points, the lock on the air temperature, the record switched off,
+// and the inputs kept with the answer for the record.
 void TestEstimator::estimateAnswersQuestionOne() {
-    for (const char* key : {"Duration", "Intensity", "Acclimatization", "Ability", "Age", "Drinks",
-                            "Time", "Surface", "Venue", "Medical"}) {
-        calc_->list(key)->setFocus();
-        QTest::keyClick(calc_->list(key), Qt::Key_Down);
-    }
+    for (const auto& [key, option] : with(kModerate, "Dry_Bulb", -1))
+        choose(calc_, key, option);
     frmWbgtEstimator* estimator = open();
     QVERIFY(estimator);
-    type(field(estimator, "Air temperature in degrees Fahrenheit"), "95");
-    type(field(estimator, "Relative humidity in percent"), "60");
-    type(field(estimator, "Wind speed in miles per hour, at 2 meters"), "3");
-    auto* place = estimator->findChildren<QComboBox*>().at(2);
-    QCOMPARE(place->accessibleName(), QString("Place"));
-    place->setCurrentText("Houston, TX");
+    type(field(estimator, kAir), "95");
+    type(field(estimator, kHumidity), "60");
+    type(field(estimator, kWind), "3");
+    combo(estimator, "Place")->setCurrentText("Houston, TX");
     estimator->findChild<QDateTimeEdit*>()->setDateTime(
         QDateTime(QDate(2025, 7, 15), QTime(13, 0)));
     QVERIFY2(label(estimator, "Estimated WBGT").startsWith("WBGT 9"),
@@ -104,21 +125,24 @@ void TestEstimator::estimateAnswersQuestionOne() {
     QCOMPARE(label(estimator, "Question 1 option for the estimate"),
              QString("Question 1: \">= 86\u00b0F\", 20 points"));
 
-    auto* use = estimator->findChild<QPushButton*>("cmdUseInQuestion1");
-    QTest::mouseClick(use, Qt::LeftButton);
+    QTest::mouseClick(estimator->findChild<QPushButton*>("cmdUseInQuestion1"), Qt::LeftButton);
     QCOMPARE(calc_->list("WBGT")->currentText(), QString(">= 86\u00b0F"));
     QCOMPARE(calc_->pointsBox("WBGT")->text(), QString("20"));
     QVERIFY(!calc_->list("Dry_Bulb")->isEnabled()); // locked, as after a click
-    QTest::mouseClick(calc_->findChild<QPushButton*>("cmd_Calculate"), Qt::LeftButton);
-    // The first option of every other list: 2+2+2+2+8+2+2+1+1+0, and 20 for the WBGT.
-    QCOMPARE(calc_->findChild<QLineEdit*>("txt_Total")->text(), QString(" 42"));
-    QVERIFY(calc_->findChild<QAction*>("mnuSaveAsPdf")->isEnabled());
+    calculate(calc_);
+    QCOMPARE(total(calc_), QString(" 63")); // 57 - 14 for the air, + 20
+    QTest::keyClick(calc_, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+    const QString record = QApplication::clipboard()->text();
+    QVERIFY2(record.contains("1. Wet Bulb Globe Temperature: estimated from the weather, air 95.0 "
+                             "\u00b0F, relative humidity 60 %, wind 3.0 mph at 2 m, clear sky; "
+                             "Houston, TX, 2025-07-15 13:00 CDT: WBGT 9"),
+             qPrintable(record));
 
     // After dark: the lowest option, and the record of the last total is switched off.
     estimator->findChild<QDateTimeEdit*>()->setDateTime(
         QDateTime(QDate(2025, 7, 15), QTime(21, 0)));
-    type(field(estimator, "Air temperature in degrees Fahrenheit"), "80");
-    QTest::mouseClick(use, Qt::LeftButton);
+    type(field(estimator, kAir), "80");
+    QTest::mouseClick(estimator->findChild<QPushButton*>("cmdUseInQuestion1"), Qt::LeftButton);
     QCOMPARE(calc_->pointsBox("WBGT")->text(), QString("2"));
     QVERIFY(!calc_->findChild<QAction*>("mnuSaveAsPdf")->isEnabled());
 }
@@ -127,12 +151,11 @@ void TestEstimator::estimateAnswersQuestionOne() {
 // temperature, freed by Reset.
 void TestEstimator::questionOneLockedByAirTemperature() {
     frmWbgtEstimator* estimator = open();
+    combo(estimator, "Place")->setCurrentText("Miami, FL");
     auto* use = estimator->findChild<QPushButton*>("cmdUseInQuestion1");
-    QVERIFY(estimator->option().has_value());
     QVERIFY(use->isEnabled());
     calc_->activateWindow();
-    calc_->list("Dry_Bulb")->setFocus();
-    QTest::keyClick(calc_->list("Dry_Bulb"), Qt::Key_Down);
+    choose(calc_, "Dry_Bulb", 0);
     QVERIFY(!use->isEnabled());
     bool explained = false;
     for (auto* l : estimator->findChildren<QLabel*>())
@@ -142,29 +165,165 @@ void TestEstimator::questionOneLockedByAirTemperature() {
     QVERIFY(use->isEnabled());
 }
 
-void TestEstimator::badInputLeavesNoEstimate() {
+// Each row types into one field; the estimate must go, the field must say why, "Use in question
+// 1" must be off, and putting the field right must bring the estimate back.
+void TestEstimator::inputThatStopsTheEstimate_data() {
+    QTest::addColumn<QString>("fieldName"); // accessible name, or "" for the model's own refusal
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("reason");
+    QTest::addColumn<QString>("whole");
+    QTest::newRow("past the top, not cut to 20") << kAir << "200"
+                                                 << "-40 to 140"
+                                                 << "90";
+    QTest::newRow("empty") << kAir << ""
+                           << "give the air temperature"
+                           << "90";
+    QTest::newRow("a sign alone") << kWind << "-"
+                                  << "give the wind speed"
+                                  << "5";
+    QTest::newRow("negative wind") << kWind << "-3"
+                                   << "0 to 100"
+                                   << "5";
+    QTest::newRow("humidity past 100, not cut to 10") << kHumidity << "150"
+                                                      << "0 to 100"
+                                                      << "50";
+    QTest::newRow("dew point above the air") << "Dew point in degrees Fahrenheit"
+                                             << "99"
+                                             << "cannot be above"
+                                             << "70";
+    QTest::newRow("latitude of another place") << "Latitude in degrees, north positive"
+                                               << "95"
+                                               << "-90 to 90"
+                                               << "40";
+}
+
+void TestEstimator::inputThatStopsTheEstimate() {
+    QFETCH(QString, fieldName);
+    QFETCH(QString, typed);
+    QFETCH(QString, reason);
+    QFETCH(QString, whole);
     frmWbgtEstimator* estimator = open();
-    QVERIFY(estimator->option().has_value());
-    estimator->findChildren<QComboBox*>().at(0)->setCurrentIndex(1); // humidity as dew point
-    type(field(estimator, "Dew point in degrees Fahrenheit"), "99"); // above the air's 90
+    combo(estimator, "Place")
+        ->setCurrentText(fieldName.startsWith("Latitude") ? "Another place\u2026" : "Denver, CO");
+    if (fieldName.startsWith("Dew"))
+        combo(estimator, "Humidity given as")->setCurrentIndex(1);
+    for (const char* other :
+         {"Latitude in degrees, north positive", "Longitude in degrees, east positive"})
+        if (field(estimator, other)->number() == std::nullopt)
+            type(field(estimator, other), "40");
+    QVERIFY2(estimator->option().has_value(),
+             qPrintable(label(estimator, "Problem with the input")));
+    NumberField* box = field(estimator, fieldName);
+    type(box, typed);
+    QCOMPARE(box->text(), typed + box->suffix()); // kept as typed
     QVERIFY(!estimator->option().has_value());
     QCOMPARE(label(estimator, "Estimated WBGT"), QString("\u2014"));
-    QVERIFY(label(estimator, "Problem with the input").contains("dew point"));
-    QVERIFY(!field(estimator, "Dew point in degrees Fahrenheit")->styleSheet().isEmpty());
+    QVERIFY2(label(estimator, "Problem with the input").contains(reason),
+             qPrintable(label(estimator, "Problem with the input")));
+    QVERIFY(box->toolTip().contains(reason)); // said at the field too
+    QVERIFY(!box->styleSheet().isEmpty());
     QVERIFY(!estimator->findChild<QPushButton*>("cmdUseInQuestion1")->isEnabled());
-    type(field(estimator, "Dew point in degrees Fahrenheit"), "70");
+    type(box, whole);
     QVERIFY(estimator->option().has_value());
     QVERIFY(label(estimator, "Problem with the input").isEmpty());
-    QVERIFY(field(estimator, "Dew point in degrees Fahrenheit")->styleSheet().isEmpty());
+    QVERIFY(box->styleSheet().isEmpty());
+}
 
-    // A gale in the cold, where the model does not settle: no input is to blame.
-    estimator->findChildren<QComboBox*>().at(0)->setCurrentIndex(0); // relative humidity
-    type(field(estimator, "Air temperature in degrees Fahrenheit"), "14");
-    type(field(estimator, "Wind speed in miles per hour, at 2 meters"), "67");
+// Values the model takes but the weather never gives get an estimate with a warning beside it;
+// a gale in the cold, where the model does not settle, blames no field.
+void TestEstimator::weatherThatDoesNotOccurIsFlagged() {
+    frmWbgtEstimator* estimator = open();
+    combo(estimator, "Place")->setCurrentText("Phoenix, AZ");
+    type(field(estimator, kAir), "130");
+    QVERIFY(estimator->option().has_value());
+    QVERIFY(label(estimator, "Warning about the input").contains("No air this hot"));
+    type(field(estimator, kAir), "110");
+    type(field(estimator, kHumidity), "90"); // a dew point near 106 °F
+    QVERIFY(label(estimator, "Warning about the input").contains("never been measured"));
+    type(field(estimator, kHumidity), "20");
+    QVERIFY(label(estimator, "Warning about the input").isEmpty());
+
+    type(field(estimator, kAir), "14");
+    type(field(estimator, kWind), "67");
     QVERIFY(!estimator->option().has_value());
     QVERIFY(label(estimator, "Problem with the input").contains("did not settle"));
-    for (auto* box : estimator->findChildren<QDoubleSpinBox*>())
+    for (auto* box : estimator->findChildren<NumberField*>())
         QVERIFY2(box->styleSheet().isEmpty(), qPrintable(box->accessibleName()));
+}
+
+// 02:30 on the morning the clocks in Chicago go forward does not exist; it is read as 03:30 CDT,
+// 08:30 UTC, and the window says so, instead of taking 02:30 as UTC.
+void TestEstimator::timeInADaylightSavingGap() {
+    frmWbgtEstimator* estimator = open();
+    combo(estimator, "Place")->setCurrentText("Chicago, IL");
+    estimator->findChild<QDateTimeEdit*>()->setDateTime(QDateTime(QDate(2025, 3, 9), QTime(2, 30)));
+    const auto reading = estimator->read();
+    QVERIFY(std::holds_alternative<frmWbgtEstimator::Reading>(reading));
+    const orvane::WbgtInput& in = std::get<frmWbgtEstimator::Reading>(reading).input;
+    QCOMPARE(QTime(in.hour, in.minute), QTime(8, 30));
+    QVERIFY2(label(estimator, "Warning about the input").contains("clocks go forward") &&
+                 label(estimator, "Warning about the input").contains("03:30 CDT"),
+             qPrintable(label(estimator, "Warning about the input")));
+    estimator->findChild<QDateTimeEdit*>()->setDateTime(QDateTime(QDate(2025, 3, 9), QTime(4, 30)));
+    QCOMPARE(std::get<frmWbgtEstimator::Reading>(estimator->read()).input.hour, 9);
+    QVERIFY(label(estimator, "Warning about the input").isEmpty());
+}
+
+// With no place yet there is no estimate; the place used last is there at the next opening, with
+// the time now in that place.
+void TestEstimator::placeIsRememberedBetweenRuns() {
+    frmWbgtEstimator* estimator = open();
+    QCOMPARE(combo(estimator, "Place")->currentText(), QString("Choose a place\u2026"));
+    QVERIFY(!estimator->option().has_value());
+    QVERIFY(!estimator->findChild<QPushButton*>("cmdUseInQuestion1")->isEnabled());
+    QVERIFY(label(estimator, "Problem with the input").contains("choose the place"));
+    combo(estimator, "Place")->setCurrentText("Another place\u2026");
+    type(field(estimator, "Latitude in degrees, north positive"), "-31.95");
+    type(field(estimator, "Longitude in degrees, east positive"), "115.86");
+    type(field(estimator, "Time zone, hours ahead of UTC"), "8");
+    QVERIFY(estimator->option().has_value());
+    QPointer<frmWbgtEstimator> closing = estimator;
+    estimator->close();
+    QTRY_VERIFY(!closing);
+
+    estimator = open();
+    QCOMPARE(combo(estimator, "Place")->currentText(), QString("Another place\u2026"));
+    QCOMPARE(field(estimator, "Longitude in degrees, east positive")->number(), 115.86);
+    QVERIFY(estimator->option().has_value());
+    const QDateTime shown = estimator->findChild<QDateTimeEdit*>()->dateTime();
+    const QDateTime perth = QDateTime::currentDateTimeUtc().addSecs(8 * 3600);
+    QVERIFY(std::abs(shown.secsTo(QDateTime(perth.date(), perth.time()))) < 120);
+}
+
+void TestEstimator::escapeAndCloseClose() {
+    QPointer<frmWbgtEstimator> estimator = open();
+    QTest::keyClick(field(estimator, kAir), Qt::Key_Escape);
+    QTRY_VERIFY(!estimator);
+    estimator = open();
+    QTest::mouseClick(estimator->findChild<QPushButton*>("cmdClose"), Qt::LeftButton);
+    QTRY_VERIFY(!estimator);
+    QVERIFY(calc_->isVisible());
+}
+
+void TestEstimator::placedBesideTheCalculator_data() {
+    QTest::addColumn<QRect>("anchor");
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<QPoint>("expected");
+    const QSize estimator(700, 560);
+    // A 1366x768 screen with a 32-pixel panel at the top.
+    QTest::newRow("right of it") << QRect(10, 100, 640, 440) << estimator << QPoint(650, 100);
+    QTest::newRow("left of it") << QRect(700, 100, 640, 440) << estimator << QPoint(0, 100);
+    QTest::newRow("kept on screen vertically")
+        << QRect(10, 500, 640, 200) << estimator << QPoint(650, 208);
+    QTest::newRow("no room anywhere: against the roomiest edge")
+        << QRect(363, 164, 640, 440) << estimator << QPoint(666, 164);
+}
+
+void TestEstimator::placedBesideTheCalculator() {
+    QFETCH(QRect, anchor);
+    QFETCH(QSize, size);
+    QFETCH(QPoint, expected);
+    QCOMPARE(besidePosition(anchor, size, QRect(0, 32, 1366, 736)), expected);
 }
 
 void TestEstimator::oneEstimatorClosingWithTheCalculator() {
@@ -175,5 +334,13 @@ void TestEstimator::oneEstimatorClosingWithTheCalculator() {
     QTRY_VERIFY(!first);
 }
 
-QTEST_MAIN(TestEstimator)
+// Settings of their own, so that a remembered place never comes from, or goes to, a real one.
+int main(int argc, char** argv) {
+    QTemporaryDir config;
+    qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+    QApplication app(argc, argv);
+    TestEstimator test;
+    return QTest::qExec(&test, argc, argv);
+}
+
 #include "tst_estimator.moc"

@@ -61,13 +61,12 @@ check() { # name, then the scenario function
 
 # Splash buttons, in the splash's client pixels.
 README=(140 360) ACCEPT=(299 360) DECLINE=(475 360)
-# Calculator controls.
-# Calculator controls, in the designed client area below the window's menu bar, whose height
-# MENU is measured when a calculator opens.
+# Calculator controls, in the designed client area between the window's menu bar and its status
+# line, each MENU high, which is measured when a calculator opens.
 MENU=0
 at() { echo "$1" $(($2 + MENU)); } # x, y in the designed area -> x, y in the window
 EXIT=(68 376) STAR=(152 376) GUIDELINES_BOX=(8 272 609 81)
-measure_menu() { eval "$(xdotool getwindowgeometry --shell "$1")"; MENU=$((HEIGHT - 395)); }
+measure_menu() { eval "$(xdotool getwindowgeometry --shell "$1")"; MENU=$(((HEIGHT - 395) / 2)); }
 
 letter_key_ends() {
     start || { echo "no window"; return 1; }
@@ -115,7 +114,7 @@ accept_opens_the_calculator() {
     [[ "$(xdotool getwindowname "$calc")" == "Solvane Calculator - Daduzo Vizeruda Zavevodov (SA Branch) - Non-Desert Version*" ]] || { echo "title"; return 1; }
     [[ "$(windows | wc -l)" == 1 ]] || { echo "$(windows | wc -l) windows"; return 1; }
     measure_menu "$calc"
-    # The designed area is 625 x 395; the menu bar stands above it.
+    # The designed area is 625 x 395; the menu bar stands above it, the status line below.
     (( WIDTH == 625 && MENU >= 18 && MENU <= 40 )) || { echo "size ${WIDTH}x$HEIGHT"; return 1; }
     local dx=$((X + WIDTH / 2 - SCREEN_W / 2)) dy=$((Y + HEIGHT / 2 - SCREEN_H / 2))
     # Vertically the title bar, which the window manager adds above, may shift it a little.

@@ -54,13 +54,21 @@ QString zoneText(const QDateTime& t) {
                : name + QStringLiteral(" (") + utc + u')';
 }
 
-// The advice's first line: for a band its decision, for a referral what it means.
-QString decisionLine(const QTextDocument& advice) {
-    for (QTextBlock b = advice.begin(); b.isValid(); b = b.next())
-        if (!b.text().trimmed().isEmpty())
-            return b.text().trimmed();
+// How a tool answered a question, for a reader who was not there.
+QString sourceText(const Assessment::Answer& answer) {
+    switch (answer.source.kind) {
+    case AnswerSource::Kind::ByHand: return {};
+    case AnswerSource::Kind::Estimated:
+        return QStringLiteral("%1: estimated from the weather, %2")
+            .arg(answer.question, answer.source.inputs);
+    case AnswerSource::Kind::Forecast:
+        return QStringLiteral("%1: from the weather forecast, %2. Weather data by Open-Meteo.com")
+            .arg(answer.question, answer.source.inputs);
+    }
     return {};
 }
+
+const QMarginsF kMarginsMm(10, 10, 10, 10);
 
 } // namespace
 
@@ -114,15 +122,15 @@ std::unique_ptr<QTextDocument> buildRecord(const Assessment& a) {
             table->cellAt(int(r) + 1, c).firstCursorPosition().insertText(cells[c], cellText);
     }
     cursor.movePosition(QTextCursor::End);
+    for (const Assessment::Answer& answer : a.answers)
+        if (const QString source = sourceText(answer); !source.isEmpty())
+            paragraph(cursor, source, textFormat(9.5), 4);
 
-    const QString decision = a.advice ? decisionLine(*a.advice) : QString();
+    // The advice opens with the decision, so the record states it there and only there.
     paragraph(cursor,
               a.total ? QStringLiteral("Total: %1").arg(*a.total)
-                      : QStringLiteral("No total: a serious medical condition was chosen, so the "
-                                       "assessment is a medical referral."),
+                      : QStringLiteral("Total: none (medical referral)"),
               textFormat(12.5, true), 10);
-    paragraph(cursor, decision, textFormat(10.5, true));
-
     paragraph(cursor, a.total ? QStringLiteral("What to do") : QStringLiteral("Medical advice"),
               textFormat(12.5, true, false, kNavy), 10);
     if (a.advice) {
@@ -204,6 +212,13 @@ void layOutOnPages(const QTextDocument& record, QPagedPaintDevice* device) {
 
 } // namespace
 
+void prepareRecordPrinter(QPrinter& printer, const QLocale& locale, const QDateTime& calculated) {
+    printer.setPageSize(QPageSize(recordPageSize(locale)));
+    printer.setPageMargins(kMarginsMm, QPageLayout::Millimeter);
+    // The print dialog proposes this name, with ".pdf", when printing to a file.
+    printer.setDocName(QFileInfo(recordFileName(calculated)).completeBaseName());
+}
+
 QString printRecord(const QTextDocument& record, QPrinter& printer) {
     layOutOnPages(record, &printer);
     if (printer.printerState() != QPrinter::Error)
@@ -223,7 +238,7 @@ QString saveRecordPdf(const QTextDocument& record, const QString& path, const QL
     {
         QPdfWriter pdf(&file);
         pdf.setPageSize(QPageSize(recordPageSize(locale)));
-        pdf.setPageMargins(QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter);
+        pdf.setPageMargins(kMarginsMm, QPageLayout::Millimeter);
         pdf.setTitle(QStringLiteral("Heat illness risk assessment"));
         pdf.setCreator(QStringLiteral("Solvane Calculator \u00b0F %1").arg(ORVANE_VERSION));
         layOutOnPages(record, &pdf);

@@ -21,11 +21,20 @@ class QTextDocument;
 
 namespace orvane::ui {
 
+// Where an answer came from: the person's own choice, or a tool that chose it at their request.
+struct AnswerSource {
+    enum class Kind { ByHand, Estimated, Forecast };
+    Kind kind = Kind::ByHand;
+    QString inputs; // what the tool was given and found, in words, for the record and the log
+};
+
 struct Assessment {
     struct Answer {
+        QString key;      // the question's key in the catalogue
         QString question; // the caption, as the window shows it
         QString answer;   // the chosen option, "not used" or "not answered"
         QString points;   // the points box, "referral" or "no points"
+        AnswerSource source;
     };
     QDateTime calculated;                  // local time
     std::vector<Answer> answers;           // every question, in the window's order
@@ -43,6 +52,10 @@ QPageSize::PageSizeId recordPageSize(const QLocale& locale);
 
 // "Heat risk assessment 2026-12-06 1430.pdf", from the time of the calculation.
 QString recordFileName(const QDateTime& calculated);
+
+// Sets the printer up as the PDF is: the same paper, margins and proposed file name, so that
+// printing to a file gives what "Save as PDF" gives.
+void prepareRecordPrinter(QPrinter& printer, const QLocale& locale, const QDateTime& calculated);
 
 // Prints the record on the printer as chosen in a print dialog. Returns the reason on failure,
 // empty on success.

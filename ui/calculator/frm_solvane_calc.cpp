@@ -90,6 +90,8 @@ const QString frm_Solvane_Calc::kLocator = QStringLiteral("Solvane Calculator");
 frm_Solvane_Calc::~frm_Solvane_Calc() = default;
 
 frm_Solvane_Calc* frm_Solvane_Calc::Show() {
+    // The viewer's "Back" finds its way here by this locator, even after this window closed.
+    registerLocator(kLocator, [] { Show(); });
     return SingleWindow<frm_Solvane_Calc>::show();
 }
 
@@ -104,13 +106,20 @@ frm_Solvane_Calc::frm_Solvane_Calc() {
     setWindowIcon(QIcon(":/orvane/icon-32.png"));
     setFont(msSansSerif(8.25));
 
-    // The menu bar stands above the designed client area, which keeps its size and layout.
+    // The menu bar stands above the designed client area and the status line below it; the
+    // designed area keeps its size and layout between them.
     buildMenu();
     const int menuHeight = menuBar_->sizeHint().height();
     client_ = new QWidget(this);
     client_->setObjectName("client");
     client_->setGeometry(QRect(QPoint(0, menuHeight), twipsSize(9375, 5925)));
-    resize(twipsSize(9375, 5925) + QSize(0, menuHeight));
+    lblStatus_ = new QLabel(this);
+    lblStatus_->setObjectName("lblStatus");
+    lblStatus_->setContentsMargins(px(120), 0, px(120), 0);
+    lblStatus_->setAccessibleName("Status");
+    lblStatus_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // As high as the menu bar, so the designed area sits between two equal bands.
+    resize(twipsSize(9375, 5925) + QSize(0, 2 * menuHeight));
 
     auto* shape = new Outline(client_);
     shape->setObjectName("Shape1");
@@ -121,10 +130,6 @@ frm_Solvane_Calc::frm_Solvane_Calc() {
     buildBottomRow();
     setTabOrder();
     cmd_Back_to_Directory_->setFocus(); // the first control in the tab order
-    // The viewer's "Back" finds its way here by this locator, even after this window closed;
-    // registered once, not by every new calculator while "Back" is still calling the last one.
-    static const bool registered = (registerLocator(kLocator, [] { Show(); }), true);
-    (void)registered;
 }
 
 void frm_Solvane_Calc::buildQuestions() {
@@ -168,8 +173,8 @@ void frm_Solvane_Calc::buildQuestions() {
         list->setCurrentIndex(-1);
         list->setAccessibleName(qs(factor->label));
         lists_[key] = list;
-        // A record must never pair a total with answers it was not computed from.
-        connect(list, &QComboBox::currentIndexChanged, this, [this] { setRecord(nullptr); });
+        // Every change of an answer, by hand, by a tool or by Reset, passes here.
+        connect(list, &QComboBox::currentIndexChanged, this, &frm_Solvane_Calc::answerChanged);
 
         if (row.box.isEmpty())
             continue; // the reminder list scores nothing
@@ -277,8 +282,22 @@ void frm_Solvane_Calc::cbo_Click(const QString& key) {
         std::string_view(text.constData(), std::size_t(text.size())));
     if (effect.pointsBoxKey)
         boxes_.at(qs(*effect.pointsBoxKey))->setText(qs(effect.points));
-    if (effect.disableListKey)
+    sources_[key] = std::exchange(incomingSource_, AnswerSource{});
+    if (effect.disableListKey) {
+        const bool wasLocked = wbgtLocked();
         lists_.at(qs(*effect.disableListKey))->setEnabled(false);
+        if (wbgtLocked() != wasLocked)
+            emit wbgtLockChanged(true);
+    }
+}
+
+bool frm_Solvane_Calc::wbgtLocked() const {
+    return !lists_.at(QStringLiteral("WBGT"))->isEnabled();
+}
+
+void frm_Solvane_Calc::answerChanged() {
+    if (resultState_ == ResultState::Current)
+        setResultState(ResultState::Stale);
 }
 
 void frm_Solvane_Calc::cmd_Calculate_Click() {
@@ -288,16 +307,16 @@ void frm_Solvane_Calc::cmd_Calculate_Click() {
         held[i] = boxes_.at(qs(kBoxKeys[i]))->text().toUtf8();
         texts[i] = std::string_view(held[i].constData(), std::size_t(held[i].size()));
     }
-    const QDateTime calculated = QDateTime::currentDateTime();
     const EvaluationOutcome outcome = EvaluateRisk(texts);
     if (const auto* missing = std::get_if<MissingAnswer>(&outcome)) {
-        setRecord(nullptr);
+        // An answer is missing, so one changed since any earlier result: that one stays stale.
         showMessage(this, qs(missing->message));
         return;
     }
     std::optional<QString> total;
     bool shown = false;
     if (const auto* referral = std::get_if<MedicalReferral>(&outcome)) {
+        txt_Total_->clear(); // a referral has no score, so no earlier one may stand beside it
         shown = LoadDocument(txtGuidelines_, "\\" + qs(referral->document));
     } else {
         const auto& scored = std::get<Scored>(outcome);
@@ -306,22 +325,22 @@ void frm_Solvane_Calc::cmd_Calculate_Click() {
         if (scored.band)
             shown = LoadDocument(txtGuidelines_, "\\" + qs(scored.band->document));
     }
+    shown_ = assessment(total);
     // The record holds the advice the window shows; without it there is nothing to file.
-    recordTime_ = calculated;
-    setRecord(shown ? buildRecord(assessment(calculated, total)) : nullptr);
+    record_ = shown ? buildRecord(*shown_) : nullptr;
+    setResultState(ResultState::Current);
 }
 
-Assessment frm_Solvane_Calc::assessment(const QDateTime& calculated,
-                                        const std::optional<QString>& total) const {
+Assessment frm_Solvane_Calc::assessment(const std::optional<QString>& total) const {
     Assessment a;
-    a.calculated = calculated;
+    a.calculated = QDateTime::currentDateTime();
     a.total = total;
     a.advice = txtGuidelines_->document();
     for (const RiskFactor& factor : Catalogue()) {
         const QString key = qs(factor.key);
         const PickList* list = lists_.at(key);
-        Assessment::Answer answer{qs(factor.label), list->currentText(), QString()};
-        if (key == "Other") {
+        Assessment::Answer answer{key, qs(factor.label), list->currentText(), QString(), {}};
+        if (!factor.scored()) {
             answer.points = QStringLiteral("no points");
         } else {
             answer.points = boxes_.at(key)->text();
@@ -329,17 +348,45 @@ Assessment frm_Solvane_Calc::assessment(const QDateTime& calculated,
                 answer.points = QStringLiteral("referral");
         }
         if (answer.answer.isEmpty())
-            answer.answer = key == "WBGT" || key == "Dry_Bulb" ? QStringLiteral("not used")
-                                                               : QStringLiteral("not answered");
+            answer.answer =
+                factor.alternativeTo ? QStringLiteral("not used") : QStringLiteral("not answered");
+        else if (const auto source = sources_.find(key); source != sources_.end())
+            answer.source = source->second;
         a.answers.push_back(answer);
     }
     return a;
 }
 
-void frm_Solvane_Calc::setRecord(std::unique_ptr<QTextDocument> record) {
-    record_ = std::move(record);
+const Assessment* frm_Solvane_Calc::currentAssessment() const {
+    return resultState_ == ResultState::Current && record_ ? &*shown_ : nullptr;
+}
+
+const QTextDocument* frm_Solvane_Calc::record() const {
+    return currentAssessment() ? record_.get() : nullptr;
+}
+
+void frm_Solvane_Calc::setResultState(ResultState state) {
+    resultState_ = state;
+    if (state != ResultState::Current)
+        record_.reset();
+    if (state == ResultState::None)
+        shown_.reset();
+    // A result for earlier answers stays readable, but plainly not the answer to these.
+    QPalette shade;
+    if (state == ResultState::Stale)
+        shade.setColor(QPalette::Text, palette().color(QPalette::Disabled, QPalette::Text));
+    txt_Total_->setPalette(shade);
+    setStatus(state == ResultState::Stale
+                  ? QStringLiteral("The result shown is for earlier answers. Press "
+                                   "\"Calculate Total:\" to update it.")
+                  : QString());
     for (QAction* action : {actSaveAsPdf_, actPrint_, actCopyAsText_})
-        action->setEnabled(record_ != nullptr);
+        action->setEnabled(record() != nullptr);
+    emit resultStateChanged(state);
+}
+
+void frm_Solvane_Calc::setStatus(const QString& text) {
+    lblStatus_->setText(text);
 }
 
 void frm_Solvane_Calc::buildMenu() {
@@ -383,69 +430,91 @@ void frm_Solvane_Calc::buildMenu() {
 void frm_Solvane_Calc::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     menuBar_->setGeometry(0, 0, width(), menuBar_->sizeHint().height());
+    const int top = client_->geometry().bottom() + 1;
+    lblStatus_->setGeometry(0, top, width(), std::max(0, height() - top));
 }
 
 void frm_Solvane_Calc::mnuSaveAsPdf_Click() {
-    if (!record_)
+    const QTextDocument* doc = record();
+    if (!doc)
         return;
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     const QString path =
-        chooseSaveFile(this, QStringLiteral("Save the assessment as PDF"),
-                       QDir(folder).filePath(recordFileName(recordTime_)),
-                       QStringLiteral("PDF documents (*.pdf)"), QStringLiteral("pdf"));
+        chooseSaveFile(this, QStringLiteral("Save the assessment as PDF"), proposedSaveFolder(),
+                       recordFileName(shown_->calculated), QStringLiteral("PDF documents (*.pdf)"),
+                       QStringLiteral("pdf"));
     if (path.isEmpty())
         return;
-    const QString error = saveRecordPdf(*record_, path, QLocale());
-    if (!error.isEmpty())
+    if (const QString error = saveRecordPdf(*doc, path, QLocale()); !error.isEmpty()) {
         showProblem(this, QStringLiteral("The assessment could not be saved as \"%1\": %2.\n\n"
                                          "Nothing was written; a file already there is unchanged.")
                               .arg(QDir::toNativeSeparators(path), error));
+        return;
+    }
+    rememberSavedFile(path);
+    setStatus(QStringLiteral("Saved: %1").arg(QDir::toNativeSeparators(path)));
 }
 
 void frm_Solvane_Calc::mnuPrint_Click() {
-    if (!record_)
+    const QTextDocument* doc = record();
+    if (!doc)
         return;
     QPrinter printer(QPrinter::HighResolution);
-    printer.setPageSize(QPageSize(recordPageSize(QLocale())));
-    printer.setDocName(QStringLiteral("Heat illness risk assessment"));
+    prepareRecordPrinter(printer, QLocale(), shown_->calculated);
     QPrintDialog dialog(&printer, this);
     if (dialog.exec() != QDialog::Accepted)
         return;
-    if (const QString error = printRecord(*record_, printer); !error.isEmpty())
+    if (const QString error = printRecord(*doc, printer); !error.isEmpty())
         showProblem(this, QStringLiteral("The assessment could not be printed: %1.").arg(error));
 }
 
 void frm_Solvane_Calc::mnuEstimateWbgt_Click() {
-    if (!estimator_) { // one at a time, owned by this window and closed with it
-        estimator_ = new frmWbgtEstimator(this);
+    // One at a time, owned by this window and closed with it; one that is closing is gone.
+    if (!estimator_ || !estimator_->isVisible()) {
+        estimator_ = new frmWbgtEstimator(this, wbgtLocked());
+        connect(this, &frm_Solvane_Calc::wbgtLockChanged, estimator_,
+                &frmWbgtEstimator::setQuestionOneLocked);
+        connect(estimator_, &frmWbgtEstimator::useInQuestionOne, this,
+                [this](int option, const AnswerSource& source) {
+                    chooseOption(QStringLiteral("WBGT"), option, source);
+                });
+        // Beside the calculator: over it, it would hide question 1, which it answers.
+        placeBeside(estimator_, this);
         estimator_->show();
     }
     estimator_->raise();
     estimator_->activateWindow();
 }
 
-void frm_Solvane_Calc::chooseOption(const QString& key, int index) {
+void frm_Solvane_Calc::chooseOption(const QString& key, int index, const AnswerSource& source) {
     PickList* list = lists_.at(key);
     list->setCurrentIndex(index);
+    incomingSource_ = source;
     emit list->activated(index);
+    incomingSource_ = {}; // in case the list had no handler to take it
 }
 
 void frm_Solvane_Calc::mnuCopyAsText_Click() {
-    if (record_)
-        QGuiApplication::clipboard()->setText(recordText(*record_));
+    if (const QTextDocument* doc = record())
+        QGuiApplication::clipboard()->setText(recordText(*doc));
 }
 
 void frm_Solvane_Calc::cmd_Reset_Click() {
-    setRecord(nullptr);
-    lists_.at("WBGT")->setEnabled(true);
-    lists_.at("Dry_Bulb")->setEnabled(true);
-    for (const std::string_view key : kBoxKeys)
-        boxes_.at(qs(key))->clear();
+    const bool wasLocked = wbgtLocked();
+    for (const RiskFactor& factor : Catalogue()) {
+        const QString key = qs(factor.key);
+        lists_.at(key)->setEnabled(true); // frees whichever way of asking was locked
+        if (factor.scored())
+            boxes_.at(key)->clear();
+    }
     txt_Total_->clear();
     txtGuidelines_->setText(QString());
+    sources_.clear();
+    setResultState(ResultState::None);
     // Emptying a list is no choice: no selection rule runs, and the boxes stay empty.
     for (const RiskFactor& factor : Catalogue())
         lists_.at(qs(factor.key))->setCurrentIndex(-1);
+    if (wasLocked)
+        emit wbgtLockChanged(false);
 }
 
 void frm_Solvane_Calc::cmd_Back_to_Directory_Click() {

@@ -3,12 +3,13 @@
 // The calculator window: the organiser answers the twelve questions, each answer shows its
 // risk points at once, and "Calculate Total:" shows the total and the recommendation of its
 // band. The window owns one assessment and nothing else: the risk core decides what each choice
-// and each calculation mean, and the window only carries out what the core returns.
+// and each calculation mean, and the window only carries out what the core returns. Windows that
+// help with an answer (the WBGT estimator) talk to it through its signals and chooseOption().
 
+#include "ui/calculator/assessment_record.h"
 #include "ui/common/single_window.h"
-#include <QDateTime>
-#include <QPointer>
 
+#include <QPointer>
 #include <QWidget>
 
 #include <map>
@@ -26,8 +27,14 @@ namespace orvane::ui {
 
 class PickList;
 class RichTextBox;
-struct Assessment;
 class frmWbgtEstimator;
+
+// Whether what "Calculate Total:" last showed still answers the questions as they stand.
+enum class ResultState {
+    None,    // nothing calculated since the window opened or since Reset
+    Current, // the total and the advice are for the answers on screen
+    Stale,   // an answer changed since: the total and the advice are for earlier answers
+};
 
 class frm_Solvane_Calc : public QWidget {
     Q_OBJECT
@@ -57,11 +64,23 @@ public:
     void mnuPrint_Click();
     void mnuCopyAsText_Click();
     void mnuEstimateWbgt_Click();
-    const QTextDocument* record() const { return record_.get(); }
+
+    ResultState resultState() const { return resultState_; }
+    // The assessment on screen while it is current and its advice is shown, else nullptr.
+    const Assessment* currentAssessment() const;
+    const QTextDocument* record() const;
+    // Whether question 1 is locked because the air temperature answers it instead.
+    bool wbgtLocked() const;
 
     // Chooses an option for the user, at the user's request (the estimator's "Use in question
-    // 1"): the list then runs the very handler that a choice of the user's own runs.
-    void chooseOption(const QString& key, int index);
+    // 1"): the list then runs the very handler that a choice of the user's own runs, and the
+    // answer remembers where it came from.
+    void chooseOption(const QString& key, int index, const AnswerSource& source);
+
+signals:
+    void resultStateChanged(ResultState state);
+    // Question 1 was locked by an answer to the air temperature, or freed by Reset.
+    void wbgtLockChanged(bool locked);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -77,18 +96,27 @@ private:
     void buildBottomRow();
     void setTabOrder();
 
-    Assessment assessment(const QDateTime& calculated, const std::optional<QString>& total) const;
-    // The record of the last calculation, or none; the menu's actions follow it.
-    void setRecord(std::unique_ptr<QTextDocument> record);
+    Assessment assessment(const std::optional<QString>& total) const;
+    // The one place the result's state changes; the total's shade, the status line and the
+    // record's actions follow it.
+    void setResultState(ResultState state);
+    void setStatus(const QString& text);
+    void answerChanged();
 
     QMenuBar* menuBar_ = nullptr;
-    QWidget* client_ = nullptr; // the designed area, below the menu bar
+    QWidget* client_ = nullptr;   // the designed area, below the menu bar
+    QLabel* lblStatus_ = nullptr; // one line below the designed area
     QAction* actSaveAsPdf_ = nullptr;
     QAction* actPrint_ = nullptr;
     QAction* actCopyAsText_ = nullptr;
     QPointer<frmWbgtEstimator> estimator_;
+    ResultState resultState_ = ResultState::None;
+    // What the last calculation showed; its record exists only when its advice was shown.
+    std::optional<Assessment> shown_;
     std::unique_ptr<QTextDocument> record_;
-    QDateTime recordTime_;
+    // Where each answer came from; a choice by hand clears its entry.
+    std::map<QString, AnswerSource> sources_;
+    AnswerSource incomingSource_; // for the choice chooseOption() is making
     std::map<QString, PickList*> lists_;
     std::map<QString, QLineEdit*> boxes_;
     RichTextBox* txtGuidelines_ = nullptr; // the band's advice, under the questions

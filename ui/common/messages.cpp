@@ -1,6 +1,9 @@
 #include "ui/common/messages.h"
 
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QStandardPaths>
 
 namespace orvane::ui {
 namespace {
@@ -13,6 +16,11 @@ MessageInterceptor& interceptor() {
 SaveFileChooser& saveFileChooser() {
     static SaveFileChooser instance;
     return instance;
+}
+
+QString& lastSaveFolder() {
+    static QString folder;
+    return folder;
 }
 
 void run(QWidget* parent, const QString& text, QMessageBox::Icon icon) {
@@ -43,15 +51,30 @@ void showProblem(QWidget* parent, const QString& text) {
     run(parent, text, QMessageBox::Warning);
 }
 
-QString chooseSaveFile(QWidget* parent, const QString& caption, const QString& suggested,
-                       const QString& filter, const QString& suffix) {
+QString proposedSaveFolder() {
+    // A new account may have no documents folder yet; the dialog would then fall back to the
+    // working directory and carry the missing path into the file name.
+    for (const QString& folder :
+         {lastSaveFolder(), QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation),
+          QDir::homePath()})
+        if (!folder.isEmpty() && QFileInfo(folder).isDir())
+            return folder;
+    return QDir::rootPath();
+}
+
+void rememberSavedFile(const QString& path) {
+    lastSaveFolder() = path.isEmpty() ? QString() : QFileInfo(path).absolutePath();
+}
+
+QString chooseSaveFile(QWidget* parent, const QString& caption, const QString& folder,
+                       const QString& name, const QString& filter, const QString& suffix) {
     if (saveFileChooser())
-        return saveFileChooser()(suggested);
-    QFileDialog dialog(parent, caption, suggested, filter);
+        return saveFileChooser()(QDir(folder).filePath(name));
+    QFileDialog dialog(parent, caption, folder, filter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setDefaultSuffix(suffix);
-    dialog.selectFile(suggested);
+    dialog.selectFile(name);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().front();

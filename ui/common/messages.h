@@ -21,12 +21,19 @@ void showMessage(QWidget* parent, const QString& text);
 // A failure the user should know of: like showMessage, with a warning icon.
 void showProblem(QWidget* parent, const QString& text);
 
-// Asks where to save a file, starting at `suggested` (a folder and a file name); empty when the
-// user cancels. A name typed without a suffix gets `suffix`.
-QString chooseSaveFile(QWidget* parent, const QString& caption, const QString& suggested,
-                       const QString& filter, const QString& suffix);
+// Asks where to save a file, starting in `folder` with the bare file name `name` proposed;
+// empty when the user cancels. A name typed without a suffix gets `suffix`.
+QString chooseSaveFile(QWidget* parent, const QString& caption, const QString& folder,
+                       const QString& name, const QString& filter, const QString& suffix);
 
-// Answers chooseSaveFile in place of the dialog; an empty chooser restores the dialog.
+// Where a save dialog starts: the folder of the last successful save in this run, else the
+// documents folder, else the home folder; always one that exists.
+QString proposedSaveFolder();
+// Remembers the folder of a file just saved; an empty path forgets it.
+void rememberSavedFile(const QString& path);
+
+// Answers chooseSaveFile in place of the dialog, given the folder and name it would propose
+// joined into one path; an empty chooser restores the dialog.
 using SaveFileChooser = std::function<QString(const QString& suggested)>;
 void setSaveFileChooser(SaveFileChooser chooser);
 

@@ -14,6 +14,15 @@ namespace orvane::ui {
 // Centres a window on the work area of the primary screen, before it is first shown.
 void centreOnScreen(QWidget* window);
 
+// Where a window of `size` (its frame) goes beside `anchor` (another window's frame) within the
+// work area `available`: to the right, else to the left, else below or above, and where none of
+// these has room, on the side with the most, kept on the screen. Returns its frame's top left.
+QPoint besidePosition(const QRect& anchor, const QSize& size, const QRect& available);
+
+// Places a window not yet shown beside `anchor`, on the anchor's screen, so it hides as little of
+// the anchor as the screen allows.
+void placeBeside(QWidget* window, const QWidget* anchor);
+
 template <class Window> class SingleWindow {
 public:
     // The open window, or nullptr. A window that has closed but whose deletion is still
