@@ -22,6 +22,8 @@
 #include <QTextBlock>
 #include <QTextTable>
 
+#include <utility>
+
 #include <sys/stat.h>
 
 using namespace orvane::ui;
@@ -53,6 +55,7 @@ private slots:
     void shippedDocumentsShowWhole_data();
     void shippedDocumentsShowWhole();
     void guidelinesTableEqualsTheCatalogue();
+    void documentsStayOnALightPage();
 
 private:
     QTemporaryDir dir_;
@@ -237,6 +240,39 @@ void TestDocuments::guidelinesTableEqualsTheCatalogue() {
         }
     }
     QCOMPARE(inTable, inCatalogue);
+}
+
+// The documents carry their own dark headings and pale shading, so a dark desktop palette must
+// not put them on a dark page; a light one keeps the design's colours.
+void TestDocuments::documentsStayOnALightPage() {
+    const QPalette light = QApplication::palette();
+    QPalette dark = light;
+    for (const auto& [role, color] : {std::pair{QPalette::Window, QColor(40, 40, 40)},
+                                      {QPalette::Base, QColor(25, 25, 25)},
+                                      {QPalette::Text, QColor(230, 230, 230)},
+                                      {QPalette::WindowText, QColor(230, 230, 230)}})
+        dark.setColor(role, color);
+    frmOrvAbout* about = frmOrvAbout::Show();
+    LoadDocument(about->txtDisclaimer(), documents::kConditionsOfUse);
+    RichTextBox* boxes[] = {
+        about->txtDisclaimer(), frm_Solvane_Calc::Show()->findChild<RichTextBox*>("txtGuidelines"),
+        frmReadMeViewer::OpenInViewer(documents::kAsterisk, "nobody")->txtAirportHazards()};
+    const auto page = [](RichTextBox* box) {
+        return box->viewport()->grab().toImage().pixelColor(2, 2);
+    };
+    for (const bool isDark : {true, false, true}) {
+        QApplication::setPalette(isDark ? dark : light);
+        QCoreApplication::processEvents(); // the palette reaches the windows by events
+        for (RichTextBox* box : boxes) {
+            const QString name = box->objectName() + (isDark ? " (dark)" : " (light)");
+            QCOMPARE(page(box), isDark ? QColor(Qt::white) : light.color(QPalette::Base));
+            QVERIFY2(box->palette().color(QPalette::Text).lightness() < 60 || !isDark,
+                     qPrintable(name));
+        }
+    }
+    QApplication::setPalette(light);
+    for (QWidget* w : QApplication::topLevelWidgets())
+        w->close();
 }
 
 QTEST_MAIN(TestDocuments)

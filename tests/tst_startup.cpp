@@ -4,6 +4,10 @@
 #include "tests/message_capture.h"
 #include "tests/open_windows.h"
 #include "ui/calculator/frm_solvane_calc.h"
+#include "ui/calculator/frm_wbgt_estimator.h"
+#include "ui/common/focus_ring.h"
+#include "ui/documents/documents.h"
+#include "ui/documents/frm_readme_viewer.h"
 #include "ui/documents/rich_text_box.h"
 #include "ui/startup/application.h"
 #include "ui/startup/frm_orv_about.h"
@@ -23,6 +27,8 @@ using orvane::ui::test::openWindows;
 namespace {
 
 void closeAll() {
+    if (frmReadMeViewer* viewer = frmReadMeViewer::instance())
+        viewer->sessionEnding(); // the one way but "Back" that lets it close
     for (QWidget* w : QApplication::topLevelWidgets())
         if (w->isVisible())
             w->close();
@@ -44,6 +50,8 @@ private slots:
     void enterAndEscapeOnAboutReturnToTheSplash();
     void missingConditionsLeaveAboutUsable();
     void noHandOverPassesThroughZeroWindows();
+    void focusIsVisibleInEveryWindow_data();
+    void focusIsVisibleInEveryWindow();
 };
 
 void TestStartup::initTestCase() {
@@ -166,6 +174,70 @@ void TestStartup::noHandOverPassesThroughZeroWindows() {
     frm_Solvane_Calc::instance()->cmd_Back_to_Directory_Click();
     QCOMPARE(watch.endedBy,
              QStringList{"frm_Solvane_Calc"}); // the program ends here, and only here
+}
+
+void TestStartup::focusIsVisibleInEveryWindow_data() {
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<QString>("control"); // empty: the control the window opens with
+    const auto row = [](const char* window, const char* control) {
+        QTest::addRow("%s %s", window, *control ? control : "on opening") << window << control;
+    };
+    row("splash", "");
+    row("splash", "cmdAccept"); // a white button, which shows no focus of its own
+    row("about", "");
+    row("calculator", "");
+    row("calculator", "cbo_Age");
+    row("calculator", "txt_Total");
+    row("calculator", "txtGuidelines");
+    row("viewer", "cmd_Tarvix");
+    row("estimator", "cmdClose");
+    row("estimator", "");
+}
+
+// A keyboard user sees which control Space or Enter would press, in every window from the moment
+// it opens, and no control moves or grows for it.
+void TestStartup::focusIsVisibleInEveryWindow() {
+    QFETCH(QString, window);
+    QFETCH(QString, control);
+    QWidget* w = nullptr;
+    if (window == "splash") {
+        w = frmORVsplash::Show();
+    } else if (window == "about") {
+        w = frmOrvAbout::Show();
+    } else if (window == "viewer") {
+        w = frmReadMeViewer::OpenInViewer(documents::kAsterisk, frm_Solvane_Calc::kLocator);
+    } else {
+        w = frm_Solvane_Calc::Show();
+        if (window == "estimator") {
+            frm_Solvane_Calc::instance()->mnuEstimateWbgt_Click();
+            w = w->findChild<frmWbgtEstimator*>();
+        }
+    }
+    QVERIFY(QTest::qWaitForWindowActive(w));
+    QWidget* target = control.isEmpty() ? w->focusWidget() : w->findChild<QWidget*>(control);
+    QVERIFY(target);
+    const QRect before = target->geometry();
+    target->setFocus(Qt::TabFocusReason);
+    QCoreApplication::processEvents();
+    QCOMPARE(target->geometry(), before);
+    const QImage shot = w->grab().toImage();
+    const QColor ring = focusRingColor(w->palette());
+    // The ring's colour on the control's edge, and nowhere near another control's.
+    const auto ringShare = [&](const QWidget* c) {
+        const QRect r(c->mapTo(w, QPoint(0, 0)), c->size());
+        int edge = 0, ringed = 0;
+        for (int x = r.left() + 4; x < r.right() - 4; ++x)
+            for (const int y : {r.top(), r.bottom()}) {
+                ++edge;
+                ringed += shot.pixelColor(x, y) == ring;
+            }
+        return double(ringed) / std::max(edge, 1);
+    };
+    QVERIFY2(ringShare(target) > 0.9, qPrintable(QString::number(ringShare(target))));
+    for (QWidget* other : w->findChildren<QWidget*>())
+        if (other != target && other->isVisible() && other->focusPolicy() != Qt::NoFocus &&
+            !other->isAncestorOf(target) && !target->isAncestorOf(other))
+            QVERIFY2(ringShare(other) < 0.5, qPrintable(other->objectName()));
 }
 
 QTEST_MAIN(TestStartup)

@@ -3,6 +3,7 @@
 #include "rtf/rtf.h"
 #include "ui/common/units.h"
 
+#include <QApplication>
 #include <QPointer>
 #include <QScrollBar>
 #include <QTextBlock>
@@ -25,6 +26,39 @@ RichTextBox::RichTextBox(QWidget* parent) : QTextBrowser(parent) {
     setFocusPolicy(Qt::StrongFocus);
     setBackgroundRole(QPalette::Base);
     connect(this, &QTextBrowser::anchorClicked, this, &RichTextBox::linkActivated);
+    followPalette();
+}
+
+void RichTextBox::changeEvent(QEvent* event) {
+    QTextBrowser::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::ParentChange)
+        followPalette();
+}
+
+void RichTextBox::followPalette() {
+    if (followingPalette_)
+        return; // our own setPalette() below
+    const QPalette outer = parentWidget() ? parentWidget()->palette() : QApplication::palette(this);
+    const bool dark = outer.color(QPalette::Base).lightness() < 128 ||
+                      outer.color(QPalette::Window).lightness() < 128;
+    if (dark == whitePage_)
+        return;
+    followingPalette_ = true;
+    whitePage_ = dark;
+    if (dark) {
+        QPalette page;
+        for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+            page.setColor(group, QPalette::Base, Qt::white);
+            page.setColor(group, QPalette::Text, Qt::black);
+            page.setColor(group, QPalette::Link, QColor(0, 0, 238));
+            page.setColor(group, QPalette::LinkVisited, QColor(85, 26, 139));
+        }
+        page.setColor(QPalette::Disabled, QPalette::Base, Qt::white);
+        setPalette(page);
+    } else {
+        setPalette(QPalette()); // the design's colours, which follow the desktop's
+    }
+    followingPalette_ = false;
 }
 
 rtf::ReadResult RichTextBox::LoadFile(const QString& path) {

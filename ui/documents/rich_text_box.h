@@ -40,6 +40,9 @@ public:
     // the calculator's guidelines box has no such reaction.
     void setIndentOnChange(bool on) { indentOnChange_ = on; }
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 signals:
     void Change();
     // A link in the document was followed; the window decides how to open it.
@@ -48,8 +51,13 @@ signals:
 private:
     void setSelectionIndents(bool left, int twips);
     void contentChanged();
+    // The documents are written for a light page, with their own dark headings and pale table
+    // shading: under a dark palette the box keeps a white page with black text.
+    void followPalette();
 
     bool indentOnChange_ = false;
+    bool followingPalette_ = false;
+    bool whitePage_ = false;
 };
 
 } // namespace orvane::ui

@@ -1,5 +1,6 @@
 #include "ui/startup/application.h"
 
+#include "ui/common/focus_ring.h"
 #include "ui/common/fonts.h"
 
 #include <QApplication>
@@ -14,6 +15,7 @@ void setUpApplication(QApplication& app) {
     app.setWindowIcon(QIcon(":/orvane/icon-32.png"));
     installFontSubstitutions();
     app.setFont(msSansSerif(8.25));
+    installFocusRing();
 }
 
 } // namespace orvane::ui
