@@ -2,6 +2,8 @@
 // failures, and every shipped document.
 
 #include "core/catalogue.h"
+#include "core/evaluation.h"
+#include "core/wbgt_table.h"
 #include "rtf/rtf.h"
 #include "tests/file_permissions.h"
 #include "tests/message_capture.h"
@@ -16,6 +18,8 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QHash>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -38,6 +42,46 @@ bool writeFile(const QString& path, const QByteArray& bytes) {
 
 const QByteArray kTwoParagraphs = "{\\rtf1\\pard\\li1440 first\\par\\pard second}";
 
+const QString kMedical = "\\Medical Conditions.rtf";
+const QStringList kAdvice{
+    "\\Risk Score 55 and below recommendation.rtf", "\\Risk Score 56-65 recommendation.rtf",
+    "\\Risk Score 66-74 recommendation.rtf", "\\Risk Score  75 recommendation.rtf", kMedical};
+const QStringList kShipped = kAdvice + QStringList{documents::kAsterisk, documents::kFullGuidelines,
+                                                   documents::kConditionsOfUse};
+
+bool loadShipped(const QString& name, QTextDocument* document) {
+    return orvane::rtf::loadFile(DocumentPath(name), document).ok;
+}
+
+// The text of a shipped document as a reader sees it, read once.
+QString shippedText(const QString& name) {
+    static QHash<QString, QString> texts;
+    if (!texts.contains(name)) {
+        QTextDocument document;
+        loadShipped(name, &document);
+        texts.insert(name, orvane::rtf::plainText(document));
+    }
+    return texts.value(name);
+}
+
+// A cell's text; empty where a merged cell covers it.
+QString cellText(QTextTable* table, int row, int column) {
+    const QTextTableCell c = table->cellAt(row, column);
+    QString text;
+    for (auto it = c.begin(); !it.atEnd() && c.column() == column; ++it)
+        text += it.currentBlock().text();
+    return text;
+}
+
+// The table whose second heading cell reads `heading`, or null.
+QTextTable* tableHeaded(QTextDocument& document, const QString& heading) {
+    for (auto it = document.rootFrame()->begin(); !it.atEnd(); ++it)
+        if (auto* table = qobject_cast<QTextTable*>(it.currentFrame());
+            table && cellText(table, 0, 1) == heading)
+            return table;
+    return nullptr;
+}
+
 } // namespace
 
 class TestDocuments : public QObject {
@@ -56,6 +100,8 @@ private slots:
     void shippedDocumentsShowWhole();
     void guidelinesTableEqualsTheCatalogue();
     void documentsStayOnALightPage();
+    void figuresReadTheSameEverywhere_data();
+    void figuresReadTheSameEverywhere();
 
 private:
     QTemporaryDir dir_;
@@ -160,15 +206,10 @@ void TestDocuments::failuresAreReportedAndLeaveNothingStale() {
 void TestDocuments::shippedDocumentsShowWhole_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("window");
-    const QStringList bands{"\\Risk Score 55 and below recommendation.rtf",
-                            "\\Risk Score 56-65 recommendation.rtf",
-                            "\\Risk Score 66-74 recommendation.rtf",
-                            "\\Risk Score  75 recommendation.rtf", "\\Medical Conditions.rtf"};
-    for (const QString& name : bands + QStringList{documents::kAsterisk, documents::kFullGuidelines,
-                                                   documents::kConditionsOfUse}) {
+    for (const QString& name : kShipped) {
         for (const char* window : {"viewer", "about"})
             QTest::addRow("%s in %s", qPrintable(name.mid(1)), window) << name << window;
-        if (bands.contains(name))
+        if (kAdvice.contains(name))
             QTest::addRow("%s in calculator", qPrintable(name.mid(1))) << name << "calculator";
     }
 }
@@ -210,19 +251,10 @@ void TestDocuments::shippedDocumentsShowWhole() {
 // order, with their points: a later edit of either side fails here.
 void TestDocuments::guidelinesTableEqualsTheCatalogue() {
     QTextDocument document;
-    QVERIFY(orvane::rtf::loadFile(DocumentPath(documents::kFullGuidelines), &document).ok);
-    QTextTable* table = nullptr;
-    for (auto it = document.rootFrame()->begin(); !it.atEnd() && !table; ++it)
-        table = qobject_cast<QTextTable*>(it.currentFrame());
+    QVERIFY(loadShipped(documents::kFullGuidelines, &document));
+    QTextTable* table = tableHeaded(document, "Risk points");
     QVERIFY(table);
-    auto cell = [table](int row, int column) { // empty where a merged cell covers it
-        const QTextTableCell c = table->cellAt(row, column);
-        QString text;
-        for (auto it = c.begin(); !it.atEnd() && c.column() == column; ++it)
-            text += it.currentBlock().text();
-        return text;
-    };
-    QCOMPARE(cell(0, 1), QString("Risk points"));
+    auto cell = [table](int row, int column) { return cellText(table, row, column); };
     QStringList inTable, inCatalogue;
     for (int row = 1; row < table->rows(); ++row)
         inTable << cell(row, 0) + " | " + cell(row, 1);
@@ -273,6 +305,84 @@ void TestDocuments::documentsStayOnALightPage() {
     QApplication::setPalette(light);
     for (QWidget* w : QApplication::topLevelWidgets())
         w->close();
+}
+
+// A figure that several documents give reads the same in all of them. Each row finds every
+// statement of one figure, in any shipped document, by a pattern whose first group is the figure
+// as stated, and names the documents that must state it. The clauses of each band's figures in
+// the full guidelines must stand in that band's own advice, and the referral's opening rules in
+// the starred items and the full guidelines, word for word.
+void TestDocuments::figuresReadTheSameEverywhere_data() {
+    QTest::addColumn<QString>("pattern");
+    QTest::addColumn<QString>("expected");
+    QTest::addColumn<QStringList>("statedIn");
+    const QString full = documents::kFullGuidelines, star = documents::kAsterisk;
+    auto figure = [](const char* name, const char* pattern, const QString& expected,
+                     const QStringList& statedIn) {
+        QTest::newRow(name) << QString::fromUtf8(pattern) << expected << statedIn;
+    };
+    figure("hourly drinking range",
+           R"re((\S+ to \S+ (?:fl oz|ml|L)(?: \([^)]*\))?) (?:an|per) hour)re",
+           "13½ to 27 fl oz (400 to 800 ml)", {full});
+    figure("drink-station spacing", R"re((\S+ to \S+ (?:miles|km)(?: \([^)]*\))?))re",
+           "1.2 to 1.9 miles (2 to 3 km)", {full, kAdvice[1], kAdvice[2]});
+    figure("cooling end point", R"re((\S+ °F \(3[89](?:\.\d)? °C\)|102 °F \([^)]*\)))re",
+           "102 °F (38.9 °C)", {full, kAdvice[3]});
+    figure("heat stroke temperature", R"re((\S+ °F \(40 °C\)|104 °F \([^)]*\)))re",
+           "104 °F (40 °C)", {full});
+    figure("days out after illness", R"re((?:within|last) (\d+) hours)re", "48",
+           {full, star, kMedical});
+    figure("humidity the air options assume", R"re(about (\d+) % relative humidity in full sun)re",
+           "40", {full, star});
+    const double humidDay =
+        orvane::CelsiusToFahrenheit(orvane::ApproximateWbgtC(orvane::FahrenheitToCelsius(84), 70));
+    figure("the humid day, by the WBGT page's formula",
+           R"re(84 °F and 70 % relative humidity[^.]* WBGT of (\S+) °F)re",
+           QString::number(humidDay, 'f', 1), {full, star});
+
+    QTextDocument guidelines, medical;
+    QVERIFY(loadShipped(full, &guidelines) && loadShipped(kMedical, &medical));
+    for (const char* heading : {"Drinks, rest and sessions", "What the race organizer does"}) {
+        QTextTable* table = tableHeaded(guidelines, heading);
+        QVERIFY2(table, heading);
+        for (int row = 1; row < table->rows(); ++row) {
+            const QString score = cellText(table, row, 0);
+            const auto band = orvane::BandFor(score.section(u' ', 0, 0).toDouble());
+            QVERIFY2(band, qPrintable(score));
+            const QString advice =
+                "\\" + QString::fromUtf8(band->document.data(), qsizetype(band->document.size()));
+            QString figures = cellText(table, row, 1);
+            figures.chop(figures.endsWith(u'.') ? 1 : 0);
+            for (const QString& clause : figures.split("; "))
+                QTest::addRow("%s: %s", qPrintable(score), qPrintable(clause))
+                    << "(" + QRegularExpression::escape(clause) + ")" << clause
+                    << QStringList{advice};
+        }
+    }
+    // The referral's opening rules: the bullets right under its decision.
+    for (QTextBlock bullet = medical.begin().next(); bullet.text().startsWith(u"\u2022\t");
+         bullet = bullet.next()) {
+        const QString rule = bullet.text().mid(2);
+        QTest::addRow("referral rule: %s", qPrintable(rule))
+            << "(" + QRegularExpression::escape(rule) + ")" << rule << QStringList{star, full};
+    }
+}
+
+void TestDocuments::figuresReadTheSameEverywhere() {
+    QFETCH(QString, pattern);
+    QFETCH(QString, expected);
+    QFETCH(QStringList, statedIn);
+    const QRegularExpression figure(pattern, QRegularExpression::CaseInsensitiveOption);
+    QVERIFY2(figure.isValid(), qPrintable(figure.errorString()));
+    for (const QString& name : kShipped) {
+        int found = 0;
+        for (auto it = figure.globalMatch(shippedText(name)); it.hasNext(); ++found) {
+            const QString stated = it.next().captured(1);
+            QVERIFY2(stated.compare(expected, Qt::CaseInsensitive) == 0,
+                     qPrintable(QString("%1 reads \"%2\"").arg(name.mid(1), stated)));
+        }
+        QVERIFY2(found || !statedIn.contains(name), qPrintable(name.mid(1) + " does not state it"));
+    }
 }
 
 QTEST_MAIN(TestDocuments)
