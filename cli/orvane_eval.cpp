@@ -7,7 +7,8 @@
 //
 // Exit status 2 with a one-line message on stderr for a wrong call or a trailing partial group.
 // wbgt answers every line, a line it cannot use with {"error": "field: reason"}, and exits 1
-// when any line failed.
+// when any line failed. Both streams answer as they read: each answer is written as soon as its
+// input is complete, so a pipe gets it at once and memory does not grow with the input.
 
 #include "cli/json_line.h"
 #include "cli/output_check.h"
@@ -22,22 +23,44 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <iostream>
 #include <optional>
 #include <string>
-#include <unordered_map>
 #include <variant>
-#include <vector>
 
 using namespace orvane;
 
 namespace {
 
-int usage(const char* why) {
-    std::fprintf(stderr,
-                 "orvane-eval: %s (usage: orvane-eval catalogue | outcome KEY TEXT | evaluate | "
-                 "wbgt)\n",
-                 why);
+constexpr const char* kCommands = "catalogue | outcome KEY TEXT | evaluate | wbgt";
+
+int usage(const std::string& why) {
+    std::fprintf(stderr, "orvane-eval: %s (usage: orvane-eval %s; see --help)\n", why.c_str(),
+                 kCommands);
     return 2;
+}
+
+int help() {
+    std::printf(
+        "Usage: orvane-eval COMMAND\n"
+        "The risk core of Solvane Calculator from the command line, for scripted checks.\n\n"
+        "Commands:\n"
+        "  catalogue          the questions, options and outcomes as one JSON array\n"
+        "  outcome KEY TEXT   the points (or X) the option TEXT of question KEY writes;\n"
+        "                     exit status 1 when the question has no such option\n"
+        "  evaluate           reads groups of 12 points-box texts, one a line, in the order\n"
+        "                     Dry_Bulb WBGT Duration Intensity Acclimatization Ability Age\n"
+        "                     Drinks Time Surface Venue Medical; writes one JSON line a group\n"
+        "  wbgt               reads weather as JSON lines (utc, lat, lon, air_c, rh, wind_ms,\n"
+        "                     and sky or solar_wm2; shade and pressure_hpa optional); writes\n"
+        "                     one estimated WBGT line each, or {\"error\": ...}\n\n"
+        "Options:\n"
+        "  -h, --help         show this help and exit\n"
+        "  -v, --version      show the version and exit\n\n"
+        "Each answer is written as soon as its input is read. Exit status: 0 success; 1 an\n"
+        "option not found, or a wbgt line refused; 2 a wrong call, input that ends inside a\n"
+        "group, or output that could not be written.\n");
+    return 0;
 }
 
 int printCatalogue() {
@@ -72,13 +95,32 @@ int printCatalogue() {
 
 int printOutcome(std::string_view key, std::string_view text) {
     if (!FindFactor(key))
-        return usage(("unknown key '" + std::string(key) + "'").c_str());
+        return usage("unknown key '" + std::string(key) + "'");
     const auto outcome = OptionOutcome(key, text);
     if (!outcome)
         return 1;
     std::fwrite(outcome->data(), 1, outcome->size(), stdout);
     std::fputc('\n', stdout);
     return 0;
+}
+
+void write(const QByteArray& line) {
+    std::fwrite(line.constData(), 1, static_cast<std::size_t>(line.size()), stdout);
+    // Flushed whenever the next line is not already read in: a program at the other end of a
+    // pipe gets each answer before it writes the next question.
+    if (std::cin.rdbuf()->in_avail() <= 0)
+        std::fflush(stdout);
+}
+
+// Calls `line` for each line of standard input as it arrives. A CR before the LF is part of the
+// line end: a file from Windows must not turn a blank answer into one worth 0 points.
+template <class Line> void forEachLine(Line line) {
+    std::string text;
+    while (std::getline(std::cin, text)) {
+        if (!text.empty() && text.back() == '\r')
+            text.pop_back();
+        line(std::string_view(text));
+    }
 }
 
 QByteArray outcomeLine(const EvaluationOutcome& outcome) {
@@ -98,72 +140,16 @@ QByteArray outcomeLine(const EvaluationOutcome& outcome) {
     return line.finish() + '\n';
 }
 
-// Encoding a line costs far more than evaluating a group, and real input repeats a few dozen
-// outcomes, so encoded lines are kept by outcome. The cap bounds memory on hostile input.
-class LineCache {
-public:
-    const QByteArray& lineFor(const EvaluationOutcome& outcome) {
-        std::string key;
-        if (const auto* missing = std::get_if<MissingAnswer>(&outcome))
-            key = "M" + std::string(missing->message);
-        else if (std::holds_alternative<MedicalReferral>(outcome))
-            key = "R";
-        else {
-            const double total = std::get<Scored>(outcome).total;
-            key.assign("S");
-            key.append(reinterpret_cast<const char*>(&total), sizeof total);
-        }
-        if (auto it = cache_.find(key); it != cache_.end())
-            return it->second;
-        scratch_ = outcomeLine(outcome);
-        if (cache_.size() < 65536)
-            return cache_.emplace(std::move(key), scratch_).first->second;
-        return scratch_;
-    }
-
-private:
-    std::unordered_map<std::string, QByteArray> cache_;
-    QByteArray scratch_;
-};
-
-std::vector<char> readAll() {
-    std::vector<char> input;
-    std::vector<char> chunk(1 << 20);
-    std::size_t n;
-    while ((n = std::fread(chunk.data(), 1, chunk.size(), stdin)) > 0)
-        input.insert(input.end(), chunk.begin(), chunk.begin() + static_cast<long>(n));
-    return input;
-}
-
-// Calls `line` for each line of the input. A CR before the LF is part of the line end: a file
-// from Windows must not turn a blank answer into one worth 0 points.
-template <class Line> void forEachLine(const std::vector<char>& input, Line line) {
-    const std::string_view all(input.data(), input.size());
-    for (std::size_t pos = 0; pos < all.size();) {
-        std::size_t end = all.find('\n', pos);
-        if (end == std::string_view::npos)
-            end = all.size();
-        std::string_view text = all.substr(pos, end - pos);
-        pos = end + 1;
-        if (!text.empty() && text.back() == '\r')
-            text.remove_suffix(1);
-        line(text);
-    }
-}
-
 int evaluateStream() {
-    const std::vector<char> input = readAll();
-    static char outBuffer[1 << 16];
-    std::setvbuf(stdout, outBuffer, _IOFBF, sizeof outBuffer);
-
-    LineCache cache;
-    BoxTexts texts;
+    std::array<std::string, kBoxCount> group;
     std::size_t filled = 0;
-    forEachLine(input, [&](std::string_view line) {
-        texts[filled++] = line;
+    forEachLine([&](std::string_view line) {
+        group[filled++] = line;
         if (filled == kBoxCount) {
-            const QByteArray& out = cache.lineFor(EvaluateRisk(texts));
-            std::fwrite(out.constData(), 1, static_cast<std::size_t>(out.size()), stdout);
+            BoxTexts texts;
+            for (std::size_t i = 0; i < kBoxCount; ++i)
+                texts[i] = group[i];
+            write(outcomeLine(EvaluateRisk(texts)));
             filled = 0;
         }
     });
@@ -321,15 +307,13 @@ QByteArray wbgtLine(const QByteArray& line, bool& failed) {
 }
 
 int wbgtStream() {
-    const std::vector<char> input = readAll();
     bool failed = false;
-    forEachLine(input, [&](std::string_view line) {
+    forEachLine([&](std::string_view line) {
         if (line.find_first_not_of(" \t") == std::string_view::npos)
             return;
-        const QByteArray out =
-            wbgtLine(QByteArray(line.data(), static_cast<qsizetype>(line.size())), failed);
-        std::fwrite(out.constData(), 1, static_cast<std::size_t>(out.size()), stdout);
+        write(wbgtLine(QByteArray(line.data(), static_cast<qsizetype>(line.size())), failed));
     });
+    std::fflush(stdout);
     return failed ? 1 : 0;
 }
 
@@ -339,6 +323,17 @@ static int run(int argc, char** argv) {
     if (argc < 2)
         return usage("missing command");
     const std::string_view command = argv[1];
+    if (command == "-h" || command == "--help")
+        return help();
+    if (command == "-v" || command == "--version") {
+        std::printf("orvane-eval (Solvane Calculator \xc2\xb0"
+                    "F) %s\n",
+                    ORVANE_VERSION);
+        return 0;
+    }
+    for (int i = 1; i < argc; ++i)
+        if (argv[i][0] == '-' && argv[i][1] != '\0' && !(command == "outcome" && i > 1))
+            return usage("unknown option '" + std::string(argv[i]) + "'");
     if (command == "catalogue" && argc == 2)
         return printCatalogue();
     if (command == "outcome" && argc == 4)
@@ -347,10 +342,14 @@ static int run(int argc, char** argv) {
         return evaluateStream();
     if (command == "wbgt" && argc == 2)
         return wbgtStream();
-    return usage(("wrong arguments for '" + std::string(command) + "'").c_str());
+    if (command == "catalogue" || command == "outcome" || command == "evaluate" ||
+        command == "wbgt")
+        return usage("wrong number of arguments for '" + std::string(command) + "'");
+    return usage("unknown command '" + std::string(command) + "'");
 }
 
 int main(int argc, char** argv) {
+    std::ios::sync_with_stdio(false); // standard input is read by lines, in large blocks
     try {
         return orvane::cli::checkedOutput("orvane-eval", run(argc, argv));
     } catch (const std::exception& e) {

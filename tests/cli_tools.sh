@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The command-line tools' fixed interface: exit codes, one JSON line per group, refusals, and
-# output that could not be written. Usage: cli_tools.sh ORVANE_EVAL RTF2TEXT RTF_DOCUMENT
+# output that could not be written. Usage: cli_tools.sh ORVANE_EVAL RTF2TEXT RTF_DOCUMENT VERSION
 set -u
-eval_bin="$1" rtf2text="$2" document="$3"
+eval_bin="$1" rtf2text="$2" document="$3" version="$4"
 fail=0
 check() { # name, expected, actual
     if [[ "$2" == "$3" ]]; then echo "PASS: $1"; else echo "FAIL: $1"; echo "  expected: $2"; echo "  actual:   $3"; fail=1; fi
@@ -64,6 +64,19 @@ check "wbgt refusals" '{"error":"air_c: must be -40 to 60 '$'\xc2\xb0''C"}
 {"error":"not a JSON object"}' "$out"
 printf '%s\n' "$ok" "${bad[0]}" | "$eval_bin" wbgt >/dev/null; check "wbgt exit status after a refusal" 1 $?
 "$eval_bin" wbgt extra </dev/null >/dev/null 2>&1; check "wbgt takes no arguments" 2 $?
+
+# An answer comes back while the input is still open: a program can talk to it line by line.
+coproc EVAL { "$eval_bin" wbgt; }
+printf '%s\n' "$ok" >&"${EVAL[1]}"
+answer=""; read -r -t 10 answer <&"${EVAL[0]}"
+check "wbgt answers each line as it comes" '{"wbgt_c"' "${answer:0:9}"
+exec {EVAL[1]}>&-; wait "$EVAL_PID" 2>/dev/null
+
+# Help, version and options are answered, and an option it does not know is named.
+"$eval_bin" --help | grep -q '^Usage: orvane-eval COMMAND'; check "orvane-eval --help" 0 $?
+check "orvane-eval --version" "orvane-eval (Solvane Calculator °F) $version" "$("$eval_bin" --version)"
+err="$("$eval_bin" evaluate --fast 2>&1 >/dev/null)"; rc=$?
+check "an unknown option is named" "2|yes" "$rc|$([[ "$err" == *"unknown option '--fast'"* ]] && echo yes)"
 
 count="$("$eval_bin" catalogue | grep -o '"key":' | wc -l)"
 check "catalogue lists thirteen questions" 13 "$count"
