@@ -4,12 +4,14 @@
 //   orvane-eval outcome KEY TEXT   the option's outcome; exit 1 when there is none
 //   orvane-eval evaluate           groups of 12 box texts on stdin -> one JSON line each
 //   orvane-eval wbgt               weather as JSON lines on stdin -> one estimated WBGT line each
+//   orvane-eval log --db FILE ...  reads an event log (see log_command.cpp)
 //
 // Exit status 2 with a one-line message on stderr for a wrong call or a trailing partial group.
 // wbgt answers every line, a line it cannot use with {"error": "field: reason"}, and exits 1
 // when any line failed.
 
 #include "cli/json_line.h"
+#include "cli/log_command.h"
 #include "cli/output_check.h"
 #include "core/catalogue.h"
 #include "core/evaluation.h"
@@ -35,7 +37,7 @@ namespace {
 int usage(const char* why) {
     std::fprintf(stderr,
                  "orvane-eval: %s (usage: orvane-eval catalogue | outcome KEY TEXT | evaluate | "
-                 "wbgt)\n",
+                 "wbgt | log --db FILE events | log --db FILE export-csv EVENT_ID)\n",
                  why);
     return 2;
 }
@@ -347,6 +349,8 @@ static int run(int argc, char** argv) {
         return evaluateStream();
     if (command == "wbgt" && argc == 2)
         return wbgtStream();
+    if (command == "log")
+        return orvane::cli::logCommand(argc, argv);
     return usage(("wrong arguments for '" + std::string(command) + "'").c_str());
 }
 
