@@ -33,6 +33,8 @@ Q_DECLARE_METATYPE(orvane::eventlog::LogError::Kind)
 namespace {
 
 const QTimeZone kAdelaide("Australia/Adelaide");
+// Writers taking turns on a slow, busy machine must not give up on each other.
+const EventLog::Options kPatient{60000};
 
 // An assessment at the given minutes after 9:00 in Adelaide; no total means a referral.
 Entry assessment(qint64 eventId, int minutes, const QString& total, const QString& note = {}) {
@@ -384,7 +386,7 @@ void TestEventLog::killedWriter() {
 
 void TestEventLog::twoProgramsWrite() {
     const QString path = dir_.filePath("shared.sqlite");
-    auto log = EventLog::open(path, Access::Create);
+    auto log = EventLog::open(path, Access::Create, kPatient);
     const qint64 day = must(log->addEvent(newEvent("Day", QDate(2026, 12, 7))));
     QProcess first;
     QProcess second;
@@ -464,7 +466,7 @@ int killedWriter(const QString& path) {
 
 // --writer FILE NAME: twenty entries into event 1, noted "NAME 0" to "NAME 19".
 int writer(const QString& path, const QString& name) {
-    auto log = EventLog::open(path, Access::ReadWrite);
+    auto log = EventLog::open(path, Access::ReadWrite, kPatient);
     if (!log)
         return fail(log.error());
     for (int i = 0; i < 20; ++i)
