@@ -4,6 +4,7 @@
 //   orvane-eval outcome KEY TEXT   the option's outcome; exit 1 when there is none
 //   orvane-eval evaluate           groups of 12 box texts on stdin -> one JSON line each
 //   orvane-eval wbgt               weather as JSON lines on stdin -> one estimated WBGT line each
+//   orvane-eval log --db FILE ...  reads an event log (see log_command.cpp)
 //
 // Exit status 2 with a one-line message on stderr for a wrong call or a trailing partial group.
 // wbgt answers every line, a line it cannot use with {"error": "field: reason"}, and exits 1
@@ -11,6 +12,7 @@
 // input is complete, so a pipe gets it at once and memory does not grow with the input.
 
 #include "cli/json_line.h"
+#include "cli/log_command.h"
 #include "cli/output_check.h"
 #include "core/catalogue.h"
 #include "core/evaluation.h"
@@ -32,7 +34,8 @@ using namespace orvane;
 
 namespace {
 
-constexpr const char* kCommands = "catalogue | outcome KEY TEXT | evaluate | wbgt";
+constexpr const char* kCommands = "catalogue | outcome KEY TEXT | evaluate | wbgt | "
+                                  "log --db FILE events | log --db FILE export-csv EVENT_ID";
 
 int usage(const std::string& why) {
     std::fprintf(stderr, "orvane-eval: %s (usage: orvane-eval %s; see --help)\n", why.c_str(),
@@ -53,7 +56,11 @@ int help() {
         "                     Drinks Time Surface Venue Medical; writes one JSON line a group\n"
         "  wbgt               reads weather as JSON lines (utc, lat, lon, air_c, rh, wind_ms,\n"
         "                     and sky or solar_wm2; shade and pressure_hpa optional); writes\n"
-        "                     one estimated WBGT line each, or {\"error\": ...}\n\n"
+        "                     one estimated WBGT line each, or {\"error\": ...}\n"
+        "  log --db FILE events\n"
+        "                     the events of an event log as JSON lines, read-only\n"
+        "  log --db FILE export-csv EVENT_ID\n"
+        "                     one event's entries as CSV, as the Event Log window writes it\n\n"
         "Options:\n"
         "  -h, --help         show this help and exit\n"
         "  -v, --version      show the version and exit\n\n"
@@ -332,7 +339,8 @@ static int run(int argc, char** argv) {
         return 0;
     }
     for (int i = 1; i < argc; ++i)
-        if (argv[i][0] == '-' && argv[i][1] != '\0' && !(command == "outcome" && i > 1))
+        if (argv[i][0] == '-' && argv[i][1] != '\0' && !(command == "outcome" && i > 1) &&
+            command != "log") // log reads its own options
             return usage("unknown option '" + std::string(argv[i]) + "'");
     if (command == "catalogue" && argc == 2)
         return printCatalogue();
@@ -342,6 +350,8 @@ static int run(int argc, char** argv) {
         return evaluateStream();
     if (command == "wbgt" && argc == 2)
         return wbgtStream();
+    if (command == "log")
+        return orvane::cli::logCommand(argc, argv);
     if (command == "catalogue" || command == "outcome" || command == "evaluate" ||
         command == "wbgt")
         return usage("wrong number of arguments for '" + std::string(command) + "'");

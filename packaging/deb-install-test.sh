@@ -15,6 +15,7 @@ fail() { echo "FAIL: $*"; exit 1; }
 deb="$(ls "$work"/package/*.deb)"
 echo "package: $(basename "$deb")"
 dpkg-deb --field "$deb" Depends | grep -q libqt6widgets6 || fail "no dependency on Qt found"
+dpkg-deb --field "$deb" Depends | grep -q libqt6sql6-sqlite || fail "no dependency on the SQLite driver plugin"
 root="$work/root"
 dpkg -x "$deb" "$root"
 

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The command-line tools' fixed interface: exit codes, one JSON line per group, refusals, and
-# output that could not be written. Usage: cli_tools.sh ORVANE_EVAL RTF2TEXT RTF_DOCUMENT VERSION
+# output that could not be written, and reading an event log.
+# Usage: cli_tools.sh ORVANE_EVAL RTF2TEXT RTF_DOCUMENT VERSION LOG_WRITER (tst_eventlog)
 set -u
-eval_bin="$1" rtf2text="$2" document="$3" version="$4"
+eval_bin="$1" rtf2text="$2" document="$3" version="$4" log_writer="$5"
 fail=0
 check() { # name, expected, actual
     if [[ "$2" == "$3" ]]; then echo "PASS: $1"; else echo "FAIL: $1"; echo "  expected: $2"; echo "  actual:   $3"; fail=1; fi
@@ -82,4 +83,47 @@ count="$("$eval_bin" catalogue | grep -o '"key":' | wc -l)"
 check "catalogue lists thirteen questions" 13 "$count"
 "$eval_bin" catalogue | grep -q '"key":"Other","label":"12. Other factors: Consider, but no points added.","options":\[{"text":"Shade available during breaks?","outcome":null}' \
     && echo "PASS: catalogue member order and nulls" || { echo "FAIL: catalogue member order and nulls"; fail=1; }
+
+# log: a sample written through the event log itself, read by the driver, SQLite's own tool and
+# Python's CSV reader; the driver never writes or creates a file.
+work="$(mktemp -d)"; trap 'rm -rf "$work"' EXIT
+db="$work/events.sqlite"
+"$log_writer" --write-sample "$db" || { echo "FAIL: sample log not written"; exit 1; }
+sum="$(md5sum <"$db")"
+out="$("$eval_bin" log --db "$db" events)"; rc=$?
+check "log events, newest first" '{"id":2,"name":"=HYPERLINK(\"http://x\")","place":"Oval, \"North\" gate","date":"2026-12-07","entries":4}
+{"id":1,"name":"Earlier day","place":"Oval","date":"2026-12-06","entries":0}|0' "$out|$rc"
+check "the file as SQLite reads it" $'ok\n1\ndelete\n4|1|1' \
+    "$(sqlite3 "$db" 'PRAGMA integrity_check; PRAGMA user_version; PRAGMA journal_mode;
+                    SELECT count(*), count(struck_reason), sum(referral) FROM entries WHERE event_id = 2;')"
+"$eval_bin" log --db "$db" export-csv 2 >"$work/day.csv"; rc=$?
+python3 - "$work/day.csv" <<'PY' && check "CSV read back" 0 "$rc" || check "CSV read back" "fields as written" "see above"
+import csv, re, sys
+raw = open(sys.argv[1], 'rb').read()
+assert raw.startswith(b'event,place,event date,entry,time,time zone,WBGT,WBGT points,Dry_Bulb,')
+assert raw.count(b'\r\n') == 5 and b'"two\nlines"' in raw, 'CRLF ends rows, a note keeps its own'
+rows = list(csv.reader(open(sys.argv[1], newline='', encoding='utf-8')))
+head, body = rows[0], [dict(zip(rows[0], row)) for row in rows[1:]]
+assert len(body) == 4 and all(len(row) == len(head) for row in rows)
+assert not [f for row in rows for f in row if f and f[0] in '=+-@'], 'a field a spreadsheet would run'
+first, struck, referral, rose = body
+assert (first['event'], first['place']) == ("'=HYPERLINK(\"http://x\")", 'Oval, "North" gate')
+assert (first['time'], first['time zone']) == ('2026-12-07T09:00:00+10:30', 'Australia/Adelaide')
+assert (first['WBGT'], first['WBGT points'], first['total'], first['band']) == \
+    ('73-81.9', '10', '53', 'Risk Score 55 and below recommendation.rtf')
+assert (first['note'], first['decision'], first['struck out']) == ('two\nlines', "'-extra drinks", 'no')
+assert (struck['note'], struck['struck out'], struck['struck out reason']) == ("'@mistake", 'yes', "'=wrong event")
+assert re.fullmatch(r'\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d[+-]\d\d:\d\d', struck['struck out time'])
+assert (referral['referral'], referral['total'], referral['Medical points']) == ('yes', '', 'X')
+assert [row['band rose'] for row in body] == ['no', 'no', 'no', 'yes'], 'the struck-out entry is passed over'
+PY
+check "the driver leaves the file as it was" "$sum" "$(md5sum <"$db")"
+out="$("$eval_bin" log --db "$work/none.sqlite" events 2>&1)"; rc=$?
+check "no log: refused, not created" "1|orvane-eval: There is no event log at \"$work/none.sqlite\".|absent" \
+    "$rc|$out|$([[ -e "$work/none.sqlite" ]] && echo present || echo absent)"
+cp "$db" "$work/newer.sqlite" && sqlite3 "$work/newer.sqlite" 'PRAGMA user_version = 2'
+"$eval_bin" log --db "$work/newer.sqlite" events 2>&1 | grep -q 'newer version'; check "a newer format refused" "1|0" "${PIPESTATUS[0]}|${PIPESTATUS[1]}"
+"$eval_bin" log --db "$db" export-csv 9 >/dev/null 2>&1; check "no such event" 1 $?
+"$eval_bin" log --db "$db" export-csv 2 >/dev/full 2>/dev/null; check "CSV on a full disk" 2 $?
+"$eval_bin" log events >/dev/null 2>&1; check "log without --db" 2 $?
 exit $fail

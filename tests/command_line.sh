@@ -10,7 +10,7 @@ check() { # name, expected, actual
 }
 out="$(run --help 2>&1)"; rc=$?
 check "--help succeeds" "0" "$rc"
-check "--help shows the usage" "Usage: OrvaneCalculatorF [--help] [--version]" "$(head -1 <<<"$out")"
+check "--help shows the usage" "Usage: OrvaneCalculatorF [--help] [--version] [--log FILE]" "$(head -1 <<<"$out")"
 out="$(run -v 2>&1)"; rc=$?
 check "-v succeeds" "0" "$rc"
 check "-v shows the version" "OrvaneCalculatorF (Solvane Calculator $(printf '\xc2\xb0')F) $version" "$out"
@@ -21,4 +21,9 @@ out="$(run -platformpluginpath /nowhere -qmljsdebugger=port:4000 -style Fusion -
 check "Qt's own options pass" "0|OrvaneCalculatorF" "$rc|${out%% *}"
 out="$(run stray 2>&1)"; rc=$?
 check "a stray argument is refused too" "2|OrvaneCalculatorF: Unexpected argument 'stray'." "$rc|$(head -1 <<<"$out")"
+log="$(mktemp -u)"
+out="$(run --log "$log" --version 2>&1)"; rc=$?
+check "--log takes a file and opens nothing at start" "0|OrvaneCalculatorF|absent" "$rc|${out%% *}|$([[ -e "$log" ]] && echo present || echo absent)"
+out="$(run --log "" 2>&1)"; rc=$?
+check "--log needs a name" "2|OrvaneCalculatorF: --log needs a file name." "$rc|$(head -1 <<<"$out")"
 exit $fail

@@ -1,5 +1,6 @@
 // OrvaneCalculatorF: shows the conditions-of-use window and runs until the last window closes.
 
+#include "eventlog/log_path.h"
 #include "ui/startup/application.h"
 #include "ui/startup/frm_orv_splash.h"
 
@@ -20,8 +21,10 @@ int readOptions(int argc, char** argv) {
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions); // as Qt's own
     const QCommandLineOption help({"h", "help"}, "Show this help and exit.");
     const QCommandLineOption version({"v", "version"}, "Show the version and exit.");
+    const QCommandLineOption log("log", "Keep the event log in FILE.", "FILE");
     parser.addOption(help);
     parser.addOption(version);
+    parser.addOption(log);
     // The options Qt documents for every application pass through to it; the X11 ones too.
     for (const char* name :
          {"platform", "platformpluginpath", "platformtheme", "plugin", "qmljsdebugger", "display",
@@ -46,12 +49,14 @@ int readOptions(int argc, char** argv) {
         return 2;
     }
     if (parser.isSet(help)) {
-        std::printf("Usage: OrvaneCalculatorF [--help] [--version]\n\n"
+        std::printf("Usage: OrvaneCalculatorF [--help] [--version] [--log FILE]\n\n"
                     "Solvane Calculator, Fahrenheit edition: rates the risk of heat illness at "
                     "a sporting event\nand shows what to do about it.\n\n"
                     "Options:\n"
                     "  -h, --help     Show this help and exit.\n"
-                    "  -v, --version  Show the version and exit.\n\n"
+                    "  -v, --version  Show the version and exit.\n"
+                    "  --log FILE     Keep the event log in FILE (default: $ORVANE_EVENT_LOG,\n"
+                    "                 else events.sqlite in the user's data folder).\n\n"
                     "Qt's options for windows, such as -platform, are accepted as well.\n"
                     "See OrvaneCalculatorF(1) for more.\n");
         return 0;
@@ -61,6 +66,15 @@ int readOptions(int argc, char** argv) {
                     "F) %s\n",
                     ORVANE_VERSION);
         return 0;
+    }
+    if (parser.isSet(log)) {
+        if (parser.value(log).isEmpty()) {
+            std::fprintf(stderr, "OrvaneCalculatorF: --log needs a file name.\n"
+                                 "Try 'OrvaneCalculatorF --help'.\n");
+            return 2;
+        }
+        // Only remembered: the log is opened when it is first used, not at start.
+        orvane::eventlog::setEventLogPath(parser.value(log));
     }
     return -1;
 }

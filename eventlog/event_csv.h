@@ -1,0 +1,20 @@
+#pragma once
+
+// One event as CSV for a spreadsheet: RFC 4180 (CRLF line ends, a field quoted when it holds a
+// comma, a quote or a line end, quotes doubled), UTF-8 without a byte order mark, a header
+// row, then one row per entry in time order, struck-out entries included and marked.
+//
+// A field beginning with '=', '+', '-', '@', a tab or a carriage return gets an apostrophe in
+// front: spreadsheets read such a field as a formula, and a note or a name typed by someone
+// must never run as one. The apostrophe is the mark spreadsheets themselves use for "this is
+// text", and a person reading the sheet still sees the whole text after it.
+
+#include "eventlog/event_log.h"
+
+#include <QByteArray>
+
+namespace orvane::eventlog {
+
+QByteArray eventCsv(const Event& event, const QList<Entry>& entries);
+
+} // namespace orvane::eventlog
