@@ -13,31 +13,36 @@ _vd_cleanup() {
 trap _vd_cleanup EXIT
 
 # start_virtual_display [WIDTHxHEIGHT] [no-wm]: exports DISPLAY for a fresh Xvfb, with the
-# openbox window manager unless "no-wm" is given.
+# openbox window manager unless "no-wm" is given. Returns non-zero, naming the cause, when either
+# is not up.
 start_virtual_display() {
-    local size="${1:-1280x800}" wm="${2:-wm}" n
+    local size="${1:-1280x800}" wm="${2:-wm}" n="" waited
     _vd_tmp="$(mktemp -d)"
-    for n in $(seq 90 140); do
-        [[ -e "/tmp/.X11-unix/X$n" || -e "/tmp/.X$n-lock" ]] && continue
-        Xvfb ":$n" -screen 0 "${size}x24" -nolisten tcp >"$_vd_tmp/xvfb.log" 2>&1 &
-        track_pid $!
-        local waited=0
-        while [[ ! -e "/tmp/.X11-unix/X$n" && $waited -lt 50 ]]; do sleep 0.1; waited=$((waited + 1)); done
-        if [[ -e "/tmp/.X11-unix/X$n" ]]; then
-            export DISPLAY=":$n"
-            # The socket appears a moment before the server accepts connections.
-            for waited in $(seq 1 50); do xprop -root >/dev/null 2>&1 && break; sleep 0.1; done
-            [[ "$wm" == no-wm ]] && return 0
-            openbox --sm-disable >"$_vd_tmp/openbox.log" 2>&1 &
-            track_pid $!
-            # openbox owns the window manager selection once it is ready.
-            for waited in $(seq 1 50); do
-                xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && return 0
-                sleep 0.1
-            done
-            return 0
-        fi
+    # Xvfb chooses a free display number itself and writes it to the pipe once it accepts
+    # connections: no other program can take the same number meanwhile, and no guess is needed
+    # of when it is ready.
+    mkfifo "$_vd_tmp/display"
+    Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp 3>"$_vd_tmp/display" \
+        >"$_vd_tmp/xvfb.log" 2>&1 &
+    track_pid $!
+    read -r -t 30 n <"$_vd_tmp/display" || true
+    if [[ ! "$n" =~ ^[0-9]+$ ]]; then
+        echo "Could not start a virtual display: Xvfb did not report one within 30 s." >&2
+        sed 's/^/  xvfb: /' "$_vd_tmp/xvfb.log" >&2
+        return 1
+    fi
+    export DISPLAY=":$n"
+    [[ "$wm" == no-wm ]] && return 0
+    openbox --sm-disable >"$_vd_tmp/openbox.log" 2>&1 &
+    local openbox=$!
+    track_pid "$openbox"
+    # openbox announces itself on the root window once it manages windows.
+    for waited in $(seq 1 150); do
+        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && return 0
+        kill -0 "$openbox" 2>/dev/null || break
+        sleep 0.1
     done
-    echo "Could not start a virtual display (Xvfb)." >&2
+    echo "The window manager (openbox) did not come up on $DISPLAY within 15 s." >&2
+    sed 's/^/  openbox: /' "$_vd_tmp/openbox.log" >&2
     return 1
 }
