@@ -7,6 +7,8 @@
 
 #include <QTest>
 
+#include <limits>
+
 using namespace orvane;
 
 namespace {
@@ -79,7 +81,6 @@ private slots:
     void selectionRule();
     void directCallers_data();
     void directCallers();
-    void totalsAsPeopleWriteThem();
 };
 
 void TestCore::assessments_data() {
@@ -221,45 +222,46 @@ void TestCore::selectionRule() {
              effect);
 }
 
-// Texts the window never writes, from a direct caller: read as C reads decimals, saturating
-// instead of overflowing, Time rounded half to even into 16 bits, at most 15 digits shown.
+// Texts the window never writes, only a direct caller such as orvane-eval: read as C reads
+// decimals, saturating instead of overflowing, Time rounded half to even into 16 bits, and the
+// total shown as people write it, with no binary noise and never more than 15 digits.
 void TestCore::directCallers_data() {
-    QTest::addColumn<QByteArray>("box"); // into Time, beside 47 points of other answers
+    QTest::addColumn<QByteArray>("time");   // beside 47 points of other answers
+    QTest::addColumn<QByteArray>("others"); // "": the 47; else every other box holds this
     QTest::addColumn<QString>("display");
-    QTest::newRow("single blank counts, as 0") << QByteArray(" ") << " 47";
-    QTest::newRow("leading blanks, trailing junk") << QByteArray("  7abc") << " 54";
-    QTest::newRow("2.5 rounds to even 2") << QByteArray("2.5") << " 49";
-    QTest::newRow("3.5 rounds to even 4") << QByteArray("3.5") << " 51";
-    QTest::newRow("exponent") << QByteArray("1e2") << " 147";
-    QTest::newRow("hex is not read") << QByteArray("0x10") << " 47";
-    QTest::newRow("lone sign") << QByteArray("-") << " 47";
-    QTest::newRow("beyond 16 bits saturates") << QByteArray("40000") << " 32814";
-    QTest::newRow("below 16 bits saturates") << QByteArray("-40000") << "-32721";
-    QTest::newRow("huge") << QByteArray(400, '9') << " 32814";
-    QTest::newRow("invalid UTF-8 after digits") << QByteArray("4\xff\xfe") << " 51";
+    const auto row = [](const char* name, const QByteArray& time, const QString& display,
+                        const QByteArray& others = {}) {
+        QTest::newRow(name) << time << others << display;
+    };
+    row("single blank counts, as 0", " ", " 47");
+    row("leading blanks, trailing junk", "  7abc", " 54");
+    row("2.5 rounds to even 2", "2.5", " 49");
+    row("3.5 rounds to even 4", "3.5", " 51");
+    row("exponent", "1e2", " 147");
+    row("hex is not read", "0x10", " 47");
+    row("lone sign", "-", " 47");
+    row("beyond 16 bits saturates", "40000", " 32814");
+    row("below 16 bits saturates", "-40000", "-32721");
+    row("huge", QByteArray(400, '9'), " 32814");
+    row("invalid UTF-8 after digits", "4\xff\xfe", " 51");
+    row("no binary noise in 11 x 0.1", "0", " 1.1", "0.1");
+    row("15 digits, spelled out", "0", " 12345678901234500000", "1122334445566772000");
+    row("tiny totals spelled out", "0", "-0.000000000000000000022", "-2e-21");
+    row("saturated, never infinite", "0", " 179769313486232000000" + QString(288, u'0'),
+        QByteArray(1000, '9'));
 }
 
 void TestCore::directCallers() {
-    QFETCH(QByteArray, box);
+    QFETCH(QByteArray, time);
+    QFETCH(QByteArray, others);
     QFETCH(QString, display);
-    const std::string time = box.toStdString();
-    BoxTexts texts{"", "10", "4", "6", "5", "6", "2", "4", time, "2", "8", "0"};
+    const std::string t = time.toStdString(), o = others.toStdString();
+    BoxTexts texts{"", "10", "4", "6", "5", "6", "2", "4", t, "2", "8", "0"};
+    if (!others.isEmpty())
+        for (std::size_t i = 0; i < kBoxCount; ++i)
+            if (i != std::size_t(Box::Time))
+                texts[i] = o;
     QCOMPARE(QString::fromStdString(std::get<Scored>(EvaluateRisk(texts)).display), display);
-}
-
-// The other boxes are not rounded, and a total is shown as people write it: no binary noise,
-// never more than 15 significant digits, never infinite.
-void TestCore::totalsAsPeopleWriteThem() {
-    BoxTexts sum{"0.1", "0.2", "0", "0", "0", "0", "0", "0", "0", "0", "0", "0"};
-    QCOMPARE(std::get<Scored>(EvaluateRisk(sum)).display, std::string(" 0.3"));
-    QCOMPARE(TotalDisplayText(1234567890123456768.0), std::string(" 1234567890123460000"));
-    QCOMPARE(TotalDisplayText(-2.5e-20), std::string("-0.000000000000000000025"));
-    const std::string huge(1000, '9');
-    BoxTexts overflow;
-    overflow.fill(huge);
-    const Scored big = std::get<Scored>(EvaluateRisk(overflow));
-    QCOMPARE(big.total, std::numeric_limits<double>::max()); // saturated, never infinite
-    QCOMPARE(std::string(big.band->document), std::string("Risk Score  75 recommendation.rtf"));
 }
 
 QTEST_APPLESS_MAIN(TestCore)

@@ -60,12 +60,7 @@ private slots:
         };
         QTest::newRow("Stull's example") << wetBulb(20, 50) << 13.7 << 0.2;
         QTest::newRow("Stull 40 C 90 %") << wetBulb(40, 90) << 38.47 << 0.2;
-        // Worked by hand; the dew point of 20 C at 50 % is 9.3 C in psychrometric tables.
-        QTest::newRow("WBGT 25/40/30") << CombineWbgt(25, 40, 30) << 28.5 << 1e-9;
-        QTest::newRow("Haurwitz, sun overhead") << ClearSkyIrradiance(1) << 1037.2 << 0.1;
-        QTest::newRow("Haurwitz at 60 degrees") << ClearSkyIrradiance(0.5) << 489.9 << 0.1;
-        QTest::newRow("partly cloudy") << CloudFactor(SkyCondition::PartlyCloudy) << 0.929 << 1e-3;
-        QTest::newRow("overcast") << CloudFactor(SkyCondition::Overcast) << 0.25 << 1e-9;
+        // The dew point of 20 C at 50 % is 9.3 C in psychrometric tables.
         QTest::newRow("dew point") << DewPoint(20, 50) << 9.3 << 0.05;
         QTest::newRow("and back") << RelativeHumidityFromDewPoint(20, 9.27) << 50.0 << 0.1;
         // 0.85 of 1367 W/m2 at cos z 0.9539 and 1.0165 AU; then the direct share hits its cap.
@@ -74,9 +69,6 @@ private slots:
         QTest::newRow("direct share capped") << glare.directFraction << 0.9 << 0.0;
         QTest::newRow("no direct sun in shade")
             << estimate(with([](auto& in) { in.shade = true; })).directFraction << 0.0 << 0.0;
-        // Sanity, not published: a hot sunny noon gives about 31-33 C WBGT and a 50 C globe.
-        QTest::newRow("hot noon WBGT") << estimate(hotNoon()).wbgtC << 32.0 << 1.0;
-        QTest::newRow("hot noon globe") << estimate(hotNoon()).globeC << 50.5 << 2.5;
     }
     void checkValues() {
         QFETCH(double, actual);
