@@ -15,6 +15,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QDateTimeEdit>
+#include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSettings>
@@ -277,6 +278,10 @@ void TestEstimator::placeIsRememberedBetweenRuns() {
     QVERIFY(!estimator->option().has_value());
     QVERIFY(!estimator->findChild<QPushButton*>("cmdUseInQuestion1")->isEnabled());
     QVERIFY(label(estimator, "Problem with the input").contains("choose the place"));
+    const auto* form =
+        qobject_cast<QFormLayout*>(combo(estimator, "Place")->parentWidget()->layout());
+    QCOMPARE(qobject_cast<QLabel*>(form->labelForField(combo(estimator, "Place")))->text(),
+             QString("&Place:")); // the reason goes beside a field, never over a label
     combo(estimator, "Place")->setCurrentText("Another place\u2026");
     type(field(estimator, "Latitude in degrees, north positive"), "-31.95");
     type(field(estimator, "Longitude in degrees, east positive"), "115.86");

@@ -56,6 +56,7 @@ QString number(double value, int decimals = 1) {
 
 QWidget* row(QWidget* field, QLabel* beside) {
     auto* holder = new QWidget;
+    holder->setObjectName("fieldRow");
     auto* layout = new QHBoxLayout(holder);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(field);
@@ -63,9 +64,12 @@ QWidget* row(QWidget* field, QLabel* beside) {
     return holder;
 }
 
+// The label beside a field, which echoes its value in other units or says what is wrong.
 QLabel* besideOf(QWidget* field) {
     QWidget* holder = field ? field->parentWidget() : nullptr;
-    return holder ? holder->findChild<QLabel*>(QString(), Qt::FindDirectChildrenOnly) : nullptr;
+    if (!holder || holder->objectName() != QLatin1String("fieldRow"))
+        return nullptr;
+    return holder->findChild<QLabel*>(QString(), Qt::FindDirectChildrenOnly);
 }
 
 QSettings settings() {
