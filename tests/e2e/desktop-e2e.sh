@@ -14,8 +14,8 @@ trap '_vd_cleanup; rm -rf "$shots"' EXIT
 passed=0 failed=0 pid=""
 SCREEN_W=1024 SCREEN_H=700
 
-start() {
-    "$program" >"$shots/program.log" 2>&1 &
+start() { # [NAME=VALUE...]: the program's environment beyond this script's
+    env "$@" "$program" >"$shots/program.log" 2>&1 &
     pid=$!
     track_pid "$pid"
     splash="$(timeout 20 xdotool search --sync --onlyvisible --pid "$pid" | head -1)" || return 1
@@ -128,8 +128,18 @@ assessment_by_keyboard() {
     calc="$(named 'Solvane Calculator - Daduzo')"
     [[ -n "$calc" ]] || { echo "Space on Accept did not open the calculator"; return 1; }
     measure_menu "$calc"
+    assess_57_by_keyboard
+    # The 56-65 advice leads in dark red; the other bands use other colours.
+    local moderate high
+    local box=("${GUIDELINES_BOX[0]}" $((GUIDELINES_BOX[1] + MENU)) "${GUIDELINES_BOX[@]:2}")
+    moderate="$(pixels "$calc" 'rgb(128,0,0)' "${box[@]}")"
+    high="$(pixels "$calc" 'rgb(192,0,0)' "${box[@]}")"
+    (( moderate > 50 && high == 0 )) || { echo "band colours: moderate=$moderate high=$high"; return 1; }
+}
+
+# From "Exit Calculator" along the stored tab order; arrows on a closed list choose.
+assess_57_by_keyboard() {
     focus "$calc"
-    # From "Exit Calculator" along the stored tab order; arrows on a closed list choose.
     keys Tab Tab Tab Tab Tab Down Down                 # WBGT 73-81.9: 10
     keys Tab Tab Down Down Down                        # 60 to 120: 6
     keys Tab Tab Tab Down Down Down                    # moderate pace throughout: 6
@@ -143,12 +153,6 @@ assessment_by_keyboard() {
     keys Tab Tab Tab Tab Tab Down Down Down            # outdoors: 8 (total 57)
     keys Tab Tab Tab Tab Tab Tab space                 # "Calculate Total:"
     sleep 0.5
-    # The 56-65 advice leads in dark red; the other bands use other colours.
-    local moderate high
-    local box=("${GUIDELINES_BOX[0]}" $((GUIDELINES_BOX[1] + MENU)) "${GUIDELINES_BOX[@]:2}")
-    moderate="$(pixels "$calc" 'rgb(128,0,0)' "${box[@]}")"
-    high="$(pixels "$calc" 'rgb(192,0,0)' "${box[@]}")"
-    (( moderate > 50 && high == 0 )) || { echo "band colours: moderate=$moderate high=$high"; return 1; }
 }
 
 keyboard_assessment_saved_as_pdf() {
@@ -168,6 +172,54 @@ keyboard_assessment_saved_as_pdf() {
                 "10. Venue Outdoors 8" "Total: 57" "MODERATE RISK"; do
         grep -qF "$fact" <<<"$text" || { echo "PDF lacks: $fact"; return 1; }
     done
+}
+
+# Counts the dark pixels of the total's digits in the total box.
+total_ink() { pixels "$calc" 'rgb(0,0,0)' $(at 572 368) 41 17; }
+
+referral_after_a_score_empties_the_total() {
+    assessment_by_keyboard || return 1
+    (( $(total_ink) > 20 )) || { echo "no total shown before"; return 1; }
+    click "$calc" $(at 464 197)                        # open the medical list
+    keys End Return                                    # "Extreme: ...": a referral
+    click "$calc" $(at 508 376)                        # "Calculate Total:"
+    local ink; ink="$(total_ink)"
+    (( ink == 0 )) || { echo "a total still shows beside the referral ($ink dark pixels)"; return 1; }
+}
+
+save_on_an_account_without_documents() {
+    local home="$shots/new home"
+    mkdir -p "$home"
+    start HOME="$home" XDG_CONFIG_HOME= XDG_DATA_HOME= XDG_DOCUMENTS_DIR= || return 1
+    focus "$splash"
+    keys Tab Tab space
+    calc="$(named 'Solvane Calculator - Daduzo')"
+    [[ -n "$calc" ]] || { echo "no calculator"; return 1; }
+    measure_menu "$calc"
+    assess_57_by_keyboard
+    keys ctrl+s
+    [[ -n "$(named 'Save the assessment as PDF')" ]] || { echo "no save dialog"; return 1; }
+    keys Return                                         # the proposed folder and name
+    local waited=0
+    while ! compgen -G "$home/Heat risk assessment *.pdf" >/dev/null && [[ $waited -lt 50 ]]; do
+        sleep 0.1; waited=$((waited + 1))
+    done
+    compgen -G "$home/Heat risk assessment *.pdf" >/dev/null \
+        || { echo "no PDF in the home folder: $(find "$home" -name '*.pdf')"; return 1; }
+}
+
+estimator_closes_on_escape() {
+    accept_opens_the_calculator || return 1
+    focus "$calc"
+    keys ctrl+e
+    local estimator; estimator="$(named 'Estimate WBGT')"
+    [[ -n "$estimator" ]] || { echo "no estimator"; return 1; }
+    focus "$estimator"
+    keys Escape
+    sleep 0.5
+    xdotool search --all --onlyvisible --pid "$pid" --name 'Estimate WBGT' >/dev/null \
+        && { echo "Escape left the estimator open"; return 1; }
+    [[ "$(windows)" == "$calc" ]] || { echo "windows: $(windows | wc -l)"; return 1; }
 }
 
 viewer_refuses_alt_f4_and_back_returns() {
@@ -210,6 +262,9 @@ check "readme, then escape returns to the splash" readme_then_escape_returns
 check "accept opens the calculator" accept_opens_the_calculator
 check "from the start, the keyboard alone accepts and assesses to 56-65" assessment_by_keyboard
 check "the keyboard alone saves the assessment as a PDF" keyboard_assessment_saved_as_pdf
+check "a referral after a score leaves no total" referral_after_a_score_empties_the_total
+check "saving on an account without a documents folder" save_on_an_account_without_documents
+check "escape closes the estimator" estimator_closes_on_escape
 check "viewer refuses alt+f4, back returns" viewer_refuses_alt_f4_and_back_returns
 check "exit with the viewer open, back, exit ends" exit_with_viewer_open_then_back_then_exit
 
