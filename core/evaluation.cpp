@@ -13,10 +13,11 @@ namespace orvane {
 namespace {
 
 constexpr std::array<RiskBand, 4> kBands{
-    RiskBand{"Risk Score  75 recommendation.rtf"}, // two blanks: the file is named so
-    RiskBand{"Risk Score 66-74 recommendation.rtf"},
-    RiskBand{"Risk Score 56-65 recommendation.rtf"},
-    RiskBand{"Risk Score 55 and below recommendation.rtf"},
+    // Two blanks in the first name: the file is named so.
+    RiskBand{"Risk Score  75 recommendation.rtf", "EXTREME RISK (75 and above)", 3},
+    RiskBand{"Risk Score 66-74 recommendation.rtf", "HIGH RISK (66 to 74)", 2},
+    RiskBand{"Risk Score 56-65 recommendation.rtf", "MODERATE RISK (56 to 65)", 1},
+    RiskBand{"Risk Score 55 and below recommendation.rtf", "LOW RISK (55 and below)", 0},
 };
 constexpr std::array<double, 4> kBandFloors{74, 65, 55, 0};
 
@@ -139,6 +140,13 @@ std::optional<RiskBand> BandFor(double total) {
         if (total > kBandFloors[i])
             return kBands[i];
     }
+    return std::nullopt;
+}
+
+std::optional<RiskBand> BandByDocument(std::string_view document) {
+    for (const RiskBand& band : kBands)
+        if (band.document == document)
+            return band;
     return std::nullopt;
 }
 

@@ -39,7 +39,12 @@ using BoxTexts = std::array<std::string_view, kBoxCount>;
 
 struct RiskBand {
     std::string_view document; // file name in the application folder
+    std::string_view label;    // for a person: "MODERATE RISK (56 to 65)"
+    int rank = 0;              // 0 for the lowest band, 3 for the highest
 };
+
+// The band whose advice is this document, or none.
+std::optional<RiskBand> BandByDocument(std::string_view document);
 
 inline constexpr std::string_view kMedicalDocument = "Medical Conditions.rtf";
 

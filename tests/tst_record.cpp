@@ -4,7 +4,7 @@
 #include "tests/calculator_driver.h"
 #include "tests/file_permissions.h"
 #include "tests/message_capture.h"
-#include "ui/calculator/assessment_record.h"
+#include "ui/record/assessment_record.h"
 #include "ui/calculator/frm_solvane_calc.h"
 #include "ui/common/fonts.h"
 #include "ui/common/messages.h"

@@ -2,7 +2,7 @@
 
 #include "core/catalogue.h"
 #include "core/evaluation.h"
-#include "ui/calculator/assessment_record.h"
+#include "ui/record/assessment_record.h"
 #include "ui/calculator/frm_wbgt_estimator.h"
 #include "ui/calculator/pick_list.h"
 #include "ui/common/fonts.h"

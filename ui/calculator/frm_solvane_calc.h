@@ -6,7 +6,7 @@
 // and each calculation mean, and the window only carries out what the core returns. Windows that
 // help with an answer (the WBGT estimator) talk to it through its signals and chooseOption().
 
-#include "ui/calculator/assessment_record.h"
+#include "ui/record/assessment_record.h"
 #include "ui/common/single_window.h"
 
 #include <QPointer>

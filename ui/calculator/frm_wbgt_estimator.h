@@ -10,7 +10,7 @@
 // field that stops it, with the reason), the model, and showing what came of it.
 
 #include "core/liljegren.h"
-#include "ui/calculator/assessment_record.h"
+#include "ui/record/assessment_record.h"
 
 #include <QWidget>
 

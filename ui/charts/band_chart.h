@@ -1,0 +1,83 @@
+#pragma once
+
+// A small chart of values over the hours of one day, drawn with QPainter: coloured bands behind
+// the lines (the options of question 1, or the score bands), one or two value axes, lines with
+// gaps where a value is missing, marked points, and a shaded span of time. The planner shows
+// the day's forecast WBGT with it, the event log the day's totals. What it draws is the model,
+// so tests read the model and records draw the same chart on paper.
+
+#include <QColor>
+#include <QFont>
+#include <QString>
+#include <QTimeZone>
+#include <QWidget>
+
+#include <optional>
+#include <vector>
+
+class QPainter;
+
+namespace orvane::ui {
+
+struct ChartAxis {
+    QString title;
+    double min = 0;
+    double max = 1;
+    double step = 1; // between labelled ticks
+};
+
+// A horizontal band of the left axis, from `from` up to `to`.
+struct ChartBand {
+    double from = 0;
+    double to = 0;
+    QColor color;
+    QString label;
+};
+
+struct ChartSeries {
+    QString name;
+    QColor color;
+    bool onRightAxis = false;
+    struct Point {
+        qint64 utc = 0;              // seconds since the epoch
+        std::optional<double> value; // none: a gap in the line
+        bool marked = false;         // drawn with a marker that stands out, e.g. a band that rose
+    };
+    std::vector<Point> points;
+};
+
+struct ChartModel {
+    qint64 fromUtc = 0; // the time axis, in seconds since the epoch
+    qint64 toUtc = 0;
+    QTimeZone zone; // the time axis is labelled in this zone's local time
+    ChartAxis left;
+    std::optional<ChartAxis> right;
+    std::vector<ChartBand> bands;
+    std::vector<ChartSeries> series;
+    std::optional<std::pair<qint64, qint64>> span; // shaded, e.g. the event's hours
+    QString spanLabel;
+};
+
+class BandChart : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit BandChart(QWidget* parent = nullptr);
+
+    void setModel(ChartModel model);
+    const ChartModel& model() const { return model_; }
+
+    // Draws `model` into `area` of any paint device: the screen, an image or a page.
+    static void render(QPainter& painter, const QRectF& area, const ChartModel& model,
+                       const QFont& font);
+
+    QSize sizeHint() const override { return {640, 240}; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    ChartModel model_;
+};
+
+} // namespace orvane::ui

@@ -1,0 +1,290 @@
+#include "ui/record/assessment_record.h"
+
+#include "ui/common/fonts.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QImage>
+#include <QLocale>
+#include <QPageLayout>
+#include <QPagedPaintDevice>
+#include <QPdfWriter>
+#include <QPrinter>
+#include <QSaveFile>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextDocumentFragment>
+#include <QTextList>
+#include <QTextTable>
+
+namespace orvane::ui {
+namespace {
+
+const QColor kNavy(0, 0, 128);
+
+QTextCharFormat textFormat(double points, bool bold = false, bool italic = false,
+                           QColor color = Qt::black) {
+    QTextCharFormat f;
+    f.setFontFamilies({QStringLiteral("Arial")});
+    f.setFontPointSize(points);
+    f.setFontWeight(bold ? QFont::Bold : QFont::Normal);
+    f.setFontItalic(italic);
+    f.setForeground(color);
+    return f;
+}
+
+// How a tool answered a question, for a reader who was not there.
+QString sourceText(const Assessment::Answer& answer) {
+    switch (answer.source.kind) {
+    case AnswerSource::Kind::ByHand: return {};
+    case AnswerSource::Kind::Estimated:
+        return QStringLiteral("%1: estimated from the weather, %2")
+            .arg(answer.question, answer.source.inputs);
+    case AnswerSource::Kind::Forecast:
+        return QStringLiteral("%1: from the weather forecast, %2. %3")
+            .arg(answer.question, answer.source.inputs, kOpenMeteoCredit);
+    }
+    return {};
+}
+
+const QMarginsF kMarginsMm(10, 10, 10, 10);
+
+} // namespace
+
+QString zoneText(const QDateTime& t) {
+    const int offset = t.offsetFromUtc();
+    const QString utc = QStringLiteral("UTC%1%2:%3")
+                            .arg(QChar(offset < 0 ? u'-' : u'+'))
+                            .arg(std::abs(offset) / 3600, 2, 10, QChar(u'0'))
+                            .arg(std::abs(offset) % 3600 / 60, 2, 10, QChar(u'0'));
+    const QString name = t.timeZoneAbbreviation();
+    return name.isEmpty() || name.startsWith(u"UTC") || name.startsWith(u"GMT")
+               ? utc
+               : name + QStringLiteral(" (") + utc + u')';
+}
+
+RecordWriter::RecordWriter(const QString& title) : doc_(std::make_unique<QTextDocument>()) {
+    doc_->setDefaultFont(designFont(QStringLiteral("Arial"), 10.5, false));
+    doc_->setUndoRedoEnabled(false);
+    cursor_ = QTextCursor(doc_.get());
+    cursor_.setCharFormat(textFormat(18, true, false, kNavy));
+    cursor_.insertText(title);
+    line(QStringLiteral("Solvane Calculator \u00b0F %1").arg(ORVANE_VERSION));
+}
+
+RecordWriter::~RecordWriter() = default;
+
+void RecordWriter::paragraph(const QString& text, const QTextCharFormat& format, double spaceBefore,
+                             double spaceAfter) {
+    QTextBlockFormat block;
+    block.setTopMargin(spaceBefore);
+    block.setBottomMargin(spaceAfter);
+    cursor_.insertBlock(block, format);
+    cursor_.insertText(text, format);
+}
+
+void RecordWriter::line(const QString& text) {
+    paragraph(text, textFormat(10.5));
+}
+
+void RecordWriter::smallLine(const QString& text) {
+    paragraph(text, textFormat(9.5), 4);
+}
+
+void RecordWriter::strongLine(const QString& text) {
+    paragraph(text, textFormat(12.5, true), 10);
+}
+
+void RecordWriter::heading(const QString& text) {
+    paragraph(text, textFormat(12.5, true, false, kNavy), 10);
+}
+
+void RecordWriter::fillInLines(const QStringList& labels) {
+    const QString blank(38, u'_');
+    for (const QString& label : labels)
+        paragraph(QStringLiteral("%1: %2").arg(label, blank), textFormat(10.5), 6);
+    paragraph(QStringLiteral("Decision taken: %1%1").arg(blank), textFormat(10.5), 6);
+    paragraph(QStringLiteral("Signature: %1    Time: %2").arg(blank, QString(14, u'_')),
+              textFormat(10.5), 6, 6);
+}
+
+void RecordWriter::table(const QStringList& header, const std::vector<QStringList>& rows,
+                         const QList<int>& percentWidths,
+                         const std::function<QColor(int row, int column)>& ink) {
+    QTextTableFormat format;
+    format.setBorder(1);
+    format.setBorderBrush(QColor(128, 128, 128));
+    format.setBorderStyle(QTextFrameFormat::BorderStyle_Solid);
+    format.setBorderCollapse(true);
+    format.setCellPadding(2);
+    format.setCellSpacing(0);
+    format.setWidth(QTextLength(QTextLength::PercentageLength, 100));
+    QList<QTextLength> widths;
+    for (const int percent : percentWidths)
+        widths << QTextLength(QTextLength::PercentageLength, percent);
+    format.setColumnWidthConstraints(widths);
+    format.setHeaderRowCount(1);
+    const int columns = int(header.size());
+    QTextTable* t = cursor_.insertTable(int(rows.size()) + 1, columns, format);
+    for (int c = 0; c < columns; ++c)
+        t->cellAt(0, c).firstCursorPosition().insertText(header[c], textFormat(9.5, true));
+    for (std::size_t r = 0; r < rows.size(); ++r)
+        for (int c = 0; c < columns && c < rows[r].size(); ++c)
+            t->cellAt(int(r) + 1, c)
+                .firstCursorPosition()
+                .insertText(rows[r][c],
+                            textFormat(9.5, false, false, ink ? ink(int(r), c) : Qt::black));
+    cursor_.movePosition(QTextCursor::End);
+}
+
+void RecordWriter::image(const QImage& picture, double widthPx) {
+    const QString name = QStringLiteral("record-image-%1").arg(++images_);
+    doc_->addResource(QTextDocument::ImageResource, QUrl(name), picture);
+    QTextImageFormat format;
+    format.setName(name);
+    format.setWidth(widthPx);
+    format.setHeight(widthPx * picture.height() / std::max(1, picture.width()));
+    cursor_.insertBlock();
+    cursor_.insertImage(format);
+}
+
+void RecordWriter::fragment(const QTextDocument& document) {
+    cursor_.insertBlock(QTextBlockFormat(), textFormat(10.5));
+    cursor_.insertFragment(QTextDocumentFragment(&document));
+}
+
+std::unique_ptr<QTextDocument> RecordWriter::finish(const QString& disclaimer) {
+    paragraph(disclaimer, textFormat(9, false, true, QColor(64, 64, 64)), 12);
+    return std::move(doc_);
+}
+
+std::unique_ptr<QTextDocument> buildRecord(const Assessment& a) {
+    RecordWriter w(QStringLiteral("Heat illness risk assessment"));
+    w.line(QStringLiteral("Calculated: %1 %2")
+               .arg(a.calculated.toString(QStringLiteral("yyyy-MM-dd HH:mm")),
+                    zoneText(a.calculated)));
+    w.fillInLines(
+        {QStringLiteral("Event"), QStringLiteral("Location"), QStringLiteral("Assessed by")});
+    w.heading(QStringLiteral("The assessment"));
+    std::vector<QStringList> rows;
+    for (const Assessment::Answer& row : a.answers)
+        rows.push_back({row.question, row.answer, row.points});
+    w.table({QStringLiteral("Question"), QStringLiteral("Answer"), QStringLiteral("Risk points")},
+            rows, {46, 40, 14});
+    for (const Assessment::Answer& answer : a.answers)
+        if (const QString source = sourceText(answer); !source.isEmpty())
+            w.smallLine(source);
+
+    // The advice opens with the decision, so the record states it there and only there.
+    w.strongLine(a.total ? QStringLiteral("Total: %1").arg(*a.total)
+                         : QStringLiteral("Total: none (medical referral)"));
+    w.heading(a.total ? QStringLiteral("What to do") : QStringLiteral("Medical advice"));
+    if (a.advice)
+        w.fragment(*a.advice);
+    return w.finish(kRecordDisclaimer);
+}
+
+QString recordText(const QTextDocument& record) {
+    QStringList lines;
+    const auto bulleted = [](QString text) {
+        // A marker the document writes as text, or a list's own: both read as "-".
+        static const QString markers = QStringLiteral("\u2022\u25aa\u25cf\u25e6\u2013-*");
+        if (!text.isEmpty() && markers.contains(text.front())) {
+            text.remove(0, 1);
+            return QStringLiteral("- ") + text.trimmed();
+        }
+        return text;
+    };
+    for (auto it = record.rootFrame()->begin(); !it.atEnd(); ++it) {
+        if (auto* table = qobject_cast<QTextTable*>(it.currentFrame())) {
+            for (int r = 0; r < table->rows(); ++r) {
+                QStringList cells;
+                for (int c = 0; c < table->columns(); ++c)
+                    cells << table->cellAt(r, c).firstCursorPosition().block().text();
+                lines << cells.join(QStringLiteral(" | "));
+            }
+            continue;
+        }
+        const QTextBlock block = it.currentBlock();
+        if (!block.isValid())
+            continue;
+        QString text = block.text();
+        text.replace(QChar(QChar::LineSeparator), u'\n');
+        lines << (block.textList() ? QStringLiteral("- ") + text : bulleted(text));
+    }
+    return lines.join(u'\n') + u'\n';
+}
+
+QPageSize::PageSizeId recordPageSize(const QLocale& locale) {
+    switch (locale.territory()) {
+    case QLocale::UnitedStates:
+    case QLocale::Canada:
+    case QLocale::Mexico:
+    case QLocale::Chile:
+    case QLocale::Colombia:
+    case QLocale::Venezuela:
+    case QLocale::Philippines:
+    case QLocale::PuertoRico: return QPageSize::Letter;
+    default: return QPageSize::A4;
+    }
+}
+
+QString recordFileName(const QDateTime& calculated) {
+    return QStringLiteral("Heat risk assessment %1.pdf")
+        .arg(calculated.toString(QStringLiteral("yyyy-MM-dd HHmm")));
+}
+
+namespace {
+
+// Lays the record out on pages of the device, without page numbers for one page.
+void layOutOnPages(const QTextDocument& record, QPagedPaintDevice* device) {
+    // Laid out on pages measured as the screen measures, then scaled to the device: the record's
+    // indents and tab stops are screen pixels, which the device's own pixels would shrink.
+    const std::unique_ptr<QTextDocument> pages(record.clone());
+    const QRectF paper = device->pageLayout().paintRect(QPageLayout::Point);
+    pages->setPageSize(paper.size() * 96.0 / 72.0);
+    pages->setDocumentMargin(0);
+    pages->print(device);
+}
+
+} // namespace
+
+void prepareRecordPrinter(QPrinter& printer, const QLocale& locale, const QDateTime& calculated) {
+    printer.setPageSize(QPageSize(recordPageSize(locale)));
+    printer.setPageMargins(kMarginsMm, QPageLayout::Millimeter);
+    // The print dialog proposes this name, with ".pdf", when printing to a file.
+    printer.setDocName(QFileInfo(recordFileName(calculated)).completeBaseName());
+}
+
+QString printRecord(const QTextDocument& record, QPrinter& printer) {
+    layOutOnPages(record, &printer);
+    if (printer.printerState() != QPrinter::Error)
+        return {};
+    return printer.outputFileName().isEmpty()
+               ? QStringLiteral("the printer reported an error")
+               : QStringLiteral("\"%1\" could not be written")
+                     .arg(QDir::toNativeSeparators(printer.outputFileName()));
+}
+
+QString saveRecordPdf(const QTextDocument& record, const QString& path, const QLocale& locale,
+                      const QString& title) {
+    if (QFileInfo(path).isDir())
+        return QStringLiteral("it is a folder");
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return file.errorString();
+    {
+        QPdfWriter pdf(&file);
+        pdf.setPageSize(QPageSize(recordPageSize(locale)));
+        pdf.setPageMargins(kMarginsMm, QPageLayout::Millimeter);
+        pdf.setTitle(title);
+        pdf.setCreator(QStringLiteral("Solvane Calculator \u00b0F %1").arg(ORVANE_VERSION));
+        layOutOnPages(record, &pdf);
+    }
+    if (!file.commit())
+        return file.errorString();
+    return {};
+}
+
+} // namespace orvane::ui
