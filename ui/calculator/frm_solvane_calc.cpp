@@ -2,7 +2,6 @@
 
 #include "core/catalogue.h"
 #include "core/evaluation.h"
-#include "ui/record/assessment_record.h"
 #include "ui/calculator/frm_wbgt_estimator.h"
 #include "ui/calculator/pick_list.h"
 #include "ui/common/fonts.h"
@@ -13,6 +12,8 @@
 #include "ui/documents/frm_readme_viewer.h"
 #include "ui/documents/locators.h"
 #include "ui/documents/rich_text_box.h"
+#include "ui/eventlog/event_log_keeper.h"
+#include "ui/record/assessment_record.h"
 
 #include <QClipboard>
 #include <QDir>
@@ -314,6 +315,7 @@ void frm_Solvane_Calc::cmd_Calculate_Click() {
         return;
     }
     std::optional<QString> total;
+    QString band;
     bool shown = false;
     if (const auto* referral = std::get_if<MedicalReferral>(&outcome)) {
         txt_Total_->clear(); // a referral has no score, so no earlier one may stand beside it
@@ -322,35 +324,31 @@ void frm_Solvane_Calc::cmd_Calculate_Click() {
         const auto& scored = std::get<Scored>(outcome);
         txt_Total_->setText(QString::fromStdString(scored.display));
         total = txt_Total_->text().trimmed();
-        if (scored.band)
-            shown = LoadDocument(txtGuidelines_, "\\" + qs(scored.band->document));
+        if (scored.band) {
+            band = qs(scored.band->document);
+            shown = LoadDocument(txtGuidelines_, "\\" + band);
+        }
     }
-    shown_ = assessment(total);
+    shown_ = assessment(total, band);
     // The record holds the advice the window shows; without it there is nothing to file.
     record_ = shown ? buildRecord(*shown_) : nullptr;
     setResultState(ResultState::Current);
 }
 
-Assessment frm_Solvane_Calc::assessment(const std::optional<QString>& total) const {
+Assessment frm_Solvane_Calc::assessment(const std::optional<QString>& total,
+                                        const QString& band) const {
     Assessment a;
     a.calculated = QDateTime::currentDateTime();
     a.total = total;
+    a.band = band;
     a.advice = txtGuidelines_->document();
     for (const RiskFactor& factor : Catalogue()) {
         const QString key = qs(factor.key);
-        const PickList* list = lists_.at(key);
-        Assessment::Answer answer{key, qs(factor.label), list->currentText(), QString(), {}};
-        if (!factor.scored()) {
-            answer.points = QStringLiteral("no points");
-        } else {
+        Assessment::Answer answer{key, qs(factor.label), lists_.at(key)->currentText(), {}, {}};
+        if (factor.scored())
             answer.points = boxes_.at(key)->text();
-            if (answer.points == qs(kReferralMarker))
-                answer.points = QStringLiteral("referral");
-        }
-        if (answer.answer.isEmpty())
-            answer.answer =
-                factor.alternativeTo ? QStringLiteral("not used") : QStringLiteral("not answered");
-        else if (const auto source = sources_.find(key); source != sources_.end())
+        if (const auto source = sources_.find(key);
+            source != sources_.end() && !answer.option.isEmpty())
             answer.source = source->second;
         a.answers.push_back(answer);
     }
@@ -380,7 +378,7 @@ void frm_Solvane_Calc::setResultState(ResultState state) {
                   ? QStringLiteral("The result shown is for earlier answers. Press "
                                    "\"Calculate Total:\" to update it.")
                   : QString());
-    for (QAction* action : {actSaveAsPdf_, actPrint_, actCopyAsText_})
+    for (QAction* action : {actSaveAsPdf_, actPrint_, actCopyAsText_, actAddToEventLog_})
         action->setEnabled(record() != nullptr);
     emit resultStateChanged(state);
 }
@@ -421,10 +419,36 @@ void frm_Solvane_Calc::buildMenu() {
                             QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C),
                             &frm_Solvane_Calc::mnuCopyAsText_Click);
     menu->addSeparator();
+    actAddToEventLog_ =
+        action("mnuAddToEventLog", QStringLiteral("Add to Event &Log\u2026"),
+               QStringLiteral("Add the assessment to the event log"),
+               QKeySequence(Qt::CTRL | Qt::Key_L), &frm_Solvane_Calc::mnuAddToEventLog_Click);
+    // The reminder is offered once something was added, since it names the last assessment.
+    mnuRemind_ = menu->addMenu(QStringLiteral("&Remind Me to Re-assess"));
+    mnuRemind_->setObjectName("mnuRemind");
+    mnuRemind_->setEnabled(false);
+    for (const int minutes : {15, 30, 60}) {
+        QAction* in = mnuRemind_->addAction(QStringLiteral("In %1 Minutes").arg(minutes));
+        in->setObjectName(QStringLiteral("mnuRemind%1").arg(minutes));
+        connect(in, &QAction::triggered, this, [this, minutes] { eventLog_->remindIn(minutes); });
+    }
+    QAction* cancel = mnuRemind_->addAction(QStringLiteral("&Cancel the Reminder"));
+    cancel->setObjectName("mnuRemindCancel");
+    cancel->setEnabled(false);
+    connect(cancel, &QAction::triggered, this, [this] { eventLog_->cancelReminder(); });
+    action("mnuEventLog", QStringLiteral("E&vent Log\u2026"), QStringLiteral("Show the event log"),
+           QKeySequence(), &frm_Solvane_Calc::mnuEventLog_Click)
+        ->setEnabled(true);
+    menu->addSeparator();
     action("mnuEstimateWbgt", QStringLiteral("&Estimate WBGT\u2026"),
            QStringLiteral("Estimate the wet bulb globe temperature from the weather"),
            QKeySequence(Qt::CTRL | Qt::Key_E), &frm_Solvane_Calc::mnuEstimateWbgt_Click)
         ->setEnabled(true);
+
+    eventLog_ = new EventLogKeeper(this);
+    connect(eventLog_, &EventLogKeeper::status, this, &frm_Solvane_Calc::setStatus);
+    connect(eventLog_, &EventLogKeeper::entryAdded, this, [this] { mnuRemind_->setEnabled(true); });
+    connect(eventLog_, &EventLogKeeper::reminderChanged, cancel, &QAction::setEnabled);
 }
 
 void frm_Solvane_Calc::resizeEvent(QResizeEvent* event) {
@@ -491,6 +515,15 @@ void frm_Solvane_Calc::chooseOption(const QString& key, int index, const AnswerS
     incomingSource_ = source;
     emit list->activated(index);
     incomingSource_ = {}; // in case the list had no handler to take it
+}
+
+void frm_Solvane_Calc::mnuAddToEventLog_Click() {
+    if (const Assessment* shown = currentAssessment())
+        eventLog_->add(*shown);
+}
+
+void frm_Solvane_Calc::mnuEventLog_Click() {
+    eventLog_->openWindow();
 }
 
 void frm_Solvane_Calc::mnuCopyAsText_Click() {

@@ -6,8 +6,8 @@
 // and each calculation mean, and the window only carries out what the core returns. Windows that
 // help with an answer (the WBGT estimator) talk to it through its signals and chooseOption().
 
-#include "ui/record/assessment_record.h"
 #include "ui/common/single_window.h"
+#include "ui/record/assessment_record.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -19,12 +19,14 @@
 class QAction;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QMenuBar;
 class QPushButton;
 class QTextDocument;
 
 namespace orvane::ui {
 
+class EventLogKeeper;
 class PickList;
 class RichTextBox;
 class frmWbgtEstimator;
@@ -64,6 +66,9 @@ public:
     void mnuPrint_Click();
     void mnuCopyAsText_Click();
     void mnuEstimateWbgt_Click();
+    void mnuAddToEventLog_Click();
+    void mnuEventLog_Click();
+    EventLogKeeper* eventLog() const { return eventLog_; }
 
     ResultState resultState() const { return resultState_; }
     // The assessment on screen while it is current and its advice is shown, else nullptr.
@@ -96,7 +101,7 @@ private:
     void buildBottomRow();
     void setTabOrder();
 
-    Assessment assessment(const std::optional<QString>& total) const;
+    Assessment assessment(const std::optional<QString>& total, const QString& band) const;
     // The one place the result's state changes; the total's shade, the status line and the
     // record's actions follow it.
     void setResultState(ResultState state);
@@ -109,7 +114,10 @@ private:
     QAction* actSaveAsPdf_ = nullptr;
     QAction* actPrint_ = nullptr;
     QAction* actCopyAsText_ = nullptr;
+    QAction* actAddToEventLog_ = nullptr;
+    QMenu* mnuRemind_ = nullptr;
     QPointer<frmWbgtEstimator> estimator_;
+    EventLogKeeper* eventLog_ = nullptr;
     ResultState resultState_ = ResultState::None;
     // What the last calculation showed; its record exists only when its advice was shown.
     std::optional<Assessment> shown_;

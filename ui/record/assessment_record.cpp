@@ -1,5 +1,6 @@
 #include "ui/record/assessment_record.h"
 
+#include "core/catalogue.h"
 #include "ui/common/fonts.h"
 
 #include <QDir>
@@ -168,8 +169,19 @@ std::unique_ptr<QTextDocument> buildRecord(const Assessment& a) {
         {QStringLiteral("Event"), QStringLiteral("Location"), QStringLiteral("Assessed by")});
     w.heading(QStringLiteral("The assessment"));
     std::vector<QStringList> rows;
-    for (const Assessment::Answer& row : a.answers)
-        rows.push_back({row.question, row.answer, row.points});
+    for (const Assessment::Answer& row : a.answers) {
+        const QByteArray key = row.key.toUtf8();
+        const RiskFactor* factor = FindFactor(std::string_view(key.constData(), key.size()));
+        QString option = row.option, points = row.points;
+        if (option.isEmpty()) // a question asked two ways is "not used" the other way
+            option = factor && factor->alternativeTo ? QStringLiteral("not used")
+                                                     : QStringLiteral("not answered");
+        if (factor && !factor->scored())
+            points = QStringLiteral("no points");
+        else if (points == QLatin1String(kReferralMarker.data()))
+            points = QStringLiteral("referral");
+        rows.push_back({row.question, option, points});
+    }
     w.table({QStringLiteral("Question"), QStringLiteral("Answer"), QStringLiteral("Risk points")},
             rows, {46, 40, 14});
     for (const Assessment::Answer& answer : a.answers)

@@ -38,13 +38,14 @@ struct Assessment {
     struct Answer {
         QString key;      // the question's key in the catalogue
         QString question; // the caption, as the window shows it
-        QString answer;   // the chosen option, "not used" or "not answered"
-        QString points;   // the points box, "referral" or "no points"
+        QString option;   // the chosen option; empty when none is
+        QString points;   // the points box as shown ("X" for a referral); empty for none
         AnswerSource source;
     };
     QDateTime calculated;                  // local time
     std::vector<Answer> answers;           // every question, in the window's order
     std::optional<QString> total;          // none for a medical referral
+    QString band;                          // the band's document; empty for a referral
     const QTextDocument* advice = nullptr; // what the window shows under the questions
 };
 

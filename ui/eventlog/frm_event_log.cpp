@@ -1,0 +1,299 @@
+#include "ui/eventlog/frm_event_log.h"
+
+#include "ui/charts/band_chart.h"
+#include "ui/common/messages.h"
+#include "ui/eventlog/event_log_keeper.h"
+#include "ui/eventlog/log_entries.h"
+#include "ui/record/assessment_record.h"
+
+#include "core/evaluation.h"
+
+#include <QDir>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QInputDialog>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QSplitter>
+#include <QTableWidget>
+#include <QTextDocument>
+#include <QVBoxLayout>
+
+namespace orvane::ui {
+namespace {
+
+enum Column { Time, Temperature, Total, Band, Decision, Note, Columns };
+
+QString fileSafe(QString name) {
+    static const QString unsafe = QStringLiteral("/\\:*?\"<>|");
+    for (QChar& c : name)
+        if (unsafe.contains(c) || c < u' ')
+            c = u'-';
+    return name.trimmed();
+}
+
+} // namespace
+
+frmEventLog::frmEventLog(QWidget* owner, EventLogKeeper* keeper)
+    : QWidget(owner, Qt::Window), keeper_(keeper) {
+    setObjectName("frmEventLog");
+    setWindowTitle("Event Log");
+    setAttribute(Qt::WA_DeleteOnClose);
+
+    lstEvents_ = new QListWidget;
+    lstEvents_->setObjectName("lstEvents");
+    lstEvents_->setAccessibleName("Events, newest first");
+    auto* newEvent = new QPushButton("&New Event\u2026");
+    newEvent->setObjectName("cmdNewEvent");
+    auto* left = new QVBoxLayout;
+    auto* eventsLabel = new QLabel("E&vents:");
+    eventsLabel->setBuddy(lstEvents_);
+    left->addWidget(eventsLabel);
+    left->addWidget(lstEvents_, 1);
+    left->addWidget(newEvent);
+
+    chtTimeline_ = new BandChart;
+    chtTimeline_->setObjectName("chtTimeline");
+    chtTimeline_->setAccessibleName("Timeline of the totals over the day");
+    tblEntries_ = new QTableWidget(0, Columns);
+    tblEntries_->setObjectName("tblEntries");
+    tblEntries_->setAccessibleName("Assessments of the day");
+    tblEntries_->setHorizontalHeaderLabels(
+        {"Time", "Temperature", "Total", "Band", "Decision", "Note"});
+    tblEntries_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    tblEntries_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    tblEntries_->setSelectionMode(QAbstractItemView::SingleSelection);
+    tblEntries_->verticalHeader()->hide();
+    tblEntries_->horizontalHeader()->setStretchLastSection(true);
+    tblEntries_->setWordWrap(false);
+
+    cmdStrikeOut_ = new QPushButton("&Strike Out\u2026");
+    cmdStrikeOut_->setObjectName("cmdStrikeOut");
+    cmdDayReport_ = new QPushButton("&Day Report as PDF\u2026");
+    cmdDayReport_->setObjectName("cmdDayReport");
+    cmdExportCsv_ = new QPushButton("&Export CSV\u2026");
+    cmdExportCsv_->setObjectName("cmdExportCsv");
+    auto* close = new QPushButton("Close");
+    close->setObjectName("cmdClose");
+    lblStatus_ = new QLabel;
+    lblStatus_->setObjectName("lblStatus");
+    lblStatus_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    auto* buttons = new QHBoxLayout;
+    for (QPushButton* b : {cmdStrikeOut_, cmdDayReport_, cmdExportCsv_})
+        buttons->addWidget(b);
+    buttons->addStretch();
+    buttons->addWidget(close);
+
+    auto* right = new QVBoxLayout;
+    right->addWidget(chtTimeline_, 2);
+    right->addWidget(tblEntries_, 3);
+    right->addLayout(buttons);
+    right->addWidget(lblStatus_);
+    auto* layout = new QHBoxLayout(this);
+    layout->addLayout(left, 1);
+    layout->addLayout(right, 4);
+    resize(980, 640);
+
+    connect(lstEvents_, &QListWidget::currentRowChanged, this, &frmEventLog::showEvent);
+    connect(tblEntries_, &QTableWidget::itemSelectionChanged, this, &frmEventLog::updateButtons);
+    connect(newEvent, &QPushButton::clicked, this, &frmEventLog::cmdNewEvent_Click);
+    connect(cmdStrikeOut_, &QPushButton::clicked, this, &frmEventLog::cmdStrikeOut_Click);
+    connect(cmdDayReport_, &QPushButton::clicked, this, &frmEventLog::cmdDayReport_Click);
+    connect(cmdExportCsv_, &QPushButton::clicked, this, &frmEventLog::cmdExportCsv_Click);
+    connect(close, &QPushButton::clicked, this, &QWidget::close);
+    const std::optional<eventlog::Event> current = keeper_->currentEvent();
+    reload(current ? current->id : 0);
+    lstEvents_->setFocus();
+}
+
+void frmEventLog::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+qint64 frmEventLog::shownEventId() const {
+    const int row = lstEvents_->currentRow();
+    return row >= 0 && row < events_.size() ? events_[row].id : 0;
+}
+
+void frmEventLog::reload(qint64 eventId) {
+    if (eventId == 0)
+        eventId = shownEventId();
+    eventlog::EventLog* log = keeper_->log();
+    auto events =
+        log ? log->events() : eventlog::Result<QList<eventlog::Event>>(QList<eventlog::Event>{});
+    if (!events) {
+        lblStatus_->setText(events.error().message);
+        return;
+    }
+    events_ = *events;
+    const QSignalBlocker block(lstEvents_);
+    lstEvents_->clear();
+    int select = events_.isEmpty() ? -1 : 0;
+    for (int i = 0; i < events_.size(); ++i) {
+        const eventlog::Event& e = events_[i];
+        lstEvents_->addItem(QStringLiteral("%1\n%2%3 \u2014 %4 %5")
+                                .arg(e.name, e.date.toString(Qt::ISODate),
+                                     e.place.isEmpty() ? QString() : QStringLiteral(", ") + e.place)
+                                .arg(e.entryCount)
+                                .arg(e.entryCount == 1 ? QStringLiteral("assessment")
+                                                       : QStringLiteral("assessments")));
+        if (e.id == eventId)
+            select = i;
+    }
+    lstEvents_->setCurrentRow(select);
+    showEvent(select);
+}
+
+void frmEventLog::showEvent(int row) {
+    entries_.clear();
+    tblEntries_->setRowCount(0);
+    if (row < 0 || row >= events_.size()) {
+        chtTimeline_->setModel({});
+        updateButtons();
+        return;
+    }
+    const eventlog::Event& event = events_[row];
+    auto entries = keeper_->log()->entries(event.id);
+    if (!entries) {
+        lblStatus_->setText(entries.error().message);
+        chtTimeline_->setModel({});
+        updateButtons();
+        return;
+    }
+    entries_ = *entries;
+    chtTimeline_->setModel(timelineModel(event, entries_));
+    tblEntries_->setRowCount(int(entries_.size()));
+    for (int r = 0; r < entries_.size(); ++r) {
+        const eventlog::Entry& e = entries_[r];
+        QString band = bandText(e);
+        if (e.bandRose)
+            band += QStringLiteral("  \u25b2 rose");
+        QString note = e.note;
+        if (e.struck)
+            note = QStringLiteral("Struck out: %1. %2").arg(e.struck->reason, note).trimmed();
+        const QString cells[Columns] = {e.time.toString(QStringLiteral("HH:mm")),
+                                        temperatureText(e),
+                                        e.referral ? QStringLiteral("\u2014") : e.total,
+                                        band,
+                                        e.decision,
+                                        note};
+        const QByteArray document = e.band.toUtf8();
+        const auto b = BandByDocument(std::string_view(document.constData(), document.size()));
+        for (int c = 0; c < Columns; ++c) {
+            auto* item = new QTableWidgetItem(cells[c]);
+            if (c == Band && (b || e.referral))
+                item->setForeground(bandInk(e.referral ? 3 : b->rank));
+            if (c == Band && e.bandRose)
+                item->setToolTip("The band is higher than at the assessment before.");
+            if (e.struck) {
+                QFont struck = item->font();
+                struck.setStrikeOut(c != Note);
+                item->setFont(struck);
+                item->setForeground(palette().color(QPalette::Disabled, QPalette::Text));
+            }
+            tblEntries_->setItem(r, c, item);
+        }
+    }
+    tblEntries_->resizeColumnsToContents();
+    updateButtons();
+}
+
+void frmEventLog::updateButtons() {
+    const int row = tblEntries_->currentRow();
+    cmdStrikeOut_->setEnabled(tblEntries_->selectionModel()->hasSelection() && row >= 0 &&
+                              row < entries_.size() && !entries_[row].struck);
+    cmdDayReport_->setEnabled(shownEventId() != 0);
+    cmdExportCsv_->setEnabled(shownEventId() != 0);
+}
+
+void frmEventLog::cmdNewEvent_Click() {
+    if (keeper_->chooseEvent())
+        reload(keeper_->currentEvent() ? keeper_->currentEvent()->id : 0);
+}
+
+void frmEventLog::cmdStrikeOut_Click() {
+    const int row = tblEntries_->currentRow();
+    if (row < 0 || row >= entries_.size() || entries_[row].struck)
+        return;
+    bool ok = false;
+    const QString reason =
+        QInputDialog::getText(this, "Strike Out",
+                              QStringLiteral("Why is the assessment of %1 struck out? It stays in "
+                                             "the log, marked, and leaves the timeline.")
+                                  .arg(entries_[row].time.toString(QStringLiteral("HH:mm"))),
+                              QLineEdit::Normal, QString(), &ok)
+            .trimmed();
+    if (!ok)
+        return;
+    if (reason.isEmpty()) {
+        showMessage(this, "An entry is struck out only with a reason.");
+        return;
+    }
+    const auto struck = keeper_->log()->strikeOut(entries_[row].id, reason);
+    if (!struck) {
+        showProblem(this, struck.error().message);
+        return;
+    }
+    reload();
+}
+
+void frmEventLog::cmdDayReport_Click() {
+    const int row = lstEvents_->currentRow();
+    if (row < 0)
+        return;
+    const eventlog::Event& event = events_[row];
+    const QString path =
+        chooseSaveFile(this, "Save the day report as PDF", proposedSaveFolder(),
+                       fileSafe(QStringLiteral("Heat risk day report %1 %2.pdf")
+                                    .arg(event.name, event.date.toString(Qt::ISODate))),
+                       "PDF documents (*.pdf)", "pdf");
+    if (path.isEmpty())
+        return;
+    const std::unique_ptr<QTextDocument> report = buildDayReport(event, entries_);
+    if (const QString error = saveRecordPdf(*report, path, QLocale(),
+                                            QStringLiteral("Heat illness risk: day report"));
+        !error.isEmpty()) {
+        showProblem(this, QStringLiteral("The day report could not be saved as \"%1\": %2.\n\n"
+                                         "Nothing was written; a file already there is unchanged.")
+                              .arg(QDir::toNativeSeparators(path), error));
+        return;
+    }
+    rememberSavedFile(path);
+    lblStatus_->setText(QStringLiteral("Saved: %1").arg(QDir::toNativeSeparators(path)));
+}
+
+void frmEventLog::cmdExportCsv_Click() {
+    const int row = lstEvents_->currentRow();
+    if (row < 0)
+        return;
+    const eventlog::Event& event = events_[row];
+    const auto csv = keeper_->log()->csv(event.id);
+    if (!csv) {
+        showProblem(this, csv.error().message);
+        return;
+    }
+    const QString path = chooseSaveFile(
+        this, "Export the event as CSV", proposedSaveFolder(),
+        fileSafe(QStringLiteral("%1 %2.csv").arg(event.name, event.date.toString(Qt::ISODate))),
+        "CSV files (*.csv)", "csv");
+    if (path.isEmpty())
+        return;
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(*csv) != csv->size() || !file.commit()) {
+        showProblem(this, QStringLiteral("The CSV could not be saved as \"%1\": %2.\n\nNothing was "
+                                         "written; a file already there is unchanged.")
+                              .arg(QDir::toNativeSeparators(path), file.errorString()));
+        return;
+    }
+    rememberSavedFile(path);
+    lblStatus_->setText(QStringLiteral("Saved: %1").arg(QDir::toNativeSeparators(path)));
+}
+
+} // namespace orvane::ui

@@ -1,0 +1,57 @@
+#pragma once
+
+// The Event Log window: the events in the log, newest first, and for the chosen one its day on
+// a timeline (the totals over the bands, the WBGT beside them) above a table of every
+// assessment with the decision taken. Entries are never edited: a mistake is struck out with a
+// reason and stays, marked. The day goes out as a PDF report or a CSV for a spreadsheet. The
+// window belongs to the calculator and closes with it.
+
+#include "eventlog/event_log.h"
+
+#include <QWidget>
+
+class QLabel;
+class QListWidget;
+class QPushButton;
+class QTableWidget;
+
+namespace orvane::ui {
+
+class BandChart;
+class EventLogKeeper;
+
+class frmEventLog : public QWidget {
+    Q_OBJECT
+
+public:
+    frmEventLog(QWidget* owner, EventLogKeeper* keeper);
+
+    // Reads the log again and shows this event (0: the one shown, else the newest).
+    void reload(qint64 eventId = 0);
+    qint64 shownEventId() const;
+
+    void cmdNewEvent_Click();
+    void cmdStrikeOut_Click();
+    void cmdDayReport_Click();
+    void cmdExportCsv_Click();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void showEvent(int row);
+    void updateButtons();
+
+    EventLogKeeper* keeper_;
+    QList<eventlog::Event> events_;
+    QList<eventlog::Entry> entries_;
+    QListWidget* lstEvents_ = nullptr;
+    BandChart* chtTimeline_ = nullptr;
+    QTableWidget* tblEntries_ = nullptr;
+    QLabel* lblStatus_ = nullptr;
+    QPushButton* cmdStrikeOut_ = nullptr;
+    QPushButton* cmdDayReport_ = nullptr;
+    QPushButton* cmdExportCsv_ = nullptr;
+};
+
+} // namespace orvane::ui
