@@ -32,8 +32,6 @@ constexpr double kWickAlbedo = 0.4;
 constexpr double kSurfaceEmissivity = 0.999;
 constexpr double kSurfaceAlbedo = 0.45;
 
-// Below this the correlations leave their range: still air still moves by free convection.
-constexpr double kMinWindMs = 0.13;
 constexpr double kSolarConstant = 1367;
 constexpr double kSunUpCosZenith = 0.00873; // 89.5 degrees
 constexpr double kMaxRelativeSolar = 0.85;

@@ -27,6 +27,10 @@ namespace orvane {
 
 enum class SkyCondition { Clear, PartlyCloudy, Overcast };
 
+// The slowest wind the model's convection correlations take: below it they leave their range,
+// and still air still moves by free convection. Slower winds are raised to it.
+inline constexpr double kMinWindMs = 0.13;
+
 struct WbgtInput {
     int year = 2000, month = 1, day = 1; // UTC
     int hour = 0, minute = 0, second = 0;
