@@ -4,11 +4,13 @@
 //   orvane-eval outcome KEY TEXT   the option's outcome; exit 1 when there is none
 //   orvane-eval evaluate           groups of 12 box texts on stdin -> one JSON line each
 //   orvane-eval wbgt               weather as JSON lines on stdin -> one estimated WBGT line each
+//   orvane-eval forecast [--urban] an Open-Meteo forecast on stdin -> one JSON line per hour
 //
 // Exit status 2 with a one-line message on stderr for a wrong call or a trailing partial group.
 // wbgt answers every line, a line it cannot use with {"error": "field: reason"}, and exits 1
 // when any line failed.
 
+#include "cli/forecast_command.h"
 #include "cli/json_line.h"
 #include "cli/output_check.h"
 #include "core/catalogue.h"
@@ -35,7 +37,7 @@ namespace {
 int usage(const char* why) {
     std::fprintf(stderr,
                  "orvane-eval: %s (usage: orvane-eval catalogue | outcome KEY TEXT | evaluate | "
-                 "wbgt)\n",
+                 "wbgt | forecast [--urban])\n",
                  why);
     return 2;
 }
@@ -347,6 +349,9 @@ static int run(int argc, char** argv) {
         return evaluateStream();
     if (command == "wbgt" && argc == 2)
         return wbgtStream();
+    if (command == "forecast" &&
+        (argc == 2 || (argc == 3 && std::string_view(argv[2]) == "--urban")))
+        return orvane::cli::forecastCommand(argc == 3);
     return usage(("wrong arguments for '" + std::string(command) + "'").c_str());
 }
 
