@@ -63,20 +63,20 @@ std::variant<HourWbgt, HourGap> estimate(const ForecastHour& hour, double latitu
     in.solarWm2 = hour.solarWm2; // the forecast's irradiance is the measured one
     in.pressureHpa = *hour.pressureHpa;
 
-    // A wind the model would refuse goes to it unchanged, so the refusal names the real value.
+    // Placed once for both the day-or-night question and the model. A wind the model would
+    // refuse goes to it unchanged, so the refusal names the real value.
+    const SunPosition sun = SolarPosition(in.year, in.month, in.day, in.hour, in.minute, in.second,
+                                          latitude, longitude);
     const double wind10 = *hour.wind10mMs;
     StabilityClass stability = StabilityClass::D;
     in.windMs = wind10;
-    if (wind10 >= 0 && std::isfinite(wind10) && in.year != 0) {
-        const bool sunUp = SolarPosition(in.year, in.month, in.day, in.hour, in.minute, in.second,
-                                         latitude, longitude)
-                               .cosZenith > 0;
-        stability =
-            sunUp ? DaytimeStabilityClass(*hour.solarWm2, wind10) : NightStabilityClass(wind10);
+    if (wind10 >= 0 && std::isfinite(wind10)) {
+        stability = sun.cosZenith > 0 ? DaytimeStabilityClass(*hour.solarWm2, wind10)
+                                      : NightStabilityClass(wind10);
         in.windMs = WindAt2m(wind10, stability, terrain);
     }
 
-    const WbgtOutcome outcome = EstimateWbgt(in);
+    const WbgtOutcome outcome = EstimateWbgt(in, sun);
     if (const auto* error = std::get_if<WbgtError>(&outcome))
         return HourGap{false, error->field,
                        std::string(WbgtFieldName(error->field)) + ": " + error->reason};

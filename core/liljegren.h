@@ -98,6 +98,10 @@ struct SunPosition {
 SunPosition SolarPosition(int year, int month, int day, int hour, int minute, int second,
                           double latitude, double longitude);
 
+// EstimateWbgt with the sun already placed by SolarPosition for the input's instant and place,
+// for a caller that needs the sun itself as well: placing it is a good part of an estimate's cost.
+WbgtOutcome EstimateWbgt(const WbgtInput& input, const SunPosition& sun);
+
 // Through the saturation vapour pressure over liquid water, after Buck (1981) with its
 // enhancement factor. The dew point is minus infinity at 0 %.
 double DewPoint(double airC, double relativeHumidity);
