@@ -148,7 +148,8 @@ std::variant<QList<Place>, Failure> ParsePlaces(const QByteArray& body) {
     if (!results.isArray())
         return badData("The place search's results are not a list.");
     QList<Place> places;
-    for (const QJsonValue& entry : results.toArray()) {
+    const QJsonArray entries = results.toArray();
+    for (const auto& entry : entries) {
         const QJsonObject p = entry.toObject();
         const auto latitude = coordinate(p, "latitude", 90);
         const auto longitude = coordinate(p, "longitude", 180);

@@ -65,6 +65,9 @@ WeatherClient::WeatherClient(Endpoints endpoints, QObject* parent)
     timer_.setSingleShot(true);
     timer_.setInterval(kDefaultTimeout);
     connect(&timer_, &QTimer::timeout, this, &WeatherClient::timedOut);
+    refusalTimer_.setSingleShot(true);
+    refusalTimer_.setInterval(0);
+    connect(&refusalTimer_, &QTimer::timeout, this, [this] { conclude(refusal_); });
 }
 
 WeatherClient::~WeatherClient() {
@@ -102,8 +105,8 @@ void WeatherClient::searchPlaces(const QString& name) {
 }
 
 void WeatherClient::cancel() {
-    ++generation_;
     timer_.stop();
+    refusalTimer_.stop();
     dropReply();
     busy_ = false;
 }
@@ -111,11 +114,9 @@ void WeatherClient::cancel() {
 // Told after the call returns, like every other outcome, so the caller sees one order of events.
 void WeatherClient::refuse(const QString& message) {
     cancel();
+    refusal_ = {FailureKind::InvalidRequest, message};
     busy_ = true;
-    QTimer::singleShot(0, this, [this, generation = generation_, message] {
-        if (generation == generation_)
-            conclude({FailureKind::InvalidRequest, message});
-    });
+    refusalTimer_.start();
 }
 
 void WeatherClient::start(const QUrl& url, Asking asking) {

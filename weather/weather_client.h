@@ -11,7 +11,6 @@
 #include <QTimer>
 
 #include <chrono>
-#include <cstdint>
 
 class QNetworkAccessManager;
 class QNetworkReply;
@@ -59,9 +58,10 @@ private:
     QNetworkAccessManager* network_ = nullptr;
     QNetworkReply* reply_ = nullptr;
     QTimer timer_;
+    QTimer refusalTimer_; // tells refusal_ once the call that was refused has returned
+    Failure refusal_;
     Asking asking_ = Asking::Forecast;
     bool busy_ = false;
-    std::uint64_t generation_ = 0; // a refusal queued for a request that has since been replaced
 };
 
 } // namespace orvane::weather
