@@ -9,13 +9,12 @@
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QUrlQuery>
 
 using namespace orvane::weather;
 
 namespace {
 
-// Berlin, two hours; the offset is the one outside summer time, which times must not use.
+// Berlin in July, two hours, with a UTC offset that is not the summer one: times never use it.
 const QByteArray kForecast = R"({"latitude":52.52,"longitude":13.419998,
   "utc_offset_seconds":3600,"timezone":"Europe/Berlin",
   "hourly_units":{"time":"unixtime","temperature_2m":"°C","wind_speed_10m":"m/s"},
@@ -64,7 +63,7 @@ public:
                 connect(socket, &QTcpSocket::readyRead, this, [this, socket] {
                     QByteArray& got = received_[socket];
                     got += socket->readAll();
-                    if (!got.contains("\r\n\r\n") || got.isEmpty())
+                    if (!got.contains("\r\n\r\n"))
                         return;
                     requests << got.left(got.indexOf("\r\n"));
                     got.clear();
@@ -218,6 +217,7 @@ private slots:
         QCOMPARE(AddressProblem(QUrl("ftp://example.org/")), "must start with https:// or http://");
     }
 
+    // The message each failure begins with.
     void network_data() {
         QTest::addColumn<QByteArray>("answer"); // "refused": nothing listens
         QTest::addColumn<QString>("expected");
@@ -233,20 +233,13 @@ private slots:
         QTest::newRow("rate limit")
             << http(429, "Too Many Requests", R"({"error":true,"reason":"Minutely limit"})")
             << "RateLimited: The weather service has had too many requests from this computer "
-               "(HTTP 429). Open-Meteo's free service is for non-commercial use and allows only "
-               "so many requests a minute, an hour and a day: try again later, or set the "
-               "address of a paid plan and its API key. It says: Minutely limit";
-        QTest::newRow("not JSON")
-            << http(200, "OK", "<html/>")
-            << "NotJson: The weather service's answer is not JSON (illegal value at byte 1).";
-        QTest::newRow("never answers") << QByteArray()
-                                       << "Timeout: No answer from HOST within 0.3 s. "
-                                          "The service may be busy or the network "
-                                          "slow: try again.";
-        QTest::newRow("connection refused") << QByteArray("refused")
-                                            << "ConnectionRefused: HOST refused the connection: no "
-                                               "weather service listens there. Check "
-                                               "the address, or whether that server is running.";
+               "(HTTP 429).";
+        QTest::newRow("not JSON") << http(200, "OK", "<html/>")
+                                  << "NotJson: The weather service's answer is not JSON";
+        QTest::newRow("never answers")
+            << QByteArray() << "Timeout: No answer from HOST within 0.3 s.";
+        QTest::newRow("connection refused")
+            << QByteArray("refused") << "ConnectionRefused: HOST refused the connection";
     }
     void network() {
         QFETCH(QByteArray, answer);
@@ -266,9 +259,10 @@ private slots:
         client.fetchForecast(52.52, 13.4, QDate(2023, 7, 15), QDate(2023, 7, 16));
         QVERIFY(client.busy());
         QTRY_VERIFY_WITH_TIMEOUT(!client.busy(), 5000);
-        QCOMPARE(recorder.log,
-                 QStringList(QString(expected).replace(
-                     "HOST", "127.0.0.1:" + QString::number(endpoints.forecast.port()))));
+        QCOMPARE(recorder.log.size(), 1);
+        const QString host = "127.0.0.1:" + QString::number(endpoints.forecast.port());
+        QVERIFY2(recorder.log[0].startsWith(QString(expected).replace("HOST", host)),
+                 qPrintable(recorder.log[0]));
         if (answer != "refused")
             QCOMPARE(server.requests,
                      QList<QByteArray>{

@@ -38,6 +38,11 @@ void WeatherSettings::write(QSettings& settings) const {
     store(settings, kApiKeyKey, apiKey);
 }
 
+Endpoints CurrentEndpoints() {
+    const QSettings settings(kSettingsOrganization, kSettingsApplication);
+    return ResolveEndpoints(WeatherSettings::read(settings));
+}
+
 Endpoints ResolveEndpoints(const WeatherSettings& settings,
                            const QProcessEnvironment& environment) {
     const QString forecast = environment.value(kForecastUrlVariable);

@@ -43,8 +43,12 @@ struct Endpoints {
     bool geocodingFromEnvironment = false;
 };
 
+// The addresses and key from these settings, with the environment over them.
 Endpoints
 ResolveEndpoints(const WeatherSettings& settings,
                  const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment());
+
+// The same for the program's stored settings of this user.
+Endpoints CurrentEndpoints();
 
 } // namespace orvane::weather
