@@ -89,7 +89,7 @@ void WeatherClient::fetchForecast(double latitude, double longitude, QDate first
         return refuse("The forecast's last day must be its first day or later.");
     if (const QString problem = AddressProblem(endpoints_.forecast); !problem.isEmpty())
         return refuse(QStringLiteral("The forecast address \"%1\" %2.")
-                          .arg(endpoints_.forecast.toString(), problem));
+                          .arg(endpoints_.forecast.toDisplayString(), problem));
     start(ForecastUrl(endpoints_.forecast, endpoints_.apiKey, latitude, longitude, first, last),
           Asking::Forecast);
 }
@@ -100,7 +100,7 @@ void WeatherClient::searchPlaces(const QString& name) {
         return refuse("Type the name of a place to search for.");
     if (const QString problem = AddressProblem(endpoints_.geocoding); !problem.isEmpty())
         return refuse(QStringLiteral("The place search address \"%1\" %2.")
-                          .arg(endpoints_.geocoding.toString(), problem));
+                          .arg(endpoints_.geocoding.toDisplayString(), problem));
     start(PlaceSearchUrl(endpoints_.geocoding, endpoints_.apiKey, typed), Asking::Places);
 }
 
