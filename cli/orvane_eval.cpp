@@ -5,12 +5,14 @@
 //   orvane-eval evaluate           groups of 12 box texts on stdin -> one JSON line each
 //   orvane-eval wbgt               weather as JSON lines on stdin -> one estimated WBGT line each
 //   orvane-eval log --db FILE ...  reads an event log (see log_command.cpp)
+//   orvane-eval forecast [--urban] an Open-Meteo forecast on stdin -> one JSON line per hour
 //
 // Exit status 2 with a one-line message on stderr for a wrong call or a trailing partial group.
 // wbgt answers every line, a line it cannot use with {"error": "field: reason"}, and exits 1
 // when any line failed. Both streams answer as they read: each answer is written as soon as its
 // input is complete, so a pipe gets it at once and memory does not grow with the input.
 
+#include "cli/forecast_command.h"
 #include "cli/json_line.h"
 #include "cli/log_command.h"
 #include "cli/output_check.h"
@@ -34,8 +36,9 @@ using namespace orvane;
 
 namespace {
 
-constexpr const char* kCommands = "catalogue | outcome KEY TEXT | evaluate | wbgt | "
-                                  "log --db FILE events | log --db FILE export-csv EVENT_ID";
+constexpr const char* kCommands =
+    "catalogue | outcome KEY TEXT | evaluate | wbgt | forecast [--urban] | "
+    "log --db FILE events | log --db FILE export-csv EVENT_ID";
 
 int usage(const std::string& why) {
     std::fprintf(stderr, "orvane-eval: %s (usage: orvane-eval %s; see --help)\n", why.c_str(),
@@ -57,6 +60,9 @@ int help() {
         "  wbgt               reads weather as JSON lines (utc, lat, lon, air_c, rh, wind_ms,\n"
         "                     and sky or solar_wm2; shade and pressure_hpa optional); writes\n"
         "                     one estimated WBGT line each, or {\"error\": ...}\n"
+        "  forecast [--urban] reads one Open-Meteo forecast answer (JSON); writes one line an\n"
+        "                     hour with the wind at 2 m, the WBGT and question 1's option;\n"
+        "                     --urban takes the wind profile of a town, not open country\n"
         "  log --db FILE events\n"
         "                     the events of an event log as JSON lines, read-only\n"
         "  log --db FILE export-csv EVENT_ID\n"
@@ -340,7 +346,8 @@ static int run(int argc, char** argv) {
     }
     for (int i = 1; i < argc; ++i)
         if (argv[i][0] == '-' && argv[i][1] != '\0' && !(command == "outcome" && i > 1) &&
-            command != "log") // log reads its own options
+            command != "log" && // log reads its own options
+            !(command == "forecast" && std::string_view(argv[i]) == "--urban"))
             return usage("unknown option '" + std::string(argv[i]) + "'");
     if (command == "catalogue" && argc == 2)
         return printCatalogue();
@@ -352,9 +359,12 @@ static int run(int argc, char** argv) {
         return wbgtStream();
     if (command == "log")
         return orvane::cli::logCommand(argc, argv);
+    if (command == "forecast" &&
+        (argc == 2 || (argc == 3 && std::string_view(argv[2]) == "--urban")))
+        return orvane::cli::forecastCommand(argc == 3);
     if (command == "catalogue" || command == "outcome" || command == "evaluate" ||
-        command == "wbgt")
-        return usage("wrong number of arguments for '" + std::string(command) + "'");
+        command == "wbgt" || command == "forecast")
+        return usage("wrong arguments for '" + std::string(command) + "'");
     return usage("unknown command '" + std::string(command) + "'");
 }
 

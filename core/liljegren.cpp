@@ -32,8 +32,6 @@ constexpr double kWickAlbedo = 0.4;
 constexpr double kSurfaceEmissivity = 0.999;
 constexpr double kSurfaceAlbedo = 0.45;
 
-// Below this the correlations leave their range: still air still moves by free convection.
-constexpr double kMinWindMs = 0.13;
 constexpr double kSolarConstant = 1367;
 constexpr double kSunUpCosZenith = 0.00873; // 89.5 degrees
 constexpr double kMaxRelativeSolar = 0.85;
@@ -336,12 +334,9 @@ std::string_view WbgtFieldName(WbgtField field) {
     return "model";
 }
 
-WbgtOutcome EstimateWbgt(const WbgtInput& in) {
-    if (auto error = invalid(in))
-        return *error;
+namespace {
 
-    const SunPosition sun = SolarPosition(in.year, in.month, in.day, in.hour, in.minute, in.second,
-                                          in.latitude, in.longitude);
+WbgtOutcome estimate(const WbgtInput& in, const SunPosition& sun) {
     const double offered =
         in.solarWm2 ? *in.solarWm2 : ClearSkyIrradiance(sun.cosZenith) * CloudFactor(in.sky);
     Irradiance light = split(offered, sun);
@@ -386,6 +381,21 @@ WbgtOutcome EstimateWbgt(const WbgtInput& in) {
     r.solarWm2 = light.wm2;
     r.directFraction = light.directFraction;
     return r;
+}
+
+} // namespace
+
+WbgtOutcome EstimateWbgt(const WbgtInput& in) {
+    if (auto error = invalid(in))
+        return *error;
+    return estimate(in, SolarPosition(in.year, in.month, in.day, in.hour, in.minute, in.second,
+                                      in.latitude, in.longitude));
+}
+
+WbgtOutcome EstimateWbgt(const WbgtInput& in, const SunPosition& sun) {
+    if (auto error = invalid(in))
+        return *error;
+    return estimate(in, sun);
 }
 
 } // namespace orvane

@@ -27,6 +27,10 @@ namespace orvane {
 
 enum class SkyCondition { Clear, PartlyCloudy, Overcast };
 
+// The slowest wind the model's convection correlations take: below it they leave their range,
+// and still air still moves by free convection. Slower winds are raised to it.
+inline constexpr double kMinWindMs = 0.13;
+
 struct WbgtInput {
     int year = 2000, month = 1, day = 1; // UTC
     int hour = 0, minute = 0, second = 0;
@@ -93,6 +97,10 @@ struct SunPosition {
 // atmospheric refraction. Expects a valid date and time.
 SunPosition SolarPosition(int year, int month, int day, int hour, int minute, int second,
                           double latitude, double longitude);
+
+// EstimateWbgt with the sun already placed by SolarPosition for the input's instant and place,
+// for a caller that needs the sun itself as well: placing it is a good part of an estimate's cost.
+WbgtOutcome EstimateWbgt(const WbgtInput& input, const SunPosition& sun);
 
 // Through the saturation vapour pressure over liquid water, after Buck (1981) with its
 // enhancement factor. The dew point is minus infinity at 0 %.

@@ -28,6 +28,18 @@ bool OccursOutdoors(double airC, double relativeHumidity) {
 }
 
 int WbgtOptionIndex(double wbgtF) {
+    // Rounding to a tenth never crosses an edge from a tenth or more below it, nor from the edge
+    // or above, so only the values just below an edge need printing; a plan of many hours then
+    // costs little more than its estimates. NaN goes the printed way too.
+    constexpr double kEdges[] = {73.0, 82.0, 86.0};
+    int clear = 0;
+    bool nearEdge = std::isnan(wbgtF);
+    for (const double edge : kEdges) {
+        clear += wbgtF >= edge;
+        nearEdge = nearEdge || (wbgtF >= edge - 0.1 && wbgtF < edge);
+    }
+    if (!nearEdge)
+        return clear;
     // Rounded by the same conversion that prints it, so the option always fits the digits shown.
     char digits[64];
     std::snprintf(digits, sizeof digits, "%.1f", wbgtF);

@@ -79,6 +79,18 @@ check "orvane-eval --version" "orvane-eval (Solvane Calculator °F) $version" "$
 err="$("$eval_bin" evaluate --fast 2>&1 >/dev/null)"; rc=$?
 check "an unknown option is named" "2|yes" "$rc|$([[ "$err" == *"unknown option '--fast'"* ]] && echo yes)"
 
+# forecast: an Open-Meteo answer in, a line per hour in member order, a gap named; an answer it
+# cannot use is one error line and status 1.
+fc='{"latitude":38.9,"longitude":-77,"timezone":"America/New_York","hourly":{"time":[1689444000,1689447600],"temperature_2m":[33,null],"relative_humidity_2m":[50,50],"wind_speed_10m":[3,3],"shortwave_radiation_instant":[700,700],"surface_pressure":[1012,1012]}}'
+out="$(printf '%s' "$fc" | "$eval_bin" forecast)"; rc=$?
+check "forecast hours" '{"utc":"2023-07-15T18:00:00Z","air_c":33,"rh":50,"wind_10m_ms":3,"wind_2m_ms":2.68,"solar_wm2":700,"pressure_hpa":1012,"wbgt_c":30.51,"wbgt_f":86.92,"option":">= 86'$'\xc2\xb0''F","points":"20"}
+{"utc":"2023-07-15T19:00:00Z","error":"no air temperature in the forecast"}|0' "$out|$rc"
+out="$(printf '%s' "$fc" | "$eval_bin" forecast --urban | grep -o '"wind_2m_ms":[0-9.]*')"
+check "forecast --urban" '"wind_2m_ms":2.36' "$out"
+out="$(printf '%s' "${fc/,\"surface_pressure\":\[1012,1012\]/}" | "$eval_bin" forecast)"; rc=$?
+check "forecast without a series" '{"error":"The forecast has no surface_pressure series."}|1' "$out|$rc"
+"$eval_bin" forecast --rural </dev/null >/dev/null 2>&1; check "forecast takes only --urban" 2 $?
+
 count="$("$eval_bin" catalogue | grep -o '"key":' | wc -l)"
 check "catalogue lists thirteen questions" 13 "$count"
 "$eval_bin" catalogue | grep -q '"key":"Other","label":"12. Other factors: Consider, but no points added.","options":\[{"text":"Shade available during breaks?","outcome":null}' \
