@@ -1,16 +1,18 @@
 // Open-Meteo's answers read, the addresses asked, and the client against a local HTTP server on
 // 127.0.0.1 that the test runs itself: no test reaches the internet.
 
+#include "tests/local_http_server.h"
 #include "weather/weather_client.h"
 
 #include <QNetworkProxy>
 #include <QSettings>
-#include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 
 using namespace orvane::weather;
+using orvane::test::http;
+using orvane::test::LocalServer;
 
 namespace {
 
@@ -43,45 +45,6 @@ QString describe(const Failure& f) {
                            "ServiceError",   "BadData"};
     return QStringLiteral("%1: %2").arg(kinds[int(f.kind)], f.message);
 }
-
-QByteArray http(int status, const QByteArray& phrase, const QByteArray& body) {
-    return "HTTP/1.1 " + QByteArray::number(status) + ' ' + phrase +
-           "\r\nContent-Type: application/json\r\nContent-Length: " +
-           QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
-}
-
-// Answers every request with `answer`, or never when it is empty, and keeps the request lines.
-class LocalServer : public QObject {
-public:
-    QByteArray answer;
-    QList<QByteArray> requests;
-
-    LocalServer() {
-        server_.listen(QHostAddress::LocalHost);
-        connect(&server_, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket* socket = server_.nextPendingConnection())
-                connect(socket, &QTcpSocket::readyRead, this, [this, socket] {
-                    QByteArray& got = received_[socket];
-                    got += socket->readAll();
-                    if (!got.contains("\r\n\r\n"))
-                        return;
-                    requests << got.left(got.indexOf("\r\n"));
-                    got.clear();
-                    if (!answer.isEmpty()) {
-                        socket->write(answer);
-                        socket->disconnectFromHost();
-                    }
-                });
-        });
-    }
-    QUrl url(const char* path) const {
-        return QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(server_.serverPort()).arg(path));
-    }
-
-private:
-    QTcpServer server_;
-    QHash<QTcpSocket*, QByteArray> received_;
-};
 
 // Every signal the client gives, in order.
 struct Recorder {

@@ -13,6 +13,7 @@
 #include "ui/documents/locators.h"
 #include "ui/documents/rich_text_box.h"
 #include "ui/eventlog/event_log_keeper.h"
+#include "ui/planner/frm_event_planner.h"
 #include "ui/record/assessment_record.h"
 
 #include <QClipboard>
@@ -290,6 +291,14 @@ void frm_Solvane_Calc::cbo_Click(const QString& key) {
         if (wbgtLocked() != wasLocked)
             emit wbgtLockChanged(true);
     }
+    emit answersChanged();
+}
+
+std::array<QString, kBoxCount> frm_Solvane_Calc::pointsTexts() const {
+    std::array<QString, kBoxCount> texts;
+    for (std::size_t i = 0; i < kBoxCount; ++i)
+        texts[i] = boxes_.at(qs(kBoxKeys[i]))->text();
+    return texts;
 }
 
 bool frm_Solvane_Calc::wbgtLocked() const {
@@ -304,8 +313,9 @@ void frm_Solvane_Calc::answerChanged() {
 void frm_Solvane_Calc::cmd_Calculate_Click() {
     std::array<QByteArray, kBoxCount> held;
     BoxTexts texts;
+    const std::array<QString, kBoxCount> boxes = pointsTexts();
     for (std::size_t i = 0; i < kBoxCount; ++i) {
-        held[i] = boxes_.at(qs(kBoxKeys[i]))->text().toUtf8();
+        held[i] = boxes[i].toUtf8();
         texts[i] = std::string_view(held[i].constData(), std::size_t(held[i].size()));
     }
     const EvaluationOutcome outcome = EvaluateRisk(texts);
@@ -440,6 +450,10 @@ void frm_Solvane_Calc::buildMenu() {
            QKeySequence(), &frm_Solvane_Calc::mnuEventLog_Click)
         ->setEnabled(true);
     menu->addSeparator();
+    action("mnuPlanEventDay", QStringLiteral("Plan the Event &Day\u2026"),
+           QStringLiteral("Plan the event day from the hourly weather forecast"),
+           QKeySequence(Qt::CTRL | Qt::Key_D), &frm_Solvane_Calc::mnuPlanEventDay_Click)
+        ->setEnabled(true);
     action("mnuEstimateWbgt", QStringLiteral("&Estimate WBGT\u2026"),
            QStringLiteral("Estimate the wet bulb globe temperature from the weather"),
            QKeySequence(Qt::CTRL | Qt::Key_E), &frm_Solvane_Calc::mnuEstimateWbgt_Click)
@@ -517,6 +531,25 @@ void frm_Solvane_Calc::chooseOption(const QString& key, int index, const AnswerS
     incomingSource_ = {}; // in case the list had no handler to take it
 }
 
+void frm_Solvane_Calc::mnuPlanEventDay_Click() {
+    // One at a time, owned by this window and closed with it; one that is closing is gone.
+    if (!planner_ || !planner_->isVisible()) {
+        planner_ = new frmEventPlanner(this, wbgtLocked(), pointsTexts());
+        connect(this, &frm_Solvane_Calc::wbgtLockChanged, planner_,
+                &frmEventPlanner::setQuestionOneLocked);
+        connect(this, &frm_Solvane_Calc::answersChanged, planner_,
+                [this] { planner_->setAnswers(pointsTexts()); });
+        connect(planner_, &frmEventPlanner::useInQuestionOne, this,
+                [this](int option, const AnswerSource& source) {
+                    chooseOption(QStringLiteral("WBGT"), option, source);
+                });
+        placeBeside(planner_, this);
+        planner_->show();
+    }
+    planner_->raise();
+    planner_->activateWindow();
+}
+
 void frm_Solvane_Calc::mnuAddToEventLog_Click() {
     if (const Assessment* shown = currentAssessment())
         eventLog_->add(*shown);
@@ -548,6 +581,7 @@ void frm_Solvane_Calc::cmd_Reset_Click() {
         lists_.at(qs(factor.key))->setCurrentIndex(-1);
     if (wasLocked)
         emit wbgtLockChanged(false);
+    emit answersChanged();
 }
 
 void frm_Solvane_Calc::cmd_Back_to_Directory_Click() {

@@ -10,8 +10,10 @@
 #include "ui/record/assessment_record.h"
 
 #include <QPointer>
+#include <QString>
 #include <QWidget>
 
+#include <array>
 #include <map>
 #include <memory>
 #include <optional>
@@ -27,6 +29,7 @@ class QTextDocument;
 namespace orvane::ui {
 
 class EventLogKeeper;
+class frmEventPlanner;
 class PickList;
 class RichTextBox;
 class frmWbgtEstimator;
@@ -66,6 +69,7 @@ public:
     void mnuPrint_Click();
     void mnuCopyAsText_Click();
     void mnuEstimateWbgt_Click();
+    void mnuPlanEventDay_Click();
     void mnuAddToEventLog_Click();
     void mnuEventLog_Click();
     EventLogKeeper* eventLog() const { return eventLog_; }
@@ -76,6 +80,8 @@ public:
     const QTextDocument* record() const;
     // Whether question 1 is locked because the air temperature answers it instead.
     bool wbgtLocked() const;
+    // The twelve points boxes in the order the risk core reads them.
+    std::array<QString, 12> pointsTexts() const;
 
     // Chooses an option for the user, at the user's request (the estimator's "Use in question
     // 1"): the list then runs the very handler that a choice of the user's own runs, and the
@@ -86,6 +92,8 @@ signals:
     void resultStateChanged(ResultState state);
     // Question 1 was locked by an answer to the air temperature, or freed by Reset.
     void wbgtLockChanged(bool locked);
+    // A points box changed: by a choice, or by Reset.
+    void answersChanged();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -117,6 +125,7 @@ private:
     QAction* actAddToEventLog_ = nullptr;
     QMenu* mnuRemind_ = nullptr;
     QPointer<frmWbgtEstimator> estimator_;
+    QPointer<frmEventPlanner> planner_;
     EventLogKeeper* eventLog_ = nullptr;
     ResultState resultState_ = ResultState::None;
     // What the last calculation showed; its record exists only when its advice was shown.

@@ -2,6 +2,7 @@
 
 #include "core/catalogue.h"
 #include "core/wbgt_table.h"
+#include "ui/common/example_places.h"
 #include "ui/common/number_field.h"
 
 #include <QCheckBox>
@@ -20,29 +21,10 @@
 namespace orvane::ui {
 namespace {
 
-struct City {
-    const char* name;
-    double latitude, longitude;
-    const char* zone;
-};
-
-// Example places, each with its own time zone; any other place is typed with its UTC offset.
-constexpr City kCities[] = {
-    {"Phoenix, AZ", 33.45, -112.07, "America/Phoenix"},
-    {"Los Angeles, CA", 34.05, -118.24, "America/Los_Angeles"},
-    {"Denver, CO", 39.74, -104.99, "America/Denver"},
-    {"Houston, TX", 29.76, -95.37, "America/Chicago"},
-    {"Chicago, IL", 41.88, -87.63, "America/Chicago"},
-    {"Atlanta, GA", 33.75, -84.39, "America/New_York"},
-    {"Miami, FL", 25.76, -80.19, "America/New_York"},
-    {"New York, NY", 40.71, -74.01, "America/New_York"},
-    {"Honolulu, HI", 21.31, -157.86, "Pacific/Honolulu"},
-    {"Adelaide, SA", -34.93, 138.60, "Australia/Adelaide"},
-};
 // The place list: "none chosen", the example places, then "another place".
 constexpr int kNoPlace = 0;
 constexpr int kFirstCity = 1;
-constexpr int kOtherPlace = kFirstCity + int(std::size(kCities));
+constexpr int kOtherPlace = kFirstCity + kExamplePlaceCount;
 
 // The hottest air reliably measured outdoors, 54.4 °C, at Death Valley and in Kuwait.
 constexpr double kHottestAirF = 129.9;
@@ -159,7 +141,7 @@ void frmWbgtEstimator::buildInputs() {
     auto* whereForm = new QFormLayout(where);
     place_ = new QComboBox;
     place_->addItem("Choose a place\u2026");
-    for (const City& city : kCities)
+    for (const ExamplePlace& city : kExamplePlaces)
         place_->addItem(city.name);
     place_->addItem("Another place\u2026");
     place_->setAccessibleName("Place");
@@ -271,7 +253,7 @@ void frmWbgtEstimator::placeChanged() {
     for (NumberField* field : {latitude_, longitude_, utcOffset_})
         field->setReadOnly(!other);
     if (index >= kFirstCity && !other) {
-        const City& city = kCities[index - kFirstCity];
+        const ExamplePlace& city = kExamplePlaces[index - kFirstCity];
         const QSignalBlocker a(latitude_), b(longitude_);
         latitude_->setValue(city.latitude);
         longitude_->setValue(city.longitude);
@@ -286,7 +268,7 @@ void frmWbgtEstimator::placeChanged() {
         if (other && utcOffset_->number())
             zone = QTimeZone(int(std::lround(*utcOffset_->number() * 3600)));
         else if (index >= kFirstCity && !other)
-            zone = QTimeZone(kCities[index - kFirstCity].zone);
+            zone = QTimeZone(kExamplePlaces[index - kFirstCity].zone);
         const QDateTime now = QDateTime::currentDateTime().toTimeZone(
             zone.isValid() ? zone : QTimeZone::systemTimeZone());
         const QSignalBlocker block(when_);
@@ -357,7 +339,7 @@ std::variant<frmWbgtEstimator::Reading, frmWbgtEstimator::Problem> frmWbgtEstima
         placeName = QStringLiteral("%1\u00b0, %2\u00b0")
                         .arg(number(in.latitude, 2), number(in.longitude, 2));
     } else {
-        const City& city = kCities[index - kFirstCity];
+        const ExamplePlace& city = kExamplePlaces[index - kFirstCity];
         zone = QTimeZone(city.zone);
         if (!zone.isValid())
             return Problem{place_, "this system does not know the time zone of that place; "

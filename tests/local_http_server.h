@@ -1,0 +1,53 @@
+#pragma once
+
+// A web server on 127.0.0.1 for the tests of the weather client and the planner: no test ever
+// reaches the internet. It answers every request with one prepared answer, or never, and keeps
+// the request lines.
+
+#include <QHash>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QUrl>
+
+namespace orvane::test {
+
+inline QByteArray http(int status, const QByteArray& phrase, const QByteArray& body) {
+    return "HTTP/1.1 " + QByteArray::number(status) + ' ' + phrase +
+           "\r\nContent-Type: application/json\r\nContent-Length: " +
+           QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
+}
+
+// Answers every request with `answer`, or never when it is empty, and keeps the request lines.
+class LocalServer : public QObject {
+public:
+    QByteArray answer;
+    QList<QByteArray> requests;
+
+    LocalServer() {
+        server_.listen(QHostAddress::LocalHost);
+        connect(&server_, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket* socket = server_.nextPendingConnection())
+                connect(socket, &QTcpSocket::readyRead, this, [this, socket] {
+                    QByteArray& got = received_[socket];
+                    got += socket->readAll();
+                    if (!got.contains("\r\n\r\n"))
+                        return;
+                    requests << got.left(got.indexOf("\r\n"));
+                    got.clear();
+                    if (!answer.isEmpty()) {
+                        socket->write(answer);
+                        socket->disconnectFromHost();
+                    }
+                });
+        });
+    }
+    QUrl url(const char* path) const {
+        return QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(server_.serverPort()).arg(path));
+    }
+
+private:
+    QTcpServer server_;
+    QHash<QTcpSocket*, QByteArray> received_;
+};
+
+} // namespace orvane::test

@@ -1,0 +1,131 @@
+#pragma once
+
+// The event-day planner: for a place and a date up to 15 days ahead, the hourly weather
+// forecast put through the WBGT model, with question 1's option for each hour and, with the
+// calculator's other answers, the total and band it would give; the day on a chart with the
+// event's hours marked, and the start of the event whose hours are the coolest. An hour can
+// answer question 1 in the calculator. Forecasts come from Open-Meteo over the internet, only
+// when asked for. The window belongs to the calculator and closes with it.
+
+#include "core/evaluation.h"
+#include "core/forecast_plan.h"
+#include "ui/record/assessment_record.h"
+#include "weather/open_meteo.h"
+
+#include <QTimeZone>
+#include <QWidget>
+
+#include <array>
+#include <optional>
+#include <vector>
+
+class QComboBox;
+class QDateEdit;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QTableWidget;
+class QTextDocument;
+class QTimeEdit;
+
+namespace orvane::weather {
+class WeatherClient;
+}
+
+namespace orvane::ui {
+
+class BandChart;
+class NumberField;
+
+class frmEventPlanner : public QWidget {
+    Q_OBJECT
+
+public:
+    using PointsTexts = std::array<QString, kBoxCount>;
+
+    frmEventPlanner(QWidget* owner, bool wbgtLocked, const PointsTexts& answers);
+    ~frmEventPlanner() override;
+
+    void setQuestionOneLocked(bool locked);
+    // The calculator's points boxes, in its reading order; the totals follow them.
+    void setAnswers(const PointsTexts& answers);
+
+    void cmdSearch_Click();
+    void cmdGetForecast_Click();
+    void cmdCancel_Click();
+    void cmdUseHour_Click();
+    void cmdSavePlan_Click();
+    void cmdCopyAsText_Click();
+    void cmdWeatherService_Click();
+
+    const std::vector<PlannedHour>& plan() const { return plan_; }
+    weather::WeatherClient* client() const { return client_; }
+    // The plan as the record prints it, or nullptr while there is none.
+    std::unique_ptr<QTextDocument> planRecord() const;
+
+signals:
+    void useInQuestionOne(int option, const AnswerSource& source);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    struct PlaceChoice {
+        QString name;
+        double latitude = 0, longitude = 0;
+        QString zone;
+    };
+    void buildWindow();
+    void placeChanged();
+    void placesFound(const QList<weather::Place>& places);
+    void forecastReady(const weather::Forecast& forecast);
+    void failed(const weather::Failure& failure);
+    void setBusy(bool busy);
+    void clearPlan(const QString& why);
+    void replan();
+    void showPlan();
+    void updateUseButton();
+    void updateNotice();
+    qint64 utcAt(const QTime& time) const;
+    QString hourInputs(const PlannedHour& hour) const;
+    QString coolestStartText() const;
+
+    weather::WeatherClient* client_ = nullptr;
+    QLineEdit* txtFind_ = nullptr;
+    QPushButton* cmdSearch_ = nullptr;
+    QComboBox* cboPlace_ = nullptr;
+    NumberField* latitude_ = nullptr;
+    NumberField* longitude_ = nullptr;
+    QLabel* lblZone_ = nullptr;
+    QDateEdit* date_ = nullptr;
+    QTimeEdit* start_ = nullptr;
+    QTimeEdit* end_ = nullptr;
+    QComboBox* cboTerrain_ = nullptr;
+    QPushButton* cmdGetForecast_ = nullptr;
+    QPushButton* cmdCancel_ = nullptr;
+    QProgressBar* progress_ = nullptr;
+    QLabel* lblNotice_ = nullptr;
+    QLabel* lblProblem_ = nullptr;
+    BandChart* chart_ = nullptr;
+    QTableWidget* table_ = nullptr;
+    QLabel* lblCoolest_ = nullptr;
+    QLabel* lblAnswers_ = nullptr;
+    QLabel* lblCredit_ = nullptr;
+    QPushButton* cmdUseHour_ = nullptr;
+    QLabel* lblLock_ = nullptr;
+    QPushButton* cmdSavePlan_ = nullptr;
+    QPushButton* cmdCopyAsText_ = nullptr;
+
+    std::vector<PlaceChoice> places_; // the list's entries after "Choose a place…"
+    PointsTexts answers_;
+    bool locked_ = false;
+    std::optional<weather::Forecast> forecast_;
+    QString forecastPlace_; // the place the forecast is for, as named in the window
+    QDateTime fetchedAt_;
+    QTimeZone zone_;
+    std::vector<PlannedHour> plan_;
+    std::optional<MissingAnswer> missing_;
+};
+
+} // namespace orvane::ui
