@@ -87,6 +87,7 @@ frmWbgtEstimator::frmWbgtEstimator(QWidget* owner, bool wbgtLocked)
     buildInputs();
     restorePlace();
     placeChanged();
+    adjustSize(); // the size it shows at, which its owner places it by
 }
 
 void frmWbgtEstimator::keyPressEvent(QKeyEvent* event) {

@@ -33,9 +33,11 @@ void BandChart::setModel(ChartModel model) {
 }
 
 void BandChart::paintEvent(QPaintEvent*) {
+    // A white page with black ink, as on paper: the bands' pale shades are made for it, and
+    // light text on them would be lost under a dark palette.
     QPainter painter(this);
-    painter.fillRect(rect(), palette().color(QPalette::Base));
-    painter.setPen(palette().color(QPalette::Text));
+    painter.fillRect(rect(), Qt::white);
+    painter.setPen(Qt::black);
     render(painter, QRectF(rect()), model_, font());
 }
 
@@ -119,7 +121,9 @@ void BandChart::render(QPainter& painter, const QRectF& area, const ChartModel& 
             continue;
         const double at = x(tick);
         painter.drawLine(QPointF(at, plot.bottom()), QPointF(at, plot.bottom() + 3));
-        painter.drawText(QRectF(at - labelWidth, plot.bottom() + 3, 2 * labelWidth, line),
+        // Centred under its tick, but never past the chart's edges.
+        const double left = std::clamp(at - labelWidth, area.left(), area.right() - 2 * labelWidth);
+        painter.drawText(QRectF(left, plot.bottom() + 3, 2 * labelWidth, line),
                          Qt::AlignHCenter | Qt::AlignTop, local.toString(QStringLiteral("HH:mm")));
     }
     painter.drawText(QRectF(plot.left(), plot.bottom() + line + 3, plot.width(), line),

@@ -54,7 +54,6 @@ void placeBeside(QWidget* window, const QWidget* anchor) {
     if (!screen)
         return;
     window->ensurePolished();
-    window->adjustSize();
     // Before it is shown the window has no frame yet; the anchor's is the best guess of its size.
     const QMargins frame(anchor->geometry().left() - anchor->frameGeometry().left(),
                          anchor->geometry().top() - anchor->frameGeometry().top(),

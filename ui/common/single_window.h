@@ -19,8 +19,8 @@ void centreOnScreen(QWidget* window);
 // these has room, on the side with the most, kept on the screen. Returns its frame's top left.
 QPoint besidePosition(const QRect& anchor, const QSize& size, const QRect& available);
 
-// Places a window not yet shown beside `anchor`, on the anchor's screen, so it hides as little of
-// the anchor as the screen allows.
+// Places a window not yet shown, at the size it will show at, beside `anchor` on the anchor's
+// screen, so it hides as little of the anchor as the screen allows.
 void placeBeside(QWidget* window, const QWidget* anchor);
 
 template <class Window> class SingleWindow {

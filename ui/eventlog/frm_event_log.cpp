@@ -46,6 +46,9 @@ frmEventLog::frmEventLog(QWidget* owner, EventLogKeeper* keeper)
     lstEvents_ = new QListWidget;
     lstEvents_->setObjectName("lstEvents");
     lstEvents_->setAccessibleName("Events, newest first");
+    lstEvents_->setWordWrap(true);
+    lstEvents_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    lstEvents_->setMinimumWidth(220);
     auto* newEvent = new QPushButton("&New Event\u2026");
     newEvent->setObjectName("cmdNewEvent");
     auto* left = new QVBoxLayout;
@@ -188,8 +191,11 @@ void frmEventLog::showEvent(int row) {
         const auto b = BandByDocument(std::string_view(document.constData(), document.size()));
         for (int c = 0; c < Columns; ++c) {
             auto* item = new QTableWidgetItem(cells[c]);
-            if (c == Band && (b || e.referral))
+            if (c == Band && (b || e.referral)) {
+                // The band's ink on its shade reads the same under any palette.
                 item->setForeground(bandInk(e.referral ? 3 : b->rank));
+                item->setBackground(bandShade(e.referral ? 3 : b->rank));
+            }
             if (c == Band && e.bandRose)
                 item->setToolTip("The band is higher than at the assessment before.");
             if (e.struck) {

@@ -28,6 +28,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSettings>
+#include <QSplitter>
 #include <QTableWidget>
 #include <QTextDocument>
 #include <QTimeEdit>
@@ -81,6 +82,13 @@ QString outcomeText(const std::optional<EvaluationOutcome>& outcome, int* rank =
     return {};
 }
 
+// A label whose shortcut key moves to the field beside it.
+QLabel* buddyLabel(const QString& text, QWidget* field) {
+    auto* label = new QLabel(text);
+    label->setBuddy(field);
+    return label;
+}
+
 enum Column { Hour, Air, Humidity, Wind, Sun, Wbgt, Option, Points, Outcome, Columns };
 
 } // namespace
@@ -113,7 +121,7 @@ void frmEventPlanner::buildWindow() {
     auto* find = new QHBoxLayout;
     find->addWidget(txtFind_, 1);
     find->addWidget(cmdSearch_);
-    form->addRow("&Find a place:", find);
+    form->addRow(buddyLabel("&Find a place:", txtFind_), find);
     cboPlace_ = new QComboBox;
     cboPlace_->setObjectName("cboPlace");
     cboPlace_->setAccessibleName("Place");
@@ -123,9 +131,9 @@ void frmEventPlanner::buildWindow() {
     lblZone_ = new QLabel;
     lblZone_->setObjectName("lblZone");
     auto* coordinates = new QHBoxLayout;
-    coordinates->addWidget(new QLabel("Latitude (north +):"));
+    coordinates->addWidget(buddyLabel("La&titude (north +):", latitude_));
     coordinates->addWidget(latitude_);
-    coordinates->addWidget(new QLabel("Longitude (east +):"));
+    coordinates->addWidget(buddyLabel("L&ongitude (east +):", longitude_));
     coordinates->addWidget(longitude_);
     coordinates->addWidget(lblZone_, 1);
     form->addRow("Coordinates:", coordinates);
@@ -158,7 +166,7 @@ void frmEventPlanner::buildWindow() {
     day->addWidget(new QLabel("local time,"));
     day->addWidget(cboTerrain_);
     day->addStretch();
-    form->addRow("&Date:", day);
+    form->addRow(buddyLabel("&Date:", date_), day);
 
     cmdGetForecast_ = new QPushButton("&Get Forecast");
     cmdGetForecast_->setObjectName("cmdGetForecast");
@@ -194,8 +202,9 @@ void frmEventPlanner::buildWindow() {
     chart_ = new BandChart;
     chart_->setObjectName("chtForecast");
     chart_->setAccessibleName("WBGT over the day, with question 1's options behind it");
-    chart_->setMinimumHeight(190);
+    chart_->setMinimumHeight(170);
     table_ = new QTableWidget(0, Columns);
+    table_->setMinimumHeight(120);
     table_->setObjectName("tblHours");
     table_->setAccessibleName("The forecast hour by hour");
     table_->setHorizontalHeaderLabels({"Local time", "Air \u00b0F", "Humidity %", "Wind 2 m mph",
@@ -236,8 +245,14 @@ void frmEventPlanner::buildWindow() {
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(where);
     layout->addWidget(lblProblem_);
-    layout->addWidget(chart_, 2);
-    layout->addWidget(table_, 3);
+    auto* split = new QSplitter(Qt::Vertical);
+    split->setObjectName("splitDay");
+    split->setChildrenCollapsible(false);
+    split->addWidget(chart_);
+    split->addWidget(table_);
+    split->setStretchFactor(0, 2);
+    split->setStretchFactor(1, 3);
+    layout->addWidget(split, 1);
     layout->addWidget(lblCoolest_);
     layout->addWidget(lblAnswers_);
     layout->addWidget(lblCredit_);
@@ -287,10 +302,10 @@ void frmEventPlanner::keyPressEvent(QKeyEvent* event) {
 void frmEventPlanner::updateNotice() {
     const weather::Endpoints& e = client_->endpoints();
     QString notice = QStringLiteral(
-        "The forecast comes from Open-Meteo over the internet. Only the coordinates, the date "
-        "and the names of the values are sent (and, to find a place, the name typed), besides "
-        "your computer's network address, which every request shows. Open-Meteo's free service "
-        "is for non-commercial use and limits how often it may be asked.");
+        "Forecasts come from Open-Meteo over the internet. Sent: the coordinates, the date and "
+        "the names of the values (to find a place, the name typed), and your network address, "
+        "as with every request. The free service is for non-commercial use and limits how often "
+        "it may be asked.");
     if (weather::IsUnencrypted(e.forecast) || weather::IsUnencrypted(e.geocoding))
         notice += QStringLiteral(" The weather service set here is reached unencrypted (http).");
     lblNotice_->setText(notice);
@@ -518,10 +533,15 @@ void frmEventPlanner::showPlan() {
         const bool inEvent = w.utcSeconds + 3600 > eventStart && w.utcSeconds < eventEnd;
         for (int c = 0; c < Columns; ++c) {
             auto* item = new QTableWidgetItem(cells[c]);
-            if (c == Option && option >= 0)
+            // Coloured text always on its own shade, so it reads the same under any palette.
+            if (c == Option && option >= 0) {
                 item->setBackground(optionShade(option));
-            if (c == Outcome && rank >= 0)
+                item->setForeground(Qt::black);
+            }
+            if (c == Outcome && rank >= 0) {
+                item->setBackground(optionShade(rank));
                 item->setForeground(bandInk(rank));
+            }
             if (inEvent) {
                 QFont bold = item->font();
                 bold.setBold(true);
