@@ -7,8 +7,31 @@ out="${1:-$root/docs/screenshots}"
 mkdir -p "$out"
 # shellcheck source=tools/virtual-display.sh
 source "$root/tools/virtual-display.sh"
-start_virtual_display 1024x700
-"$root/build/default/bin/OrvaneCalculatorF" >/dev/null 2>&1 &
+start_virtual_display 1024x768
+# Settings and an event log of its own, and a forecast served on this machine: the pictures never
+# depend on, or change, the user's own, and nothing goes to the internet.
+home="$(mktemp -d)"
+python3 - "$home/forecast.json" <<'PY'
+import json, math, sys, datetime, zoneinfo
+zone = zoneinfo.ZoneInfo("Australia/Adelaide")
+day = datetime.date.today() # the planner's first date, this computer's today
+midnight = datetime.datetime(day.year, day.month, day.day, tzinfo=zone)
+hours = [midnight + datetime.timedelta(hours=h) for h in range(24)]
+warm = [max(0.0, 1 - abs(h - 15) / 9) for h in range(24)]
+json.dump({"latitude": -34.93, "longitude": 138.6, "timezone": "Australia/Adelaide",
+           "hourly": {"time": [int(t.timestamp()) for t in hours],
+                      "temperature_2m": [round(22 + 14 * w, 1) for w in warm],
+                      "relative_humidity_2m": [round(60 - 30 * w) for w in warm],
+                      "wind_speed_10m": [3.0] * 24,
+                      "shortwave_radiation_instant": [round(max(0, 950 * math.sin((h - 6) * math.pi / 14))) if 7 <= h <= 19 else 0 for h in range(24)],
+                      "surface_pressure": [1012] * 24}}, open(sys.argv[1], "w"))
+PY
+port="$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')"
+python3 -m http.server "$port" --bind 127.0.0.1 --directory "$home" >/dev/null 2>&1 &
+track_pid $!
+HOME="$home" XDG_CONFIG_HOME="$home/config" ORVANE_EVENT_LOG="$home/events.sqlite" \
+    ORVANE_FORECAST_URL="http://127.0.0.1:$port/forecast.json" \
+    "$root/build/default/bin/OrvaneCalculatorF" >/dev/null 2>&1 &
 track_pid $!
 
 window() { xdotool search --sync --onlyvisible --name "$1" | head -1; }
@@ -44,9 +67,9 @@ splash="$(active)"
 click "$splash" 250 355 # Accept Conditions of Use
 calc="$(window 'Solvane Calculator - Daduzo')"
 sleep 0.5
-# The calculator's designed area starts below its menu bar.
+# The calculator's designed area lies between its menu bar and its status line, as high.
 eval "$(xdotool getwindowgeometry --shell "$calc")"
-menu=$((HEIGHT - 395))
+menu=$(((HEIGHT - 395) / 2))
 pick() { # x, y of a list in the designed area, which option (1 is the first)
     click "$calc" "$1" $(($2 + menu))
     for _ in $(seq 2 "$3"); do xdotool key Down; done # the open list starts on its first option
@@ -79,12 +102,59 @@ for _ in $(seq 1 50); do [[ -s "$out/record.pdf" ]] && break; sleep 0.1; done
 sleep 0.5
 pdftoppm -png -r 72 -f 1 -singlefile "$out/record.pdf" "$out/record"
 rm -f "$out/record.pdf"
-# The WBGT estimator, from the same menu.
+# The WBGT estimator, from the same menu, at a place.
 xdotool key ctrl+e
 estimator="$(window 'Estimate WBGT')"
 sleep 0.5
+xdotool key alt+p Down Down Down Down Return # Houston, TX
+sleep 0.5
 shoot "$estimator" estimator.png
-xdotool key alt+F4
+xdotool key Escape
+sleep 0.5
+# The day's plan for Adelaide from the forecast served here.
+xdotool windowactivate --sync "$calc"
+xdotool key ctrl+d
+planner="$(window 'Plan the Event Day')"
+sleep 0.5
+xdotool key alt+p
+for _ in $(seq 1 10); do xdotool key Down; done # Adelaide, SA
+xdotool key Return alt+g
+sleep 2
+shoot "$planner" planner.png
+xdotool key Escape
+sleep 0.5
+# Two assessments added to a new event, and the event log.
+xdotool windowactivate --sync "$calc"
+xdotool key ctrl+l
+window 'Event for the Log' >/dev/null
+sleep 0.5
+xdotool type --delay 10 "Junior athletics day"
+xdotool key Tab
+xdotool type --delay 10 "Riverside Oval"
+xdotool key Return
+window 'Add to Event Log' >/dev/null
+sleep 0.5
+xdotool type --delay 10 "Go ahead with extra precautions"
+xdotool key alt+a # Add to Log (Return would first take the offered completion)
+sleep 0.8
+xdotool windowactivate --sync "$calc"
+sleep 0.5
+# The open list shows its current option under the pointer: the next one is a line below.
+calc_click 488 154
+calc_click 488 175       # venue: from indoors to outdoors, 61
+calc_click 508 376
+sleep 0.5
+xdotool key ctrl+l
+window 'Add to Event Log' >/dev/null
+sleep 0.5
+xdotool type --delay 10 "Extra drink station on the course"
+xdotool key alt+a
+sleep 0.8
+xdotool key alt+a v # Assessment, Event Log...
+eventlog="$(window 'Event Log')"
+sleep 0.8
+shoot "$eventlog" eventlog.png
+xdotool key Escape
 sleep 0.5
 xdotool windowactivate --sync "$calc"
 sleep 0.3

@@ -100,7 +100,7 @@ frmEventPlanner::frmEventPlanner(QWidget* owner, bool wbgtLocked, const PointsTe
     setAttribute(Qt::WA_DeleteOnClose);
     client_ = new weather::WeatherClient(weather::CurrentEndpoints(), this);
     connect(client_, &weather::WeatherClient::placesFound, this, &frmEventPlanner::placesFound);
-    connect(client_, &weather::WeatherClient::forecastReady, this, &frmEventPlanner::forecastReady);
+    connect(client_, &weather::WeatherClient::forecastReady, this, &frmEventPlanner::showForecast);
     connect(client_, &weather::WeatherClient::failed, this, &frmEventPlanner::failed);
     buildWindow();
     placeChanged();
@@ -411,7 +411,7 @@ void frmEventPlanner::failed(const weather::Failure& failure) {
     lblProblem_->setText(failure.message);
 }
 
-void frmEventPlanner::forecastReady(const weather::Forecast& forecast) {
+void frmEventPlanner::showForecast(const weather::Forecast& forecast) {
     setBusy(false);
     lblProblem_->clear();
     forecast_ = forecast;
@@ -478,8 +478,9 @@ void frmEventPlanner::showPlan() {
     const qint64 eventStart = utcAt(start_->time()), eventEnd = utcAt(end_->time());
 
     ChartModel m;
-    m.fromUtc = dayStart;
-    m.toUtc = dayEnd;
+    // The day, and any hour the service gave beyond it.
+    m.fromUtc = std::min<qint64>(dayStart, plan_.front().weather.utcSeconds);
+    m.toUtc = std::max<qint64>(dayEnd, plan_.back().weather.utcSeconds + 3600);
     m.zone = zone_;
     m.left = {QStringLiteral("WBGT \u00b0F"), 50, 100, 10};
     const auto options = FactorOptions("WBGT");

@@ -59,6 +59,9 @@ public:
     void cmdCopyAsText_Click();
     void cmdWeatherService_Click();
 
+    // Shows a forecast as if the service had just sent it.
+    void showForecast(const weather::Forecast& forecast);
+
     const std::vector<PlannedHour>& plan() const { return plan_; }
     weather::WeatherClient* client() const { return client_; }
     // The plan as the record prints it, or nullptr while there is none.
@@ -79,7 +82,6 @@ private:
     void buildWindow();
     void placeChanged();
     void placesFound(const QList<weather::Place>& places);
-    void forecastReady(const weather::Forecast& forecast);
     void failed(const weather::Failure& failure);
     void setBusy(bool busy);
     void clearPlan(const QString& why);

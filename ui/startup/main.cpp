@@ -57,6 +57,11 @@ int readOptions(int argc, char** argv) {
                     "  -v, --version  Show the version and exit.\n"
                     "  --log FILE     Keep the event log in FILE (default: $ORVANE_EVENT_LOG,\n"
                     "                 else events.sqlite in the user's data folder).\n\n"
+                    "Environment:\n"
+                    "  ORVANE_EVENT_LOG      the event log's file, when --log is not given\n"
+                    "  ORVANE_FORECAST_URL   the planner's forecast service, in place of\n"
+                    "                        Open-Meteo's or the one set in the planner\n"
+                    "  ORVANE_GEOCODING_URL  the planner's place search, likewise\n\n"
                     "Qt's options for windows, such as -platform, are accepted as well.\n"
                     "See OrvaneCalculatorF(1) for more.\n");
         return 0;
