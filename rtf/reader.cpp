@@ -201,16 +201,17 @@ void Reader::word(const Token& t) {
     }
     if (!k)
         return;
-    const int param = t.param;
+    // The number the word stands for is settled here, by its entry, once for every part below.
+    const int value = k->value(t.hasParam, t.param);
     // Words that mean something only inside a table destination.
     switch (top().dest) {
-    case Dest::FontTable: fonts_.word(k->id, param); return;
-    case Dest::ColorTable: colors_.word(k->id, param); return;
+    case Dest::FontTable: fonts_.word(k->id, value); return;
+    case Dest::ColorTable: colors_.word(k->id, value); return;
     case Dest::ListTable:
-    case Dest::ListOverrides: lists_.word(top().dest, k->id, param); return;
-    case Dest::StyleEntry: styles_.word(*k, t); return;
+    case Dest::ListOverrides: lists_.word(top().dest, k->id, value); return;
+    case Dest::StyleEntry: styles_.word(*k, value); return;
     case Dest::Stylesheet: return;
-    case Dest::Picture: picture_.word(k->id, param); return;
+    case Dest::Picture: picture_.word(k->id, value); return;
     case Dest::FieldInst:
         if (k->id == Kw::Char)
             character(k->ch);
@@ -223,15 +224,13 @@ void Reader::word(const Token& t) {
     flush();
     switch (k->kind) {
     case KwKind::Destination: destinationWord(k->id); break;
-    case KwKind::Document: documentWord(k->id, t); break;
-    case KwKind::Table:
-        if (k->id == Kw::S || k->id == Kw::Cs)
-            applyStyle(param, k->id == Kw::Cs);
-        break;
-    case KwKind::Character: characterWord(k->id, t); break;
-    case KwKind::Paragraph: paragraphWord(k->id, t); break;
+    case KwKind::Document: documentWord(k->id, value); break;
+    case KwKind::Table: break; // outside their tables these mean nothing
+    case KwKind::Style: applyStyle(value, k->id == Kw::Cs); break;
+    case KwKind::Character: characterWord(k->id, value); break;
+    case KwKind::Paragraph: paragraphWord(k->id, value); break;
     case KwKind::Structure: structureWord(*k); break;
-    case KwKind::Row: rowWord(k->id, t); break;
+    case KwKind::Row: rowWord(k->id, value); break;
     case KwKind::Picture: break; // outside a picture these mean nothing
     }
 }

@@ -135,11 +135,10 @@ public:
     struct Word {
         Kw id;
         KwKind kind;
-        int param;
-        bool hasParam;
+        int value; // as the keyword table settled it
     };
     void entryBegin();
-    void word(const Keyword& keyword, const Token& token);
+    void word(const Keyword& keyword, int value);
     void entryEnd();
     // The words of a style, its base's first; empty for one the sheet does not define.
     std::vector<Word> words(int style, bool character) const;
@@ -217,9 +216,9 @@ private:
     void decodeBytes();
 
     // formatting.cpp: character and paragraph words, and the formats they resolve to
-    void documentWord(Kw id, const Token& t);
-    void characterWord(Kw id, const Token& t);
-    void paragraphWord(Kw id, const Token& t);
+    void documentWord(Kw id, int value);
+    void characterWord(Kw id, int value);
+    void paragraphWord(Kw id, int value);
     void applyStyle(int style, bool character);
     const CharFormat& charFormat();
     ParFormat parFormat() const;
@@ -234,7 +233,7 @@ private:
         std::array<Border, 6> borders{}; // \trbrdr t, l, b, r, then h and v between cells
         CellFormat cell;                 // the cell being defined, up to its \cellx
     };
-    void rowWord(Kw id, const Token& t);
+    void rowWord(Kw id, int value);
     void structureWord(const Keyword& k);
     RowDefinition& rowBeingDefined();
     RowFormat finishedRow(int level);

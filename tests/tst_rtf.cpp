@@ -431,6 +431,9 @@ void TestRtf::pictures_data() {
         << false;
     QTest::newRow("scaled") << "{\\rtf1{\\pict\\pngblip\\picwgoal600\\picscalex50 " + png + "}}"
                             << 20.0 << false;
+    QTest::newRow("a scale word without its number keeps the size")
+        << "{\\rtf1{\\pict\\pngblip\\picwgoal600\\picscalex\\picscaley " + png + "}}" << 40.0
+        << false;
     QTest::newRow("own size") << "{\\rtf1{\\pict\\pngblip " + png + "}}" << 4.0 << false;
     QTest::newRow("shppict preferred") << "{\\rtf1{\\*\\shppict{\\pict\\pngblip " + png +
                                               "}}{\\nonshppict{\\pict\\wmetafile8 0102}}}"
