@@ -113,12 +113,20 @@ void Reader::openGroup() {
         return;
     }
     stack_.push_back(stack_.back());
-    if (stack_[stack_.size() - 2].dest == Dest::Stylesheet) {
-        // Each group of the style sheet defines one style, from nothing.
+    // A group in the font table or the style sheet is one entry, with a state of its own: the
+    // groups inside it, such as a skipped {\*\panose ...}, end themselves and not the entry.
+    switch (stack_[stack_.size() - 2].dest) {
+    case Dest::Stylesheet:
         top().dest = Dest::StyleEntry;
         top().chr = CharState{};
         top().par = ParFormat{};
         styles_.entryBegin();
+        break;
+    case Dest::FontTable:
+        top().dest = Dest::FontEntry;
+        fonts_.entryBegin();
+        break;
+    default: break;
     }
 }
 
@@ -148,6 +156,10 @@ void Reader::endDestination(const GroupState& closed) {
             pictureEnd();
         break;
     case Dest::FontTable: fonts_.entryEnd(); break;
+    case Dest::FontEntry:
+        if (top().dest == Dest::FontTable)
+            fonts_.entryEnd();
+        break;
     case Dest::ListTable:
         if (top().dest != Dest::ListTable)
             lists_.listEnd();
@@ -205,7 +217,8 @@ void Reader::word(const Token& t) {
     const int value = k->value(t.hasParam, t.param);
     // Words that mean something only inside a table destination.
     switch (top().dest) {
-    case Dest::FontTable: fonts_.word(k->id, value); return;
+    case Dest::FontTable:
+    case Dest::FontEntry: fonts_.word(k->id, value); return;
     case Dest::ColorTable: colors_.word(k->id, value); return;
     case Dest::ListTable:
     case Dest::ListOverrides: lists_.word(top().dest, k->id, value); return;
@@ -289,7 +302,8 @@ void Reader::text(std::string_view bytes) {
     switch (top().dest) {
     case Dest::ColorTable: colors_.text(bytes); return;
     case Dest::Picture: picture_.hex(bytes, limits_.maxPictureBytes); return;
-    case Dest::FontTable: fonts_.text(bytes, docCodepage_); return;
+    case Dest::FontTable:
+    case Dest::FontEntry: fonts_.text(bytes, docCodepage_); return;
     case Dest::Body:
     case Dest::ListText:
     case Dest::FieldInst:
@@ -301,7 +315,7 @@ void Reader::text(std::string_view bytes) {
 }
 
 void Reader::character(char16_t c) {
-    if (top().dest == Dest::FontTable) {
+    if (inFontTable()) {
         fonts_.unicode(c);
         return;
     }
@@ -311,7 +325,7 @@ void Reader::character(char16_t c) {
 }
 
 void Reader::unicode(char16_t unit) {
-    if (top().dest == Dest::FontTable) {
+    if (inFontTable()) {
         fonts_.unicode(unit);
         return;
     }

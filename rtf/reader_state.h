@@ -37,6 +37,7 @@ enum class Dest : std::uint8_t {
     Body,
     ListText, // a fallback list marker: shown as text
     FontTable,
+    FontEntry, // one font's group in the font table
     ColorTable,
     Stylesheet,
     StyleEntry,
@@ -79,6 +80,7 @@ public:
         SymbolFont symbols = SymbolFont::None;
     };
     void begin();
+    void entryBegin(); // an entry's group has opened
     void word(Kw id, int param);
     // The name's bytes come in the entry's own character set, known by the time they arrive.
     void text(std::string_view bytes, int documentCodepage);
@@ -199,6 +201,9 @@ private:
     // reader.cpp: groups, tokens, text and the \* marker
     GroupState& top() { return stack_.back(); }
     void openGroup();
+    bool inFontTable() const {
+        return stack_.back().dest == Dest::FontTable || stack_.back().dest == Dest::FontEntry;
+    }
     void closeGroup();
     void skipRestOfGroup();
     void finishDocument();

@@ -92,6 +92,20 @@ QByteArray pngHex(int w, int h) {
 const QByteArray kBorders = "\\clbrdrt\\brdrs\\brdrw30\\clbrdrl\\brdrs\\clbrdrb\\brdrdb\\clbrdrr"
                             "\\brdrs\\brdrcf1";
 
+// Fonts and a bulleted list as Word writes them: a group before each font's name.
+const QByteArray kWordFonts =
+    "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\froman\\fcharset0\\fprq2{\\*\\panose "
+    "02020603050405020304}"
+    "Times New Roman;}{\\f1\\fbidi\\froman\\fcharset2\\fprq2{\\*\\panose 05050102010706020507}"
+    "{\\*\\falt Wingdings}Symbol;}}";
+const QByteArray kWordList =
+    "{\\*\\listtable{\\list\\listtemplateid1{\\listlevel\\levelnfc23{\\leveltext\\'01\\u-3913 ?;}"
+    "{\\levelnumbers;}\\f1\\fi-360\\li720}{\\listname "
+    ";}\\listid5}}{\\*\\listoverridetable{\\listoverride"
+    "\\listid5\\listoverridecount0\\ls1}}\\pard\\ls1\\fi-360\\li720{\\listtext\\pard\\plain\\f1\\'"
+    "b7\\tab}"
+    "One\\par}";
+
 } // namespace
 
 class TestRtf : public QObject {
@@ -142,6 +156,8 @@ void TestRtf::text_data() {
     QTest::newRow("double-byte run")
         << QByteArray("{\\rtf1{\\fonttbl{\\f1\\fcharset128 MS Mincho;}}\\f1\\'82\\'a0\\'82\\'a2}")
         << "あい\n";
+    QTest::newRow("Word's font table: a Symbol bullet after \\panose and \\falt")
+        << kWordFonts + kWordList << "•\tOne\n";
     QTest::newRow("Symbol bullet") << "{\\rtf1" + symbol + "{\\f1\\'b7}\\tab a}"
                                    << "•\ta\n";
     QTest::newRow("Symbol bullet before a control symbol") << "{\\rtf1" + symbol + "{\\f1\\'b7\\~}}"
@@ -257,6 +273,9 @@ void TestRtf::characterFormats_data() {
         << QByteArray("{\\rtf1{\\fonttbl{\\f1\\fcharset128 \\'82\\'6c\\'82\\'72 "
                       "\\'96\\'be\\'92\\'a9;}}\\f1 x}")
         << "x" << int(QTextFormat::FontFamilies) << QVariant(QStringList{"ＭＳ 明朝"});
+    QTest::newRow("Word's font table: the name after \\panose")
+        << kWordFonts + "\\f0 x}"
+        << "x" << int(QTextFormat::FontFamilies) << QVariant(QStringList{"Times New Roman"});
     QTest::newRow("link whose instruction changes font")
         << QByteArray("{\\rtf1{\\field{\\*\\fldinst\\f0 HYPERLINK \"http://a.example/\"}"
                       "{\\fldrslt link}}}")
