@@ -146,6 +146,9 @@ void TestRtf::text_data() {
     QTest::newRow("lone low half") << QByteArray("{\\rtf1 \\u-8535?x}") << "\ufffdx\n";
     QTest::newRow("half at a paragraph end")
         << QByteArray("{\\rtf1\\uc0 a\\u55357\\par b}") << "a\ufffd\nb\n";
+    QTest::newRow("\\u beyond 16 bits is no character")
+        << QByteArray("{\\rtf1 \\u70000?\\u-32769?\\u65535?\\u-32768?}")
+        << "\ufffd\ufffd\uffff\u8000\n";
     QTest::newRow("cp1252 by default") << QByteArray("{\\rtf1 caf\\'e9 \\'80}") << "café €\n";
     QTest::newRow("ansicpg 1251") << QByteArray("{\\rtf1\\ansi\\ansicpg1251 \\'cf\\'f0\\'e8}")
                                   << "При\n";
@@ -202,7 +205,7 @@ void TestRtf::text_data() {
     QTest::newRow("text after the end") << QByteArray("{\\rtf1 a}}}trailing") << "a\n";
     QTest::newRow("huge numbers")
         << QByteArray("{\\rtf1\\fs99999999999\\li-99999999999\\uc99999999999\\u99999999999 x}")
-        << "\uffff\n"; // the clamped \uc skips the x
+        << "\ufffd\n"; // the clamped \uc skips the x
     QTest::newRow("deep nesting") << (QByteArray("{\\rtf1 a") + QByteArray(2'000'000, '{') + "b" +
                                       QByteArray(2'000'000, '}') + "c}")
                                   << "ac\n";
