@@ -4,7 +4,6 @@
 #include "rtf/reader_state.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace orvane::rtf {
 
@@ -18,7 +17,10 @@ void Reader::documentWord(Kw id, int value) {
         if (value > 0)
             docCodepage_ = value;
         break;
-    case Kw::Deff: defaultFont_ = value; break;
+    case Kw::Deff:
+        defaultFont_ = value;
+        tablesChanged();
+        break;
     case Kw::Uc: top().uc = std::clamp(value, 0, 16); break;
     default: break;
     }
@@ -101,6 +103,20 @@ void Reader::applyStyle(int style, bool character) {
     }
 }
 
+std::size_t Reader::LookHash::operator()(const CharFormat& f) const {
+    const auto rgb = [](const QColor& c) { return c.isValid() ? c.rgba() : 0u; };
+    return qHashMulti(0, f.family, f.halfPoints, f.bold, f.italic, f.underline, f.strike, f.script,
+                      f.raiseHalfPoints, rgb(f.foreground), rgb(f.background), f.href);
+}
+
+bool Reader::SameLook::operator()(const CharFormat& a, const CharFormat& b) const {
+    return a.family == b.family && a.fontClass == b.fontClass && a.halfPoints == b.halfPoints &&
+           a.bold == b.bold && a.italic == b.italic && a.underline == b.underline &&
+           a.strike == b.strike && a.script == b.script && a.raiseHalfPoints == b.raiseHalfPoints &&
+           a.caps == b.caps && a.foreground == b.foreground && a.background == b.background &&
+           a.href == b.href;
+}
+
 CharFormat Reader::resolve(const CharState& s, const QString& href) {
     CharFormat f;
     if (const FontTable::Font* font = fontOf(s)) {
@@ -118,21 +134,9 @@ CharFormat Reader::resolve(const CharState& s, const QString& href) {
     f.foreground = colors_.at(s.foreground);
     f.background = colors_.at(s.background);
     f.href = href;
-    // Equal states get the same id, so a sink converts each distinct format once, however
-    // often the file switches between a few of them.
-    std::string key(sizeof s.font * 8 + std::size_t(href.size()) * 2, '\0');
-    const int fields[8] = {s.font,
-                           s.halfPoints,
-                           int(s.bold) | int(s.italic) << 1 | int(s.underline) << 2 |
-                               int(s.strike) << 3,
-                           s.script,
-                           s.raise,
-                           int(s.caps),
-                           s.foreground,
-                           s.background};
-    std::memcpy(key.data(), fields, sizeof fields);
-    std::memcpy(key.data() + sizeof fields, href.constData(), std::size_t(href.size()) * 2);
-    f.id = formatIds_.try_emplace(std::move(key), std::uint32_t(formatIds_.size())).first->second;
+    // A sink converts each distinct format once, however often the file switches between a
+    // few of them.
+    f.id = formatIds_.try_emplace(f, std::uint32_t(formatIds_.size())).first->second;
     return f;
 }
 

@@ -155,11 +155,15 @@ void Reader::endDestination(const GroupState& closed) {
         if (top().dest != Dest::Picture)
             pictureEnd();
         break;
-    case Dest::FontTable: fonts_.entryEnd(); break;
+    case Dest::FontTable:
+        fonts_.entryEnd();
+        tablesChanged();
+        break;
     case Dest::FontEntry:
         if (top().dest == Dest::FontTable)
             fonts_.entryEnd();
         break;
+    case Dest::ColorTable: tablesChanged(); break;
     case Dest::ListTable:
         if (top().dest != Dest::ListTable)
             lists_.listEnd();

@@ -288,12 +288,22 @@ private:
     bool bodyOpen_ = false; // the body's sink has text of a paragraph not yet ended
     bool pageBreakNext_ = false;
 
+    // formatting.cpp: the format a state resolves to through the font and colour tables, kept
+    // for the state it was made from until either changes.
     CharFormat resolve(const CharState& state, const QString& href);
+    void tablesChanged() { resolvedValid_ = false; }
     CharFormat resolved_;
     CharState resolvedFrom_;
     QString resolvedHref_;
     bool resolvedValid_ = false;
-    std::unordered_map<std::string, std::uint32_t> formatIds_;
+    // Formats that look the same share an id: compared in full, their id left out.
+    struct LookHash {
+        std::size_t operator()(const CharFormat& f) const;
+    };
+    struct SameLook {
+        bool operator()(const CharFormat& a, const CharFormat& b) const;
+    };
+    std::unordered_map<CharFormat, std::uint32_t, LookHash, SameLook> formatIds_;
 };
 
 } // namespace orvane::rtf

@@ -279,6 +279,9 @@ void TestRtf::characterFormats_data() {
     QTest::newRow("Word's font table: the name after \\panose")
         << kWordFonts + "\\f0 x}"
         << "x" << int(QTextFormat::FontFamilies) << QVariant(QStringList{"Times New Roman"});
+    QTest::newRow("a font defined after text in it")
+        << QByteArray("{\\rtf1\\f1 a{\\fonttbl{\\f1 Verdana;}}b}") << "b"
+        << int(QTextFormat::FontFamilies) << QVariant(QStringList{"Verdana"});
     QTest::newRow("link whose instruction changes font")
         << QByteArray("{\\rtf1{\\field{\\*\\fldinst\\f0 HYPERLINK \"http://a.example/\"}"
                       "{\\fldrslt link}}}")
