@@ -251,7 +251,10 @@ void DocumentSink::writeCell(QTextTable* table, int r, int c, const Cell& cell,
     QTextCursor cursor = target.firstCursorPosition();
     bool hasBlock = false;
     NestedTable* last = nullptr;
-    for (const Block& block : cell.blocks) {
+    // A merged-away cell's empty paragraphs are not written: Qt keeps all but one empty block of
+    // a cell it merges, which would show as lines of their own.
+    static const std::vector<Block> kNone;
+    for (const Block& block : cell.mergedAway ? kNone : cell.blocks) {
         if (!block.table) {
             writeParagraph(cursor, block.paragraph, hasBlock);
             hasBlock = true;
@@ -293,23 +296,23 @@ void DocumentSink::fillRow(QTextTable* table, int r, const Row& row, VerticalMer
     for (int c = columns; c < table->columns(); ++c)
         padding(r, c);
 
-    const auto horizontal = [&row](std::size_t i) {
+    // A cell joins a merge by its own word for that direction, and only if it is merged away.
+    const auto joins = [&row](std::size_t i, CellFormat::Merge CellFormat::*direction) {
         const CellFormat* f = row.cellFormat(i);
-        return f ? f->horizontal : CellFormat::Alone;
+        return f && f->*direction == CellFormat::Continued && row.cells[i].mergedAway;
     };
     for (int c = 0; c < columns; ++c) {
         const CellFormat* f = row.cellFormat(std::size_t(c));
         int span = 1;
         if (f && f->horizontal == CellFormat::First) {
             for (std::size_t next = std::size_t(c) + 1;
-                 next < row.cells.size() && mergesAway(row.cells[next], horizontal(next)); ++next)
+                 next < row.cells.size() && joins(next, &CellFormat::horizontal); ++next)
                 ++span;
             if (span > 1)
                 table->mergeCells(r, c, 1, span);
         }
         const auto started = merges.find(c);
-        if (f && f->vertical == CellFormat::Continued && started != merges.end() &&
-            mergesAway(row.cells[std::size_t(c)], f->vertical)) {
+        if (started != merges.end() && joins(std::size_t(c), &CellFormat::vertical)) {
             table->mergeCells(started->second.row, c, r - started->second.row + 1,
                               started->second.columns);
         } else if (f && f->vertical == CellFormat::First) {

@@ -66,6 +66,12 @@ void TextSink::writeParagraph(const Paragraph& p) {
 
 // A cell's paragraphs, and the cells of tables nested in it, on one line, parted by blanks.
 void TextSink::appendCell(const Cell& cell, bool& first) {
+    if (cell.mergedAway) { // an empty part, as the built document's covered cell gives
+        if (!first)
+            pending_ += u' ';
+        first = false;
+        return;
+    }
     for (const Block& block : cell.blocks) {
         if (block.table) {
             for (const Row& row : block.table->rows)

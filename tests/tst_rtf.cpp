@@ -384,6 +384,16 @@ void TestRtf::tables_data() {
                                                  "\\pard\\intbl\\itap1 outer\\cell\\row}")
                                    << "1x1 (0,0 {1x2})"
                                    << "in on outer\n";
+    QTest::newRow("a nested table merged across and down")
+        << QByteArray(
+               "{\\rtf1\\trowd\\cellx2000\\cellx6000\\pard\\intbl outer\\cell\\pard\\intbl\\itap2 "
+               "A\\nestcell\\nestcell C\\nestcell{\\*\\nesttableprops\\trowd\\clmgf\\cellx1000"
+               "\\clmrg\\cellx2000\\cellx3000\\nestrow}D\\nestcell E\\nestcell{\\*\\nesttableprops"
+               "\\trowd\\clvmgf\\cellx1000\\cellx2000\\nestrow}\\nestcell G\\nestcell{\\*"
+               "\\nesttableprops\\trowd\\clvmrg\\cellx1000\\cellx2000\\nestrow}\\pard\\intbl\\itap1"
+               "\\cell\\row}")
+        << "1x2 (0,1 {3x3 (0,0 1x2) (1,0 2x1)})"
+        << "outer\tA  C D E  G \n";
     QTest::newRow("nesting that skips a level keeps its text")
         << QByteArray("{\\rtf1\\trowd\\cellx5000\\pard\\intbl\\itap3 deep\\nestcell"
                       "{\\*\\nesttableprops\\trowd\\cellx4000\\nestrow}"
