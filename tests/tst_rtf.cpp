@@ -353,11 +353,11 @@ void TestRtf::tables_data() {
     QTest::addColumn<QString>("shape");
     QTest::addColumn<QString>("text");
     const QByteArray row = "\\trowd\\cellx1500\\cellx4500";
-    QTest::newRow("two rows, widths from \\cellx")
+    QTest::newRow("two rows, widths from \\cellx, a cell's paragraphs on lines of their own")
         << "{\\rtf1 before\\par" + row + "\\intbl A1\\cell B1\\par more\\cell\\row" + row +
                "\\intbl A2\\cell B2\\cell\\row\\pard after\\par}"
         << "2x2"
-        << "before\nA1\tB1 more\nA2\tB2\nafter\n";
+        << "before\nA1\tB1\nmore\nA2\tB2\nafter\n";
     QTest::newRow("merged across")
         << QByteArray("{\\rtf1\\trowd\\clmgf\\cellx1000\\clmrg\\cellx2000"
                       "\\intbl wide\\cell\\cell\\row"
@@ -383,7 +383,15 @@ void TestRtf::tables_data() {
                                                  "{\\nonesttables fallback\\par}"
                                                  "\\pard\\intbl\\itap1 outer\\cell\\row}")
                                    << "1x1 (0,0 {1x2})"
-                                   << "in on outer\n";
+                                   << "in\ton\nouter\n";
+    QTest::newRow("a nested table's rows, and the paragraph after it, on lines of their own")
+        << QByteArray(
+               "{\\rtf1\\trowd\\cellx3000\\cellx6000\\pard\\intbl A\\cell\\pard\\intbl\\itap2 "
+               "one\\nestcell two\\nestcell{\\*\\nesttableprops\\trowd\\cellx1000\\cellx2000"
+               "\\nestrow}three\\nestcell four\\nestcell{\\*\\nesttableprops\\trowd\\cellx1000"
+               "\\cellx2000\\nestrow}\\pard\\intbl\\itap1 after\\cell\\row}")
+        << "1x2 (0,1 {2x2})"
+        << "A\tone\ttwo\nthree\tfour\nafter\n";
     QTest::newRow("a nested table merged across and down")
         << QByteArray(
                "{\\rtf1\\trowd\\cellx2000\\cellx6000\\pard\\intbl outer\\cell\\pard\\intbl\\itap2 "
@@ -393,13 +401,13 @@ void TestRtf::tables_data() {
                "\\nesttableprops\\trowd\\clvmrg\\cellx1000\\cellx2000\\nestrow}\\pard\\intbl\\itap1"
                "\\cell\\row}")
         << "1x2 (0,1 {3x3 (0,0 1x2) (1,0 2x1)})"
-        << "outer\tA  C D E  G \n";
+        << "outer\tA\t\tC\nD\tE\n\tG\n\n";
     QTest::newRow("nesting that skips a level keeps its text")
         << QByteArray("{\\rtf1\\trowd\\cellx5000\\pard\\intbl\\itap3 deep\\nestcell"
                       "{\\*\\nesttableprops\\trowd\\cellx4000\\nestrow}"
                       "\\pard\\intbl\\itap1 outer\\cell\\row}")
         << "1x1 (0,0 {1x1 (0,0 {1x1})})"
-        << "deep outer\n";
+        << "deep\nouter\n";
     QTest::newRow("rows that never end") << QByteArray("{\\rtf1\\intbl a\\cell b\\cell c") << "1x3"
                                          << "a\tb\tc\n";
     QTest::newRow("a table alone has no paragraphs around it")
