@@ -30,32 +30,35 @@ QTextFrameFormat::BorderStyle borderStyle(Border::Style style) {
     }
 }
 
+// Qt's setters for one side of a cell, by Side.
+struct SideSetters {
+    void (QTextTableCellFormat::*width)(qreal);
+    void (QTextTableCellFormat::*style)(QTextFrameFormat::BorderStyle);
+    void (QTextTableCellFormat::*brush)(const QBrush&);
+};
+constexpr SideSetters kSides[] = {
+    {&QTextTableCellFormat::setTopBorder, &QTextTableCellFormat::setTopBorderStyle,
+     &QTextTableCellFormat::setTopBorderBrush},
+    {&QTextTableCellFormat::setLeftBorder, &QTextTableCellFormat::setLeftBorderStyle,
+     &QTextTableCellFormat::setLeftBorderBrush},
+    {&QTextTableCellFormat::setBottomBorder, &QTextTableCellFormat::setBottomBorderStyle,
+     &QTextTableCellFormat::setBottomBorderBrush},
+    {&QTextTableCellFormat::setRightBorder, &QTextTableCellFormat::setRightBorderStyle,
+     &QTextTableCellFormat::setRightBorderBrush}};
+
 QTextTableCellFormat cellFormat(const CellFormat* f) {
     QTextTableCellFormat c;
     c.setProperty(DocumentSink::kFileCell, true);
     // Only the borders the file draws are drawn: a table without border words has none.
-    const Border none;
-    const auto& borders = f ? f->borders : std::array<Border, 4>{none, none, none, none};
-    const double widths[4] = {
-        borders[0].style == Border::None ? 0.0 : std::max(1.0, twipsToPixels(borders[0].width)),
-        borders[1].style == Border::None ? 0.0 : std::max(1.0, twipsToPixels(borders[1].width)),
-        borders[2].style == Border::None ? 0.0 : std::max(1.0, twipsToPixels(borders[2].width)),
-        borders[3].style == Border::None ? 0.0 : std::max(1.0, twipsToPixels(borders[3].width))};
-    auto brush = [&](int side) {
-        return QBrush(borders[side].color.isValid() ? borders[side].color : QColor(Qt::black));
-    };
-    c.setTopBorder(widths[0]);
-    c.setLeftBorder(widths[1]);
-    c.setBottomBorder(widths[2]);
-    c.setRightBorder(widths[3]);
-    c.setTopBorderStyle(borderStyle(borders[0].style));
-    c.setLeftBorderStyle(borderStyle(borders[1].style));
-    c.setBottomBorderStyle(borderStyle(borders[2].style));
-    c.setRightBorderStyle(borderStyle(borders[3].style));
-    c.setTopBorderBrush(brush(0));
-    c.setLeftBorderBrush(brush(1));
-    c.setBottomBorderBrush(brush(2));
-    c.setRightBorderBrush(brush(3));
+    static const std::array<Border, 4> kNone{};
+    const auto& borders = f ? f->borders : kNone;
+    for (std::size_t side = 0; side < borders.size(); ++side) {
+        const Border& b = borders[side];
+        (c.*kSides[side].width)(b.style == Border::None ? 0.0
+                                                        : std::max(1.0, twipsToPixels(b.width)));
+        (c.*kSides[side].style)(borderStyle(b.style));
+        (c.*kSides[side].brush)(QBrush(b.color.isValid() ? b.color : QColor(Qt::black)));
+    }
     if (f && f->background.isValid())
         c.setBackground(f->background);
     return c;
