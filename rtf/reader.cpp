@@ -30,7 +30,7 @@ Reader::Reader(std::string_view bytes, Sink& sink, const Limits& limits, const P
     : tok_(bytes), sink_(sink), limits_(limits), progress_(progress),
       footnotes_(sink.wantsFormats()) {}
 
-void Reader::run() {
+bool Reader::run() {
     stack_.reserve(64);
     stack_.push_back(GroupState{});
     tok_.next(); // the file's own opening brace belongs to the root group
@@ -45,7 +45,7 @@ void Reader::run() {
             if (stack_.size() == 1) {
                 // The document's closing brace: anything after it is not part of it.
                 finishDocument();
-                return;
+                return true;
             }
             closeGroup();
             break;
@@ -95,6 +95,7 @@ void Reader::run() {
     while (stack_.size() > 1)
         closeGroup();
     finishDocument();
+    return false;
 }
 
 void Reader::finishDocument() {
@@ -409,8 +410,9 @@ ReadResult read(std::string_view bytes, Sink& sink, const Limits& limits,
                 const Progress& progress) {
     if (!looksLikeRtf(bytes))
         return {false, QStringLiteral("not a rich-text document")};
-    Reader(bytes, sink, limits, progress).run();
-    return {};
+    ReadResult result;
+    result.damaged = !Reader(bytes, sink, limits, progress).run();
+    return result;
 }
 
 } // namespace orvane::rtf

@@ -195,7 +195,7 @@ private:
 class Reader {
 public:
     Reader(std::string_view bytes, Sink& sink, const Limits& limits, const Progress& progress);
-    void run();
+    bool run(); // false when the input ends before the document's closing brace
 
 private:
     // reader.cpp: groups, tokens, text and the \* marker

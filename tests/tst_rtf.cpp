@@ -25,7 +25,8 @@ std::unique_ptr<QTextDocument> build(const QByteArray& rtf, const Limits& limits
     return document;
 }
 
-// The text both ways; a difference between them fails the test that asked.
+// The text both ways, followed by "[cut off]" for a damaged file; a difference between them
+// fails the test that asked.
 QString textOf(const QByteArray& rtf, const Limits& limits = {}) {
     QByteArray streamed;
     TextSink sink([&](QByteArrayView piece) { streamed += piece; }, limits.maxTableColumns);
@@ -33,10 +34,12 @@ QString textOf(const QByteArray& rtf, const Limits& limits = {}) {
         read(std::string_view(rtf.constData(), std::size_t(rtf.size())), sink, limits);
     if (!result.ok)
         return "ERROR: " + result.error;
-    const QString built = plainText(*build(rtf, limits));
-    if (built.toUtf8() != streamed)
+    QTextDocument document;
+    const bool damaged = readDocument(rtf, &document, limits).damaged;
+    const QString built = plainText(document);
+    if (built.toUtf8() != streamed || damaged != result.damaged)
         return "STREAMED: " + QString::fromUtf8(streamed) + " BUILT: " + built;
-    return built;
+    return built + (damaged ? "[cut off]" : "");
 }
 
 // The character format at the first occurrence of `text`.
@@ -197,11 +200,13 @@ void TestRtf::text_data() {
         << QByteArray("{\\rtf1 a\\line b\\par c}") << "a\nb\nc\n";
     QTest::newRow("empty document") << QByteArray("{\\rtf1}") << "";
     QTest::newRow("broken hex escape") << QByteArray("{\\rtf1 a\\'zz}") << "azz\n";
-    QTest::newRow("binary longer than the file") << QByteArray("{\\rtf1 a\\bin999 bc}") << "a\n";
+    QTest::newRow("binary longer than the file")
+        << QByteArray("{\\rtf1 a\\bin999 bc}") << "a\n[cut off]";
     QTest::newRow("an over-long word is no word")
         << QByteArray("{\\rtf1 \\b" + QByteArray(40, 'b') + " x}") << "x\n";
     // Malformed input is read as far as it goes.
-    QTest::newRow("truncated") << QByteArray("{\\rtf1 abc{\\b def") << "abcdef\n";
+    QTest::newRow("truncated") << QByteArray("{\\rtf1 abc{\\b def") << "abcdef\n[cut off]";
+    QTest::newRow("no closing brace") << QByteArray("{\\rtf1 abc") << "abc\n[cut off]";
     QTest::newRow("text after the end") << QByteArray("{\\rtf1 a}}}trailing") << "a\n";
     QTest::newRow("huge numbers")
         << QByteArray("{\\rtf1\\fs99999999999\\li-99999999999\\uc99999999999\\u99999999999 x}")
@@ -218,7 +223,7 @@ void TestRtf::text_data() {
     QTest::newRow("cell and row outside tables")
         << QByteArray("{\\rtf1\\row a\\cell\\row}") << "a\n";
     QTest::newRow("nul and control bytes")
-        << QByteArray("{\\rtf1 a\0b\\'0ac\\u8233?d}", 23) << QString("a") + QChar(0) + "b\nc\nd\n";
+        << QByteArray("{\\rtf1 a\0b\\'0ac\\u8233?d}", 24) << QString("a") + QChar(0) + "b\nc\nd\n";
 }
 
 void TestRtf::text() {
@@ -409,7 +414,7 @@ void TestRtf::tables_data() {
         << "1x1 (0,0 {1x1 (0,0 {1x1})})"
         << "deep\nouter\n";
     QTest::newRow("rows that never end") << QByteArray("{\\rtf1\\intbl a\\cell b\\cell c") << "1x3"
-                                         << "a\tb\tc\n";
+                                         << "a\tb\tc\n[cut off]";
     QTest::newRow("a table alone has no paragraphs around it")
         << QByteArray("{\\rtf1\\trowd\\cellx1000\\intbl a\\cell\\row}") << "1x1"
         << "a\n";
