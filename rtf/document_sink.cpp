@@ -314,10 +314,19 @@ void DocumentSink::fillRow(QTextTable* table, int r, const Row& row, VerticalMer
             if (span > 1)
                 table->mergeCells(r, c, 1, span);
         }
+        // A merge down goes on only where this row has, under the whole width it started with,
+        // cells merged away and no wider merge across: Qt would otherwise swallow a cell with
+        // text, or one it added to square the table off.
         const auto started = merges.find(c);
-        if (started != merges.end() && joins(std::size_t(c), &CellFormat::vertical)) {
+        bool down = started != merges.end() && joins(std::size_t(c), &CellFormat::vertical) &&
+                    (span == 1 || span == started->second.columns) &&
+                    c + started->second.columns <= columns;
+        for (int next = c + 1; down && next < c + started->second.columns; ++next)
+            down = row.cells[std::size_t(next)].mergedAway;
+        if (down) {
             table->mergeCells(started->second.row, c, r - started->second.row + 1,
                               started->second.columns);
+            span = started->second.columns;
         } else if (f && f->vertical == CellFormat::First) {
             merges[c] = VerticalMerge{r, span};
         } else {

@@ -40,9 +40,9 @@ void TextSink::writeCells(const Row& row) {
 }
 
 void TextSink::writeRow(const Row& row) {
-    if (!tableOpen_) {
+    if (!inTable_) {
         writer_.beginTable();
-        tableOpen_ = true;
+        inTable_ = true;
     }
     writeCells(row);
     drain(false);
@@ -50,7 +50,7 @@ void TextSink::writeRow(const Row& row) {
 
 void TextSink::writeTableEnd() {
     writer_.endTable();
-    tableOpen_ = false;
+    inTable_ = false;
 }
 
 void TextSink::writeEnd() {

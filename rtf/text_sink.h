@@ -34,7 +34,7 @@ private:
     std::function<void(QByteArrayView)> write_;
     QString pending_;
     TextWriter writer_{pending_, {}};
-    bool tableOpen_ = false;
+    bool inTable_ = false;
     std::map<std::tuple<int, int, int>, int> listItems_; // list, level, style -> items so far
 };
 

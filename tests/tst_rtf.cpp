@@ -376,6 +376,20 @@ void TestRtf::tables_data() {
                                                "\\intbl\\cell b\\cell\\row}")
                                  << "2x2 (0,0 2x1)"
                                  << "tall\ta\n\tb\n";
+    QTest::newRow("merged across and down at once")
+        << QByteArray(
+               "{\\rtf1\\trowd\\clmgf\\clvmgf\\cellx1000\\clmrg\\clvmgf\\cellx2000\\cellx3000"
+               "\\intbl a\\cell\\cell b\\cell\\row\\trowd\\clmgf\\clvmrg\\cellx1000\\clmrg\\clvmrg"
+               "\\cellx2000\\cellx3000\\intbl\\cell\\cell y\\cell\\row}")
+        << "2x3 (0,0 2x2)"
+        << "a\t\tb\n\t\ty\n";
+    QTest::newRow("a merge down does not swallow a cell beside it")
+        << QByteArray(
+               "{\\rtf1\\trowd\\clmgf\\clvmgf\\cellx1000\\clmrg\\cellx2000\\cellx3000\\intbl a"
+               "\\cell\\cell b\\cell\\row\\trowd\\clvmrg\\cellx1000\\cellx2000\\cellx3000\\intbl"
+               "\\cell x\\cell y\\cell\\row}")
+        << "2x3 (0,0 1x2)"
+        << "a\t\tb\n\tx\ty\n";
     QTest::newRow("a merged cell with text keeps it")
         << QByteArray("{\\rtf1\\trowd\\clmgf\\cellx1000\\clmrg\\cellx2000"
                       "\\intbl a\\cell kept\\cell\\row}")
