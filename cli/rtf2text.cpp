@@ -1,7 +1,5 @@
-// rtf2text FILE             the document's text as UTF-8, read straight from the file
-// rtf2text --document FILE  the text of the built document: the same text, the long way round
-// rtf2text --html FILE      the built document as HTML, for looking at formatting
-// Exit status 2 with a one-line message for a file it refuses or output it cannot write.
+// rtf2text: an RTF file's text, for scripts and for looking at what the reader makes of a file.
+// The usage text below says what it does and what its exit statuses mean.
 
 #include "cli/output_check.h"
 #include "rtf/rtf.h"
@@ -14,26 +12,78 @@
 
 namespace {
 
+constexpr int kDamaged = 3;
+
+const char kUsage[] = "usage: rtf2text [--document | --html] FILE\n"
+                      "       rtf2text --help | --version\n"
+                      "\n"
+                      "Writes the text of an RTF file to standard output as UTF-8.\n"
+                      "  FILE             the text as it is read, without building a document\n"
+                      "  --document FILE  the text of the document the program builds (the same)\n"
+                      "  --html FILE      the built document as HTML, to look at its formatting\n"
+                      "\n"
+                      "Exit status:\n"
+                      "  0  the file was read whole\n"
+                      "  2  the file was refused (missing, not RTF...), the command line was\n"
+                      "     wrong, or the output could not be written\n"
+                      "  3  the file is damaged, cut off before its end: what could be read was\n"
+                      "     written, and a warning went to standard error\n";
+
 int refuse(const char* path, const QString& why) {
     std::fprintf(stderr, "rtf2text: %s: %s\n", path, qPrintable(why));
     return 2;
 }
 
-int run(int argc, char** argv) {
-    const bool html = argc == 3 && std::strcmp(argv[1], "--html") == 0;
-    const bool document = argc == 3 && std::strcmp(argv[1], "--document") == 0;
-    if (argc != 2 && !html && !document) {
-        std::fprintf(stderr, "usage: rtf2text [--html | --document] FILE\n");
-        return 2;
+int usageError(const QString& what) {
+    std::fprintf(stderr, "rtf2text: %s\nTry 'rtf2text --help'.\n", qPrintable(what));
+    return 2;
+}
+
+int finished(const char* path, const orvane::rtf::ReadResult& result) {
+    if (!result.ok)
+        return refuse(path, result.error);
+    if (result.damaged) {
+        std::fprintf(stderr,
+                     "rtf2text: %s: the file is cut off; its text is shown as far as it "
+                     "goes\n",
+                     path);
+        return kDamaged;
     }
-    const char* path = argv[argc - 1];
-    if (!html && !document) {
+    return 0;
+}
+
+int run(int argc, char** argv) {
+    enum { Text, Document, Html } mode = Text;
+    const char* path = nullptr;
+    for (int i = 1; i < argc; ++i) {
+        const char* arg = argv[i];
+        if (std::strcmp(arg, "--help") == 0) {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+        if (std::strcmp(arg, "--version") == 0) {
+            std::printf("rtf2text %s\n", ORVANE_VERSION);
+            return 0;
+        }
+        if (std::strcmp(arg, "--document") == 0 || std::strcmp(arg, "--html") == 0) {
+            mode = arg[2] == 'd' ? Document : Html;
+        } else if (arg[0] == '-' && arg[1] != '\0') {
+            return usageError(QStringLiteral("unknown option %1").arg(arg));
+        } else if (path) {
+            return usageError(QStringLiteral("one file at a time: %1 is a second").arg(arg));
+        } else {
+            path = arg;
+        }
+    }
+    if (!path)
+        return usageError(QStringLiteral("no file named"));
+    if (mode == Text) {
         // No document and no GUI: text goes out as it is read.
         const auto result =
             orvane::rtf::writeText(QString::fromLocal8Bit(path), [](QByteArrayView piece) {
                 std::fwrite(piece.data(), 1, std::size_t(piece.size()), stdout);
             });
-        return result.ok ? 0 : refuse(path, result.error);
+        return finished(path, result);
     }
     // Fonts and images need a GUI application; no window is ever shown.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -41,11 +91,12 @@ int run(int argc, char** argv) {
     QGuiApplication app(argc, argv);
     QTextDocument built;
     const auto result = orvane::rtf::loadFile(QString::fromLocal8Bit(path), &built);
-    if (!result.ok)
-        return refuse(path, result.error);
-    const QByteArray out = (html ? built.toHtml() : orvane::rtf::plainText(built)).toUtf8();
-    std::fwrite(out.constData(), 1, std::size_t(out.size()), stdout);
-    return 0;
+    if (result.ok) {
+        const QByteArray out =
+            (mode == Html ? built.toHtml() : orvane::rtf::plainText(built)).toUtf8();
+        std::fwrite(out.constData(), 1, std::size_t(out.size()), stdout);
+    }
+    return finished(path, result);
 }
 
 } // namespace

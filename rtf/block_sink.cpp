@@ -5,7 +5,12 @@
 namespace orvane::rtf {
 namespace {
 
-// Deeper tables than this are kept as the deepest one, text and all.
+bool holdsNothing(const Cell& cell) {
+    for (const Block& block : cell.blocks)
+        if (block.table || !block.paragraph.empty())
+            return false;
+    return true;
+}
 
 } // namespace
 
@@ -119,12 +124,12 @@ void BlockSink::endRow(const RowFormat& format, int n) {
         return;
     Row row{std::move(l.cells), format};
     l.cells.clear();
-    // A cell merged away holds only empty paragraphs. It is given none at all, so that every
-    // sink sees the same: Qt keeps all but one empty block of a cell it merges.
+    // Whether a cell is merged away is decided here, once, for every writer.
     for (std::size_t i = 0; i < row.cells.size(); ++i) {
         const CellFormat* f = row.cellFormat(i);
-        if (f && (mergesAway(row.cells[i], f->horizontal) || mergesAway(row.cells[i], f->vertical)))
-            row.cells[i].blocks.clear();
+        row.cells[i].mergedAway =
+            f && (f->horizontal == CellFormat::Continued || f->vertical == CellFormat::Continued) &&
+            holdsNothing(row.cells[i]);
     }
     if (n == 1) {
         writeRow(row);

@@ -38,6 +38,9 @@ struct Block {
 
 struct Cell {
     std::vector<Block> blocks;
+    // Merged into the cell before it or above it. Only a cell of empty paragraphs is, so that no
+    // text is ever lost to a merge; no writer shows what it holds.
+    bool mergedAway = false;
 };
 
 struct Row {
@@ -64,17 +67,6 @@ public:
     void cellEnd(const ParFormat& format, int level) override;
     void rowEnd(const RowFormat& row, int level) override;
     void finish(const ParFormat& format) override;
-
-    // Whether a cell's content is merged into the cell before it or above it: only an empty
-    // one is, so that no text is ever lost to a merge.
-    static bool mergesAway(const Cell& cell, CellFormat::Merge merge) {
-        if (merge != CellFormat::Continued)
-            return false;
-        for (const Block& block : cell.blocks)
-            if (block.table || !block.paragraph.empty())
-                return false;
-        return true;
-    }
 
 protected:
     // A format id seen for the first time.

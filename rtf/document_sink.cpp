@@ -30,32 +30,35 @@ QTextFrameFormat::BorderStyle borderStyle(Border::Style style) {
     }
 }
 
+// Qt's setters for one side of a cell, by Side.
+struct SideSetters {
+    void (QTextTableCellFormat::*width)(qreal);
+    void (QTextTableCellFormat::*style)(QTextFrameFormat::BorderStyle);
+    void (QTextTableCellFormat::*brush)(const QBrush&);
+};
+constexpr SideSetters kSides[] = {
+    {&QTextTableCellFormat::setTopBorder, &QTextTableCellFormat::setTopBorderStyle,
+     &QTextTableCellFormat::setTopBorderBrush},
+    {&QTextTableCellFormat::setLeftBorder, &QTextTableCellFormat::setLeftBorderStyle,
+     &QTextTableCellFormat::setLeftBorderBrush},
+    {&QTextTableCellFormat::setBottomBorder, &QTextTableCellFormat::setBottomBorderStyle,
+     &QTextTableCellFormat::setBottomBorderBrush},
+    {&QTextTableCellFormat::setRightBorder, &QTextTableCellFormat::setRightBorderStyle,
+     &QTextTableCellFormat::setRightBorderBrush}};
+
 QTextTableCellFormat cellFormat(const CellFormat* f) {
     QTextTableCellFormat c;
     c.setProperty(DocumentSink::kFileCell, true);
     // Only the borders the file draws are drawn: a table without border words has none.
-    const Border none;
-    const auto& borders = f ? f->borders : std::array<Border, 4>{none, none, none, none};
-    const double widths[4] = {
-        borders[0].style == Border::None ? 0.0 : std::max(1.0, twipsToPixels(borders[0].width)),
-        borders[1].style == Border::None ? 0.0 : std::max(1.0, twipsToPixels(borders[1].width)),
-        borders[2].style == Border::None ? 0.0 : std::max(1.0, twipsToPixels(borders[2].width)),
-        borders[3].style == Border::None ? 0.0 : std::max(1.0, twipsToPixels(borders[3].width))};
-    auto brush = [&](int side) {
-        return QBrush(borders[side].color.isValid() ? borders[side].color : QColor(Qt::black));
-    };
-    c.setTopBorder(widths[0]);
-    c.setLeftBorder(widths[1]);
-    c.setBottomBorder(widths[2]);
-    c.setRightBorder(widths[3]);
-    c.setTopBorderStyle(borderStyle(borders[0].style));
-    c.setLeftBorderStyle(borderStyle(borders[1].style));
-    c.setBottomBorderStyle(borderStyle(borders[2].style));
-    c.setRightBorderStyle(borderStyle(borders[3].style));
-    c.setTopBorderBrush(brush(0));
-    c.setLeftBorderBrush(brush(1));
-    c.setBottomBorderBrush(brush(2));
-    c.setRightBorderBrush(brush(3));
+    static const std::array<Border, 4> kNone{};
+    const auto& borders = f ? f->borders : kNone;
+    for (std::size_t side = 0; side < borders.size(); ++side) {
+        const Border& b = borders[side];
+        (c.*kSides[side].width)(b.style == Border::None ? 0.0
+                                                        : std::max(1.0, twipsToPixels(b.width)));
+        (c.*kSides[side].style)(borderStyle(b.style));
+        (c.*kSides[side].brush)(QBrush(b.color.isValid() ? b.color : QColor(Qt::black)));
+    }
     if (f && f->background.isValid())
         c.setBackground(f->background);
     return c;
@@ -251,7 +254,10 @@ void DocumentSink::writeCell(QTextTable* table, int r, int c, const Cell& cell,
     QTextCursor cursor = target.firstCursorPosition();
     bool hasBlock = false;
     NestedTable* last = nullptr;
-    for (const Block& block : cell.blocks) {
+    // A merged-away cell's empty paragraphs are not written: Qt keeps all but one empty block of
+    // a cell it merges, which would show as lines of their own.
+    static const std::vector<Block> kNone;
+    for (const Block& block : cell.mergedAway ? kNone : cell.blocks) {
         if (!block.table) {
             writeParagraph(cursor, block.paragraph, hasBlock);
             hasBlock = true;
@@ -293,25 +299,34 @@ void DocumentSink::fillRow(QTextTable* table, int r, const Row& row, VerticalMer
     for (int c = columns; c < table->columns(); ++c)
         padding(r, c);
 
-    const auto horizontal = [&row](std::size_t i) {
+    // A cell joins a merge by its own word for that direction, and only if it is merged away.
+    const auto joins = [&row](std::size_t i, CellFormat::Merge CellFormat::*direction) {
         const CellFormat* f = row.cellFormat(i);
-        return f ? f->horizontal : CellFormat::Alone;
+        return f && f->*direction == CellFormat::Continued && row.cells[i].mergedAway;
     };
     for (int c = 0; c < columns; ++c) {
         const CellFormat* f = row.cellFormat(std::size_t(c));
         int span = 1;
         if (f && f->horizontal == CellFormat::First) {
             for (std::size_t next = std::size_t(c) + 1;
-                 next < row.cells.size() && mergesAway(row.cells[next], horizontal(next)); ++next)
+                 next < row.cells.size() && joins(next, &CellFormat::horizontal); ++next)
                 ++span;
             if (span > 1)
                 table->mergeCells(r, c, 1, span);
         }
+        // A merge down goes on only where this row has, under the whole width it started with,
+        // cells merged away and no wider merge across: Qt would otherwise swallow a cell with
+        // text, or one it added to square the table off.
         const auto started = merges.find(c);
-        if (f && f->vertical == CellFormat::Continued && started != merges.end() &&
-            mergesAway(row.cells[std::size_t(c)], f->vertical)) {
+        bool down = started != merges.end() && joins(std::size_t(c), &CellFormat::vertical) &&
+                    (span == 1 || span == started->second.columns) &&
+                    c + started->second.columns <= columns;
+        for (int next = c + 1; down && next < c + started->second.columns; ++next)
+            down = row.cells[std::size_t(next)].mergedAway;
+        if (down) {
             table->mergeCells(started->second.row, c, r - started->second.row + 1,
                               started->second.columns);
+            span = started->second.columns;
         } else if (f && f->vertical == CellFormat::First) {
             merges[c] = VerticalMerge{r, span};
         } else {

@@ -15,6 +15,11 @@ void FontTable::begin() {
     open_ = true; // a table that names no number defines font 0
 }
 
+void FontTable::entryBegin() {
+    entryEnd(); // a name left open before the group
+    open_ = true;
+}
+
 void FontTable::word(Kw id, int param) {
     switch (id) {
     case Kw::F:

@@ -4,46 +4,48 @@
 #include "rtf/reader_state.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace orvane::rtf {
 
-void Reader::documentWord(Kw id, const Token& t) {
+void Reader::documentWord(Kw id, int value) {
     switch (id) {
     case Kw::Ansi: docCodepage_ = 1252; break;
     case Kw::Mac: docCodepage_ = 10000; break;
     case Kw::Pc: docCodepage_ = 437; break;
     case Kw::Pca: docCodepage_ = 850; break;
     case Kw::AnsiCpg:
-        if (t.param > 0)
-            docCodepage_ = t.param;
+        if (value > 0)
+            docCodepage_ = value;
         break;
-    case Kw::Deff: defaultFont_ = t.param; break;
-    case Kw::Uc: top().uc = std::clamp(t.param, 0, 16); break;
+    case Kw::Deff:
+        defaultFont_ = value;
+        tablesChanged();
+        break;
+    case Kw::Uc: top().uc = std::clamp(value, 0, 16); break;
     default: break;
     }
 }
 
-void Reader::characterWord(Kw id, const Token& t) {
+// A toggle's value is 0 or 1 by now; other words carry their number or the table's default.
+void Reader::characterWord(Kw id, int value) {
     CharState& c = top().chr;
-    const int param = t.param;
-    const bool on = !t.hasParam || param != 0;
+    const bool on = value != 0;
     switch (id) {
-    case Kw::F: c.font = param; break;
+    case Kw::F: c.font = value; break;
     case Kw::Plain: c = CharState{}; break;
     case Kw::B: c.bold = on; break;
     case Kw::I: c.italic = on; break;
     case Kw::Ul: c.underline = on; break;
     case Kw::UlNone: c.underline = false; break;
     case Kw::Strike: c.strike = on; break;
-    case Kw::Fs: c.halfPoints = t.hasParam && param > 0 ? std::min(param, 3276) : 24; break;
-    case Kw::Cf: c.foreground = param; break;
-    case Kw::Cb: c.background = param; break;
+    case Kw::Fs: c.halfPoints = value > 0 ? std::min(value, 3276) : CharState{}.halfPoints; break;
+    case Kw::Cf: c.foreground = value; break;
+    case Kw::Cb: c.background = value; break;
     case Kw::Super: c.script = on ? 1 : 0; break;
     case Kw::Sub: c.script = on ? -1 : 0; break;
     case Kw::NoSuperSub: c.script = 0, c.raise = 0; break;
-    case Kw::Up: c.raise = std::clamp(t.hasParam ? param : 6, 0, 3276); break;
-    case Kw::Dn: c.raise = -std::clamp(t.hasParam ? param : 6, 0, 3276); break;
+    case Kw::Up: c.raise = std::clamp(value, 0, 3276); break;
+    case Kw::Dn: c.raise = -std::clamp(value, 0, 3276); break;
     case Kw::Hidden: c.hidden = on; break;
     case Kw::Deleted: c.deleted = on; break;
     case Kw::Caps: c.caps = on ? Caps::All : Caps::None; break;
@@ -52,38 +54,37 @@ void Reader::characterWord(Kw id, const Token& t) {
     }
 }
 
-void Reader::paragraphWord(Kw id, const Token& t) {
+void Reader::paragraphWord(Kw id, int value) {
     ParFormat& p = top().par;
-    const int param = t.param;
-    const bool on = !t.hasParam || param != 0;
+    const bool on = value != 0;
     switch (id) {
     case Kw::Pard: p = ParFormat{}; break;
     case Kw::Ql: p.align = Align::Left; break;
     case Kw::Qc: p.align = Align::Center; break;
     case Kw::Qr: p.align = Align::Right; break;
     case Kw::Qj: p.align = Align::Justify; break;
-    case Kw::Li: p.leftIndent = clampTwips(param); break;
-    case Kw::Ri: p.rightIndent = clampTwips(param); break;
-    case Kw::Fi: p.firstIndent = clampTwips(param); break;
-    case Kw::Sb: p.spaceBefore = clampTwips(param); break;
-    case Kw::Sa: p.spaceAfter = clampTwips(param); break;
-    case Kw::Sl: p.lineSpacing = clampTwips(param); break;
+    case Kw::Li: p.leftIndent = clampTwips(value); break;
+    case Kw::Ri: p.rightIndent = clampTwips(value); break;
+    case Kw::Fi: p.firstIndent = clampTwips(value); break;
+    case Kw::Sb: p.spaceBefore = clampTwips(value); break;
+    case Kw::Sa: p.spaceAfter = clampTwips(value); break;
+    case Kw::Sl: p.lineSpacing = clampTwips(value); break;
     case Kw::SlMult: p.lineMultiple = on; break;
     case Kw::InTbl: p.inTable = on; break;
-    case Kw::Itap: p.nesting = std::clamp(param, 0, kMaxTableLevel); break;
+    case Kw::Itap: p.nesting = std::clamp(value, 0, kMaxTableLevel); break;
     case Kw::PageBb: p.pageBreakBefore = on; break;
-    case Kw::Ls: p.listId = param; break;
-    case Kw::Ilvl: p.listLevel = std::clamp(param, 0, 8); break;
+    case Kw::Ls: p.listId = value; break;
+    case Kw::Ilvl: p.listLevel = std::clamp(value, 0, 8); break;
     case Kw::Tqr: tabKind_ = TabStop::Right; break;
     case Kw::Tqc: tabKind_ = TabStop::Center; break;
     case Kw::TqDec: tabKind_ = TabStop::Decimal; break;
     case Kw::Tx:
         if (p.tabs.size() < 64)
-            p.tabs.push_back(TabStop{clampTwips(param), tabKind_});
+            p.tabs.push_back(TabStop{clampTwips(value), tabKind_});
         tabKind_ = TabStop::Left;
         break;
     case Kw::Tb: tabKind_ = TabStop::Left; break; // a bar, not a stop
-    case Kw::CbPat: p.background = colors_.at(param); break;
+    case Kw::CbPat: p.background = colors_.at(value); break;
     case Kw::ParBorder: // paragraph borders are not drawn; their words must not reach a cell's
         border_ = nullptr;
         break;
@@ -95,14 +96,25 @@ void Reader::paragraphWord(Kw id, const Token& t) {
 // formatting of its own beyond its style.
 void Reader::applyStyle(int style, bool character) {
     for (const Stylesheet::Word& w : styles_.words(style, character)) {
-        Token t;
-        t.param = w.param;
-        t.hasParam = w.hasParam;
         if (w.kind == KwKind::Character)
-            characterWord(w.id, t);
+            characterWord(w.id, w.value);
         else if (w.kind == KwKind::Paragraph && !character)
-            paragraphWord(w.id, t);
+            paragraphWord(w.id, w.value);
     }
+}
+
+std::size_t Reader::LookHash::operator()(const CharFormat& f) const {
+    const auto rgb = [](const QColor& c) { return c.isValid() ? c.rgba() : 0u; };
+    return qHashMulti(0, f.family, f.halfPoints, f.bold, f.italic, f.underline, f.strike, f.script,
+                      f.raiseHalfPoints, rgb(f.foreground), rgb(f.background), f.href);
+}
+
+bool Reader::SameLook::operator()(const CharFormat& a, const CharFormat& b) const {
+    return a.family == b.family && a.fontClass == b.fontClass && a.halfPoints == b.halfPoints &&
+           a.bold == b.bold && a.italic == b.italic && a.underline == b.underline &&
+           a.strike == b.strike && a.script == b.script && a.raiseHalfPoints == b.raiseHalfPoints &&
+           a.caps == b.caps && a.foreground == b.foreground && a.background == b.background &&
+           a.href == b.href;
 }
 
 CharFormat Reader::resolve(const CharState& s, const QString& href) {
@@ -122,21 +134,9 @@ CharFormat Reader::resolve(const CharState& s, const QString& href) {
     f.foreground = colors_.at(s.foreground);
     f.background = colors_.at(s.background);
     f.href = href;
-    // Equal states get the same id, so a sink converts each distinct format once, however
-    // often the file switches between a few of them.
-    std::string key(sizeof s.font * 8 + std::size_t(href.size()) * 2, '\0');
-    const int fields[8] = {s.font,
-                           s.halfPoints,
-                           int(s.bold) | int(s.italic) << 1 | int(s.underline) << 2 |
-                               int(s.strike) << 3,
-                           s.script,
-                           s.raise,
-                           int(s.caps),
-                           s.foreground,
-                           s.background};
-    std::memcpy(key.data(), fields, sizeof fields);
-    std::memcpy(key.data() + sizeof fields, href.constData(), std::size_t(href.size()) * 2);
-    f.id = formatIds_.try_emplace(std::move(key), std::uint32_t(formatIds_.size())).first->second;
+    // A sink converts each distinct format once, however often the file switches between a
+    // few of them.
+    f.id = formatIds_.try_emplace(f, std::uint32_t(formatIds_.size())).first->second;
     return f;
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
-// The control words the reader knows, each with what kind of word it is. The kind decides which
-// part of the reader handles it; the destination it appears in may claim it first.
+// The control words the reader knows: for each, what it is about and how it is written, with
+// the number it stands for when the file gives none.
 
 #include <cstdint>
 #include <string_view>
@@ -155,10 +155,13 @@ enum class Kw : std::uint16_t {
     Char,
 };
 
+// What part of the document a word is about: it decides which part of the reader handles it,
+// though the destination it appears in may claim it first.
 enum class KwKind : std::uint8_t {
     Destination, // starts a destination: the group's text goes elsewhere
     Document,    // code pages, the default font, \uc
     Table,       // words of the font, colour, list and style tables
+    Style,       // \s and \cs: a style's number in the style sheet, the style applied elsewhere
     Character,   // character formatting, kept in the group
     Paragraph,   // paragraph formatting, kept in the group until \pard
     Structure,   // ends a paragraph, cell or row, or puts a break or a character in the text
@@ -166,10 +169,31 @@ enum class KwKind : std::uint8_t {
     Picture,     // a picture's format and size
 };
 
+// How a word is written: whether its number means anything, and what it means when absent.
+enum class Syntax : std::uint8_t {
+    Destination, // opens a destination; a number is ignored
+    Flag,        // means the same with any number
+    Toggle,      // on without a number or with any but 0; off with 0
+    Value,       // the number, or the entry's default without one
+    Symbol,      // stands for the character in `ch`
+};
+
 struct Keyword {
     Kw id;
     KwKind kind;
-    char16_t ch = 0; // the character of Kw::Char
+    Syntax syntax = Syntax::Flag;
+    int fallback = 0; // a value word's number when the file gives none
+    char16_t ch = 0;  // the character of a symbol word
+
+    // The number the word stands for, decided here once: 0 or 1 for a toggle, the number or the
+    // fallback for a value, the fallback for the rest.
+    int value(bool hasParam, int param) const {
+        switch (syntax) {
+        case Syntax::Toggle: return !hasParam || param != 0 ? 1 : 0;
+        case Syntax::Value: return hasParam ? param : fallback;
+        default: return fallback;
+        }
+    }
 };
 
 // The word by its name (case matters, as in RTF), or nullptr for one the reader does not know.

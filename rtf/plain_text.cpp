@@ -1,7 +1,7 @@
 #include "rtf/rtf.h"
 
 #include "rtf/document_sink.h"
-#include "rtf/text_sink.h"
+#include "rtf/text_writer.h"
 
 #include <QTextBlock>
 #include <QTextDocument>
@@ -9,94 +9,96 @@
 #include <QTextList>
 #include <QTextTable>
 
-// The text of a built document by the rules the text sink writes it: the two must agree, so
-// any change here belongs there too.
+// The walk of a built document that the text sink makes of the blocks it reads; the rules of the
+// text are the text writer's, shared by both.
 
 namespace orvane::rtf {
 namespace {
-
-QString blockText(const QTextBlock& block) {
-    QString text;
-    appendAsText(text, block.text());
-    return text;
-}
 
 bool structural(const QTextBlock& block) {
     return block.blockFormat().boolProperty(DocumentSink::kStructuralBlock);
 }
 
-// The cells a row of the file had: Qt squares a table off with cells the file never wrote.
-int fileCells(QTextTable* table, int row) {
-    int count = 0;
-    for (int c = 0; c < table->columns(); ++c) {
-        const QTextTableCell cell = table->cellAt(row, c);
-        const bool covered = cell.row() != row || cell.column() != c;
-        if (covered || cell.format().boolProperty(DocumentSink::kFileCell))
-            count = c + 1;
-    }
-    return count;
+bool covered(const QTextTableCell& cell, int row, int column) {
+    return cell.row() != row || cell.column() != column;
 }
 
-void appendCell(QStringList& parts, const QTextTableCell& cell);
+class Walker {
+public:
+    Walker(QString& out, const TextOptions& options) : writer_(out, options) {}
 
-// Each cell of a nested table adds its parts, a cell hidden by a merge an empty one.
-void appendNested(QStringList& parts, QTextTable* table) {
-    for (int r = 0; r < table->rows(); ++r) {
-        for (int c = 0, n = fileCells(table, r); c < n; ++c) {
-            const QTextTableCell cell = table->cellAt(r, c);
-            if (cell.row() != r || cell.column() != c)
-                parts << QString();
-            else
-                appendCell(parts, cell);
+    void frame(QTextFrame* frame) {
+        for (auto it = frame->begin(); !it.atEnd(); ++it) {
+            if (QTextFrame* child = it.currentFrame()) {
+                if (auto* t = qobject_cast<QTextTable*>(child))
+                    table(t);
+                else
+                    this->frame(child);
+            } else if (const QTextBlock block = it.currentBlock();
+                       block.isValid() && !structural(block)) {
+                const QTextList* list = block.textList();
+                writer_.paragraph(block.text(),
+                                  list ? list->format().style()
+                                       : QTextListFormat::ListStyleUndefined,
+                                  list ? list->itemNumber(block) + 1 : 0);
+            }
         }
     }
-}
 
-void appendCell(QStringList& parts, const QTextTableCell& cell) {
-    for (auto it = cell.begin(); !it.atEnd(); ++it) {
-        if (auto* nested = qobject_cast<QTextTable*>(it.currentFrame()))
-            appendNested(parts, nested);
-        else if (it.currentBlock().isValid() && !structural(it.currentBlock()))
-            parts << blockText(it.currentBlock());
+private:
+    void table(QTextTable* table) {
+        writer_.beginTable();
+        const bool ours = fromReader(table);
+        for (int r = 0; r < table->rows(); ++r) {
+            writer_.beginRow();
+            for (int c = 0, n = ours ? fileCells(table, r) : table->columns(); c < n; ++c) {
+                writer_.beginCell();
+                const QTextTableCell cell = table->cellAt(r, c);
+                if (!covered(cell, r, c))
+                    this->cell(cell);
+            }
+            writer_.endRow();
+        }
+        writer_.endTable();
     }
-}
 
-void appendFrame(QString& out, QTextFrame* frame) {
-    for (auto it = frame->begin(); !it.atEnd(); ++it) {
-        if (QTextFrame* child = it.currentFrame()) {
-            auto* table = qobject_cast<QTextTable*>(child);
-            if (!table) {
-                appendFrame(out, child);
-                continue;
-            }
-            for (int r = 0; r < table->rows(); ++r) {
-                for (int c = 0, n = fileCells(table, r); c < n; ++c) {
-                    if (c > 0)
-                        out += u'\t';
-                    const QTextTableCell cell = table->cellAt(r, c);
-                    if (cell.row() != r || cell.column() != c)
-                        continue; // covered by a merged cell
-                    QStringList parts;
-                    appendCell(parts, cell);
-                    out += parts.join(u' ');
-                }
-                out += u'\n';
-            }
-        } else if (const QTextBlock block = it.currentBlock();
-                   block.isValid() && !structural(block)) {
-            if (QTextList* list = block.textList())
-                out += listMarker(list->format().style(), list->itemNumber(block) + 1) + u' ';
-            out += blockText(block);
-            out += u'\n';
+    void cell(const QTextTableCell& cell) {
+        for (auto it = cell.begin(); !it.atEnd(); ++it) {
+            if (auto* nested = qobject_cast<QTextTable*>(it.currentFrame()))
+                table(nested);
+            else if (it.currentBlock().isValid() && !structural(it.currentBlock()))
+                writer_.paragraph(it.currentBlock().text());
         }
     }
-}
+
+    // The reader marks every cell it writes; a table with no mark was built by other code.
+    static bool fromReader(QTextTable* table) {
+        for (int r = 0; r < table->rows(); ++r)
+            for (int c = 0; c < table->columns(); ++c)
+                if (table->cellAt(r, c).format().boolProperty(DocumentSink::kFileCell))
+                    return true;
+        return false;
+    }
+
+    // The cells a row of the file had: Qt squares a table off with cells the file never wrote.
+    static int fileCells(QTextTable* table, int row) {
+        int count = 0;
+        for (int c = 0; c < table->columns(); ++c) {
+            const QTextTableCell cell = table->cellAt(row, c);
+            if (covered(cell, row, c) || cell.format().boolProperty(DocumentSink::kFileCell))
+                count = c + 1;
+        }
+        return count;
+    }
+
+    TextWriter writer_;
+};
 
 } // namespace
 
-QString plainText(const QTextDocument& document) {
+QString plainText(const QTextDocument& document, const TextOptions& options) {
     QString out;
-    appendFrame(out, document.rootFrame());
+    Walker(out, options).frame(document.rootFrame());
     return out;
 }
 

@@ -30,7 +30,7 @@ Reader::Reader(std::string_view bytes, Sink& sink, const Limits& limits, const P
     : tok_(bytes), sink_(sink), limits_(limits), progress_(progress),
       footnotes_(sink.wantsFormats()) {}
 
-void Reader::run() {
+bool Reader::run() {
     stack_.reserve(64);
     stack_.push_back(GroupState{});
     tok_.next(); // the file's own opening brace belongs to the root group
@@ -45,7 +45,7 @@ void Reader::run() {
             if (stack_.size() == 1) {
                 // The document's closing brace: anything after it is not part of it.
                 finishDocument();
-                return;
+                return true;
             }
             closeGroup();
             break;
@@ -95,6 +95,7 @@ void Reader::run() {
     while (stack_.size() > 1)
         closeGroup();
     finishDocument();
+    return false;
 }
 
 void Reader::finishDocument() {
@@ -113,12 +114,20 @@ void Reader::openGroup() {
         return;
     }
     stack_.push_back(stack_.back());
-    if (stack_[stack_.size() - 2].dest == Dest::Stylesheet) {
-        // Each group of the style sheet defines one style, from nothing.
+    // A group in the font table or the style sheet is one entry, with a state of its own: the
+    // groups inside it, such as a skipped {\*\panose ...}, end themselves and not the entry.
+    switch (stack_[stack_.size() - 2].dest) {
+    case Dest::Stylesheet:
         top().dest = Dest::StyleEntry;
         top().chr = CharState{};
         top().par = ParFormat{};
         styles_.entryBegin();
+        break;
+    case Dest::FontTable:
+        top().dest = Dest::FontEntry;
+        fonts_.entryBegin();
+        break;
+    default: break;
     }
 }
 
@@ -147,7 +156,15 @@ void Reader::endDestination(const GroupState& closed) {
         if (top().dest != Dest::Picture)
             pictureEnd();
         break;
-    case Dest::FontTable: fonts_.entryEnd(); break;
+    case Dest::FontTable:
+        fonts_.entryEnd();
+        tablesChanged();
+        break;
+    case Dest::FontEntry:
+        if (top().dest == Dest::FontTable)
+            fonts_.entryEnd();
+        break;
+    case Dest::ColorTable: tablesChanged(); break;
     case Dest::ListTable:
         if (top().dest != Dest::ListTable)
             lists_.listEnd();
@@ -201,16 +218,18 @@ void Reader::word(const Token& t) {
     }
     if (!k)
         return;
-    const int param = t.param;
+    // The number the word stands for is settled here, by its entry, once for every part below.
+    const int value = k->value(t.hasParam, t.param);
     // Words that mean something only inside a table destination.
     switch (top().dest) {
-    case Dest::FontTable: fonts_.word(k->id, param); return;
-    case Dest::ColorTable: colors_.word(k->id, param); return;
+    case Dest::FontTable:
+    case Dest::FontEntry: fonts_.word(k->id, value); return;
+    case Dest::ColorTable: colors_.word(k->id, value); return;
     case Dest::ListTable:
-    case Dest::ListOverrides: lists_.word(top().dest, k->id, param); return;
-    case Dest::StyleEntry: styles_.word(*k, t); return;
+    case Dest::ListOverrides: lists_.word(top().dest, k->id, value); return;
+    case Dest::StyleEntry: styles_.word(*k, value); return;
     case Dest::Stylesheet: return;
-    case Dest::Picture: picture_.word(k->id, param); return;
+    case Dest::Picture: picture_.word(k->id, value); return;
     case Dest::FieldInst:
         if (k->id == Kw::Char)
             character(k->ch);
@@ -223,15 +242,13 @@ void Reader::word(const Token& t) {
     flush();
     switch (k->kind) {
     case KwKind::Destination: destinationWord(k->id); break;
-    case KwKind::Document: documentWord(k->id, t); break;
-    case KwKind::Table:
-        if (k->id == Kw::S || k->id == Kw::Cs)
-            applyStyle(param, k->id == Kw::Cs);
-        break;
-    case KwKind::Character: characterWord(k->id, t); break;
-    case KwKind::Paragraph: paragraphWord(k->id, t); break;
+    case KwKind::Document: documentWord(k->id, value); break;
+    case KwKind::Table: break; // outside their tables these mean nothing
+    case KwKind::Style: applyStyle(value, k->id == Kw::Cs); break;
+    case KwKind::Character: characterWord(k->id, value); break;
+    case KwKind::Paragraph: paragraphWord(k->id, value); break;
     case KwKind::Structure: structureWord(*k); break;
-    case KwKind::Row: rowWord(k->id, t); break;
+    case KwKind::Row: rowWord(k->id, value); break;
     case KwKind::Picture: break; // outside a picture these mean nothing
     }
 }
@@ -290,7 +307,8 @@ void Reader::text(std::string_view bytes) {
     switch (top().dest) {
     case Dest::ColorTable: colors_.text(bytes); return;
     case Dest::Picture: picture_.hex(bytes, limits_.maxPictureBytes); return;
-    case Dest::FontTable: fonts_.text(bytes, docCodepage_); return;
+    case Dest::FontTable:
+    case Dest::FontEntry: fonts_.text(bytes, docCodepage_); return;
     case Dest::Body:
     case Dest::ListText:
     case Dest::FieldInst:
@@ -302,7 +320,7 @@ void Reader::text(std::string_view bytes) {
 }
 
 void Reader::character(char16_t c) {
-    if (top().dest == Dest::FontTable) {
+    if (inFontTable()) {
         fonts_.unicode(c);
         return;
     }
@@ -312,7 +330,7 @@ void Reader::character(char16_t c) {
 }
 
 void Reader::unicode(char16_t unit) {
-    if (top().dest == Dest::FontTable) {
+    if (inFontTable()) {
         fonts_.unicode(unit);
         return;
     }
@@ -392,8 +410,9 @@ ReadResult read(std::string_view bytes, Sink& sink, const Limits& limits,
                 const Progress& progress) {
     if (!looksLikeRtf(bytes))
         return {false, QStringLiteral("not a rich-text document")};
-    Reader(bytes, sink, limits, progress).run();
-    return {};
+    ReadResult result;
+    result.damaged = !Reader(bytes, sink, limits, progress).run();
+    return result;
 }
 
 } // namespace orvane::rtf

@@ -24,6 +24,9 @@ struct Limits {
 struct ReadResult {
     bool ok = true;
     QString error; // set when !ok
+    // The file ended before its last group closed: cut off, or its binary data cut short. What
+    // could be read was read all the same.
+    bool damaged = false;
 };
 
 // Told, now and then, how many bytes of the input lie behind the reader for good: a caller that

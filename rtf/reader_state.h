@@ -37,6 +37,7 @@ enum class Dest : std::uint8_t {
     Body,
     ListText, // a fallback list marker: shown as text
     FontTable,
+    FontEntry, // one font's group in the font table
     ColorTable,
     Stylesheet,
     StyleEntry,
@@ -79,6 +80,7 @@ public:
         SymbolFont symbols = SymbolFont::None;
     };
     void begin();
+    void entryBegin(); // an entry's group has opened
     void word(Kw id, int param);
     // The name's bytes come in the entry's own character set, known by the time they arrive.
     void text(std::string_view bytes, int documentCodepage);
@@ -135,11 +137,10 @@ public:
     struct Word {
         Kw id;
         KwKind kind;
-        int param;
-        bool hasParam;
+        int value; // as the keyword table settled it
     };
     void entryBegin();
-    void word(const Keyword& keyword, const Token& token);
+    void word(const Keyword& keyword, int value);
     void entryEnd();
     // The words of a style, its base's first; empty for one the sheet does not define.
     std::vector<Word> words(int style, bool character) const;
@@ -194,12 +195,15 @@ private:
 class Reader {
 public:
     Reader(std::string_view bytes, Sink& sink, const Limits& limits, const Progress& progress);
-    void run();
+    bool run(); // false when the input ends before the document's closing brace
 
 private:
     // reader.cpp: groups, tokens, text and the \* marker
     GroupState& top() { return stack_.back(); }
     void openGroup();
+    bool inFontTable() const {
+        return stack_.back().dest == Dest::FontTable || stack_.back().dest == Dest::FontEntry;
+    }
     void closeGroup();
     void skipRestOfGroup();
     void finishDocument();
@@ -217,9 +221,9 @@ private:
     void decodeBytes();
 
     // formatting.cpp: character and paragraph words, and the formats they resolve to
-    void documentWord(Kw id, const Token& t);
-    void characterWord(Kw id, const Token& t);
-    void paragraphWord(Kw id, const Token& t);
+    void documentWord(Kw id, int value);
+    void characterWord(Kw id, int value);
+    void paragraphWord(Kw id, int value);
     void applyStyle(int style, bool character);
     const CharFormat& charFormat();
     ParFormat parFormat() const;
@@ -234,7 +238,7 @@ private:
         std::array<Border, 6> borders{}; // \trbrdr t, l, b, r, then h and v between cells
         CellFormat cell;                 // the cell being defined, up to its \cellx
     };
-    void rowWord(Kw id, const Token& t);
+    void rowWord(Kw id, int value);
     void structureWord(const Keyword& k);
     RowDefinition& rowBeingDefined();
     RowFormat finishedRow(int level);
@@ -284,12 +288,22 @@ private:
     bool bodyOpen_ = false; // the body's sink has text of a paragraph not yet ended
     bool pageBreakNext_ = false;
 
+    // formatting.cpp: the format a state resolves to through the font and colour tables, kept
+    // for the state it was made from until either changes.
     CharFormat resolve(const CharState& state, const QString& href);
+    void tablesChanged() { resolvedValid_ = false; }
     CharFormat resolved_;
     CharState resolvedFrom_;
     QString resolvedHref_;
     bool resolvedValid_ = false;
-    std::unordered_map<std::string, std::uint32_t> formatIds_;
+    // Formats that look the same share an id: compared in full, their id left out.
+    struct LookHash {
+        std::size_t operator()(const CharFormat& f) const;
+    };
+    struct SameLook {
+        bool operator()(const CharFormat& a, const CharFormat& b) const;
+    };
+    std::unordered_map<CharFormat, std::uint32_t, LookHash, SameLook> formatIds_;
 };
 
 } // namespace orvane::rtf

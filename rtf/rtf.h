@@ -30,9 +30,22 @@ ReadResult loadFile(const QString& path, QTextDocument* document, const Limits& 
 ReadResult writeText(const QString& path, const std::function<void(QByteArrayView)>& write,
                      const Limits& limits = {});
 
-// The document's text as a reader sees it: one line a paragraph, table cells separated by a
-// tab (a nested table's cells by blanks), list items led by their marker, nothing for a
-// picture.
-QString plainText(const QTextDocument& document);
+// What differs between one use of the text and another.
+struct TextOptions {
+    QString cellSeparator = QStringLiteral("\t");
+    QString bullet = QStringLiteral("\u2022"); // the marker of a bulleted list item
+};
+
+// The document's text as a reader sees it, every break in the file a break in the text:
+// - a paragraph ends a line, and a line break inside one ends a line too; a list item is led by
+//   its marker; a picture leaves nothing;
+// - a table row is a line, its cells parted by the cell separator;
+// - in a cell, each paragraph after the first starts a line of its own, and so does a table
+//   nested in it: each of its rows on a line of its own, cells parted as in any row, then
+//   whatever follows it in the cell on the next line. The cell after it follows the separator;
+// - a cell merged into its neighbour is an empty cell.
+// A table Qt squares off counts only the cells the reader wrote; in a table the reader did not
+// build, every cell counts.
+QString plainText(const QTextDocument& document, const TextOptions& options = {});
 
 } // namespace orvane::rtf

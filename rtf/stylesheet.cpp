@@ -12,23 +12,23 @@ void Stylesheet::entryBegin() {
     ignored_ = false;
 }
 
-void Stylesheet::word(const Keyword& keyword, const Token& token) {
+void Stylesheet::word(const Keyword& keyword, int value) {
     switch (keyword.id) {
-    case Kw::S: id_ = token.param; return;
+    case Kw::S: id_ = value; return;
     case Kw::Cs:
-        id_ = token.param;
+        id_ = value;
         character_entry_ = true;
         return;
     case Kw::Ds:
     case Kw::Ts: ignored_ = true; return; // section and table styles
-    case Kw::SBasedOn: entry_.basedOn = token.param; return;
+    case Kw::SBasedOn: entry_.basedOn = value; return;
     case Kw::Pard:
     case Kw::Plain: return;
     default: break;
     }
     if ((keyword.kind == KwKind::Character || keyword.kind == KwKind::Paragraph) &&
         entry_.words.size() < kMaxEntrySize)
-        entry_.words.push_back(Word{keyword.id, keyword.kind, token.param, token.hasParam});
+        entry_.words.push_back(Word{keyword.id, keyword.kind, value});
 }
 
 void Stylesheet::entryEnd() {

@@ -19,8 +19,7 @@ Reader::RowDefinition& Reader::rowBeingDefined() {
     return rows_[top().dest == Dest::NestTableProps ? std::size_t(nestedLevel()) : 1];
 }
 
-void Reader::rowWord(Kw id, const Token& t) {
-    const int param = t.param;
+void Reader::rowWord(Kw id, int param) {
     auto target = [this](Border& b) {
         b = Border{};
         border_ = &b;

@@ -89,8 +89,10 @@ Token Tokenizer::controlSequence() {
         }
         if (t.name == "u" && t.hasParam) {
             Token u{Token::Unicode};
-            // Writers store code points above 32767 as negative 16-bit numbers.
-            u.param = static_cast<std::int32_t>(static_cast<std::uint16_t>(t.param));
+            // A signed 16-bit number, units above 32767 written negative; some writers write
+            // them as they are. Any other number is no character of the text.
+            const bool unit = t.param >= -32768 && t.param <= 65535;
+            u.param = !unit ? 0xFFFD : t.param < 0 ? t.param + 65536 : t.param;
             return u;
         }
         return t;

@@ -16,7 +16,7 @@ struct Token {
         ControlWord,   // name (1..32 letters), optional numeric parameter
         ControlSymbol, // one non-letter character after the backslash, in `symbol`
         HexByte,       // \'hh, the byte in `byte`
-        Unicode,       // \uN, the UTF-16 code unit in `param` (0..65535)
+        Unicode,       // \uN, the UTF-16 code unit in `param` (0..65535), U+FFFD for none
         Text,          // a run of literal bytes, without CR and LF
         Binary,        // the raw bytes of \binN
     };

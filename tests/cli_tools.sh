@@ -46,6 +46,26 @@ check "reminder list has no outcome" "|1" "$out|$rc"
 "$eval_bin" catalogue >/dev/full 2>/dev/null; check "orvane-eval on a full disk" 2 $?
 "$rtf2text" "$document" >/dev/full 2>/dev/null; check "rtf2text on a full disk" 2 $?
 
+# rtf2text: help and version answer, an unknown option is named, a cut-off file is told apart.
+out="$("$rtf2text" --help)"; rc=$?
+[[ $rc == 0 && "$out" == usage:* && "$out" == *"3  the file is damaged"* ]] \
+    && echo "PASS: rtf2text --help" || { echo "FAIL: rtf2text --help"; echo "$out|$rc"; fail=1; }
+out="$("$rtf2text" --version)"; rc=$?
+check "rtf2text --version" "rtf2text $version|0" "$out|$rc"
+err="$("$rtf2text" --frob "$document" 2>&1 >/dev/null)"; rc=$?
+check "rtf2text names an unknown option" "rtf2text: unknown option --frob|2" "$(head -n 1 <<<"$err")|$rc"
+scratch="$(mktemp -d)"
+trap 'rm -rf "$scratch"' EXIT
+printf '%s' '{\rtf1 abc{\b def' >"$scratch/unbalanced.rtf"
+printf '%s' '{\rtf1 abc{\pict\pngblip\bin99 def}}' >"$scratch/binary-cut.rtf"
+for mode in "" --document; do
+    for name in unbalanced binary-cut; do
+        out="$("$rtf2text" $mode "$scratch/$name.rtf" 2>"$scratch/err")"; rc=$?
+        check "rtf2text $mode on a cut-off file ($name): its text, a warning, status 3" \
+            "abc|1|3" "${out%def}|$(grep -c 'cut off' "$scratch/err")|$rc"
+    done
+done
+
 # wbgt: one line out per line in, member order kept, a refusal names the member; exit 1 if any failed.
 ok='{"utc":"2023-07-15T17:08:00Z","lat":38.9,"lon":-77,"air_c":35,"rh":40,"wind_ms":2,"sky":"clear"}'
 out="$(printf '%s\r\n\r\n\n%s\r\n' "$ok" "${ok/\"sky\":\"clear\"/\"solar_wm2\":800,\"shade\":true,\"pressure_hpa\":990}" | "$eval_bin" wbgt)"; rc=$?

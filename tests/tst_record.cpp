@@ -1,6 +1,7 @@
 // The assessment record: what it holds for each kind of result, the PDF as pdftotext reads it
 // back, saves that fail without harm, the menu following the window, and what a save writes.
 
+#include "rtf/rtf.h"
 #include "tests/calculator_driver.h"
 #include "tests/file_permissions.h"
 #include "tests/message_capture.h"
@@ -54,6 +55,7 @@ private slots:
     void cleanup();
     void recordHoldsTheAssessment_data();
     void recordHoldsTheAssessment();
+    void textKeepsEveryParagraphOfACell();
     void pdfReadsBackAsTheRecord();
     void failedSavesLeaveNothingBehind_data();
     void failedSavesLeaveNothingBehind();
@@ -133,6 +135,26 @@ void TestRecord::recordHoldsTheAssessment() {
         QVERIFY2(!text.contains(lacks), qPrintable(lacks));
     const QString decision = advice(w).section(u'\n', 0, 0);
     QCOMPARE(text.count(decision), 1);
+}
+
+// The clipboard text walks the record as the reader's text does: a cell's second paragraph in
+// the advice is kept, and the record's own table, which the reader did not build, keeps its cells.
+void TestRecord::textKeepsEveryParagraphOfACell() {
+    QTextDocument advice;
+    QVERIFY(
+        orvane::rtf::readDocument("{\\rtf1\\trowd\\cellx1000\\cellx2000\\intbl A\\cell first\\par "
+                                  "second\\cell\\row}",
+                                  &advice)
+            .ok);
+    Assessment a;
+    a.calculated = QDateTime::currentDateTime();
+    a.answers = {{"Age", "Question one", "Answer one", "3", {}}};
+    a.total = "3";
+    a.advice = &advice;
+    const QString text = recordText(*buildRecord(a));
+    for (const char* line : {"Question | Answer | Risk points\nQuestion one | Answer one | 3\n",
+                             "\nA | first\nsecond\n"})
+        QVERIFY2(text.contains(line), qPrintable(text));
 }
 
 void TestRecord::pdfReadsBackAsTheRecord() {

@@ -25,7 +25,8 @@ std::unique_ptr<QTextDocument> build(const QByteArray& rtf, const Limits& limits
     return document;
 }
 
-// The text both ways; a difference between them fails the test that asked.
+// The text both ways, followed by "[cut off]" for a damaged file; a difference between them
+// fails the test that asked.
 QString textOf(const QByteArray& rtf, const Limits& limits = {}) {
     QByteArray streamed;
     TextSink sink([&](QByteArrayView piece) { streamed += piece; }, limits.maxTableColumns);
@@ -33,10 +34,12 @@ QString textOf(const QByteArray& rtf, const Limits& limits = {}) {
         read(std::string_view(rtf.constData(), std::size_t(rtf.size())), sink, limits);
     if (!result.ok)
         return "ERROR: " + result.error;
-    const QString built = plainText(*build(rtf, limits));
-    if (built.toUtf8() != streamed)
+    QTextDocument document;
+    const bool damaged = readDocument(rtf, &document, limits).damaged;
+    const QString built = plainText(document);
+    if (built.toUtf8() != streamed || damaged != result.damaged)
         return "STREAMED: " + QString::fromUtf8(streamed) + " BUILT: " + built;
-    return built;
+    return built + (damaged ? "[cut off]" : "");
 }
 
 // The character format at the first occurrence of `text`.
@@ -92,6 +95,20 @@ QByteArray pngHex(int w, int h) {
 const QByteArray kBorders = "\\clbrdrt\\brdrs\\brdrw30\\clbrdrl\\brdrs\\clbrdrb\\brdrdb\\clbrdrr"
                             "\\brdrs\\brdrcf1";
 
+// Fonts and a bulleted list as Word writes them: a group before each font's name.
+const QByteArray kWordFonts =
+    "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\froman\\fcharset0\\fprq2{\\*\\panose "
+    "02020603050405020304}"
+    "Times New Roman;}{\\f1\\fbidi\\froman\\fcharset2\\fprq2{\\*\\panose 05050102010706020507}"
+    "{\\*\\falt Wingdings}Symbol;}}";
+const QByteArray kWordList =
+    "{\\*\\listtable{\\list\\listtemplateid1{\\listlevel\\levelnfc23{\\leveltext\\'01\\u-3913 ?;}"
+    "{\\levelnumbers;}\\f1\\fi-360\\li720}{\\listname "
+    ";}\\listid5}}{\\*\\listoverridetable{\\listoverride"
+    "\\listid5\\listoverridecount0\\ls1}}\\pard\\ls1\\fi-360\\li720{\\listtext\\pard\\plain\\f1\\'"
+    "b7\\tab}"
+    "One\\par}";
+
 } // namespace
 
 class TestRtf : public QObject {
@@ -132,6 +149,9 @@ void TestRtf::text_data() {
     QTest::newRow("lone low half") << QByteArray("{\\rtf1 \\u-8535?x}") << "\ufffdx\n";
     QTest::newRow("half at a paragraph end")
         << QByteArray("{\\rtf1\\uc0 a\\u55357\\par b}") << "a\ufffd\nb\n";
+    QTest::newRow("\\u beyond 16 bits is no character")
+        << QByteArray("{\\rtf1 \\u70000?\\u-32769?\\u65535?\\u-32768?}")
+        << "\ufffd\ufffd\uffff\u8000\n";
     QTest::newRow("cp1252 by default") << QByteArray("{\\rtf1 caf\\'e9 \\'80}") << "café €\n";
     QTest::newRow("ansicpg 1251") << QByteArray("{\\rtf1\\ansi\\ansicpg1251 \\'cf\\'f0\\'e8}")
                                   << "При\n";
@@ -142,6 +162,8 @@ void TestRtf::text_data() {
     QTest::newRow("double-byte run")
         << QByteArray("{\\rtf1{\\fonttbl{\\f1\\fcharset128 MS Mincho;}}\\f1\\'82\\'a0\\'82\\'a2}")
         << "あい\n";
+    QTest::newRow("Word's font table: a Symbol bullet after \\panose and \\falt")
+        << kWordFonts + kWordList << "•\tOne\n";
     QTest::newRow("Symbol bullet") << "{\\rtf1" + symbol + "{\\f1\\'b7}\\tab a}"
                                    << "•\ta\n";
     QTest::newRow("Symbol bullet before a control symbol") << "{\\rtf1" + symbol + "{\\f1\\'b7\\~}}"
@@ -178,15 +200,17 @@ void TestRtf::text_data() {
         << QByteArray("{\\rtf1 a\\line b\\par c}") << "a\nb\nc\n";
     QTest::newRow("empty document") << QByteArray("{\\rtf1}") << "";
     QTest::newRow("broken hex escape") << QByteArray("{\\rtf1 a\\'zz}") << "azz\n";
-    QTest::newRow("binary longer than the file") << QByteArray("{\\rtf1 a\\bin999 bc}") << "a\n";
+    QTest::newRow("binary longer than the file")
+        << QByteArray("{\\rtf1 a\\bin999 bc}") << "a\n[cut off]";
     QTest::newRow("an over-long word is no word")
         << QByteArray("{\\rtf1 \\b" + QByteArray(40, 'b') + " x}") << "x\n";
     // Malformed input is read as far as it goes.
-    QTest::newRow("truncated") << QByteArray("{\\rtf1 abc{\\b def") << "abcdef\n";
+    QTest::newRow("truncated") << QByteArray("{\\rtf1 abc{\\b def") << "abcdef\n[cut off]";
+    QTest::newRow("no closing brace") << QByteArray("{\\rtf1 abc") << "abc\n[cut off]";
     QTest::newRow("text after the end") << QByteArray("{\\rtf1 a}}}trailing") << "a\n";
     QTest::newRow("huge numbers")
         << QByteArray("{\\rtf1\\fs99999999999\\li-99999999999\\uc99999999999\\u99999999999 x}")
-        << "\uffff\n"; // the clamped \uc skips the x
+        << "\ufffd\n"; // the clamped \uc skips the x
     QTest::newRow("deep nesting") << (QByteArray("{\\rtf1 a") + QByteArray(2'000'000, '{') + "b" +
                                       QByteArray(2'000'000, '}') + "c}")
                                   << "ac\n";
@@ -199,7 +223,7 @@ void TestRtf::text_data() {
     QTest::newRow("cell and row outside tables")
         << QByteArray("{\\rtf1\\row a\\cell\\row}") << "a\n";
     QTest::newRow("nul and control bytes")
-        << QByteArray("{\\rtf1 a\0b\\'0ac\\u8233?d}", 23) << QString("a") + QChar(0) + "b\nc\nd\n";
+        << QByteArray("{\\rtf1 a\0b\\'0ac\\u8233?d}", 24) << QString("a") + QChar(0) + "b\nc\nd\n";
 }
 
 void TestRtf::text() {
@@ -257,6 +281,12 @@ void TestRtf::characterFormats_data() {
         << QByteArray("{\\rtf1{\\fonttbl{\\f1\\fcharset128 \\'82\\'6c\\'82\\'72 "
                       "\\'96\\'be\\'92\\'a9;}}\\f1 x}")
         << "x" << int(QTextFormat::FontFamilies) << QVariant(QStringList{"ＭＳ 明朝"});
+    QTest::newRow("Word's font table: the name after \\panose")
+        << kWordFonts + "\\f0 x}"
+        << "x" << int(QTextFormat::FontFamilies) << QVariant(QStringList{"Times New Roman"});
+    QTest::newRow("a font defined after text in it")
+        << QByteArray("{\\rtf1\\f1 a{\\fonttbl{\\f1 Verdana;}}b}") << "b"
+        << int(QTextFormat::FontFamilies) << QVariant(QStringList{"Verdana"});
     QTest::newRow("link whose instruction changes font")
         << QByteArray("{\\rtf1{\\field{\\*\\fldinst\\f0 HYPERLINK \"http://a.example/\"}"
                       "{\\fldrslt link}}}")
@@ -328,11 +358,11 @@ void TestRtf::tables_data() {
     QTest::addColumn<QString>("shape");
     QTest::addColumn<QString>("text");
     const QByteArray row = "\\trowd\\cellx1500\\cellx4500";
-    QTest::newRow("two rows, widths from \\cellx")
+    QTest::newRow("two rows, widths from \\cellx, a cell's paragraphs on lines of their own")
         << "{\\rtf1 before\\par" + row + "\\intbl A1\\cell B1\\par more\\cell\\row" + row +
                "\\intbl A2\\cell B2\\cell\\row\\pard after\\par}"
         << "2x2"
-        << "before\nA1\tB1 more\nA2\tB2\nafter\n";
+        << "before\nA1\tB1\nmore\nA2\tB2\nafter\n";
     QTest::newRow("merged across")
         << QByteArray("{\\rtf1\\trowd\\clmgf\\cellx1000\\clmrg\\cellx2000"
                       "\\intbl wide\\cell\\cell\\row"
@@ -346,6 +376,20 @@ void TestRtf::tables_data() {
                                                "\\intbl\\cell b\\cell\\row}")
                                  << "2x2 (0,0 2x1)"
                                  << "tall\ta\n\tb\n";
+    QTest::newRow("merged across and down at once")
+        << QByteArray(
+               "{\\rtf1\\trowd\\clmgf\\clvmgf\\cellx1000\\clmrg\\clvmgf\\cellx2000\\cellx3000"
+               "\\intbl a\\cell\\cell b\\cell\\row\\trowd\\clmgf\\clvmrg\\cellx1000\\clmrg\\clvmrg"
+               "\\cellx2000\\cellx3000\\intbl\\cell\\cell y\\cell\\row}")
+        << "2x3 (0,0 2x2)"
+        << "a\t\tb\n\t\ty\n";
+    QTest::newRow("a merge down does not swallow a cell beside it")
+        << QByteArray(
+               "{\\rtf1\\trowd\\clmgf\\clvmgf\\cellx1000\\clmrg\\cellx2000\\cellx3000\\intbl a"
+               "\\cell\\cell b\\cell\\row\\trowd\\clvmrg\\cellx1000\\cellx2000\\cellx3000\\intbl"
+               "\\cell x\\cell y\\cell\\row}")
+        << "2x3 (0,0 1x2)"
+        << "a\t\tb\n\tx\ty\n";
     QTest::newRow("a merged cell with text keeps it")
         << QByteArray("{\\rtf1\\trowd\\clmgf\\cellx1000\\clmrg\\cellx2000"
                       "\\intbl a\\cell kept\\cell\\row}")
@@ -358,15 +402,33 @@ void TestRtf::tables_data() {
                                                  "{\\nonesttables fallback\\par}"
                                                  "\\pard\\intbl\\itap1 outer\\cell\\row}")
                                    << "1x1 (0,0 {1x2})"
-                                   << "in on outer\n";
+                                   << "in\ton\nouter\n";
+    QTest::newRow("a nested table's rows, and the paragraph after it, on lines of their own")
+        << QByteArray(
+               "{\\rtf1\\trowd\\cellx3000\\cellx6000\\pard\\intbl A\\cell\\pard\\intbl\\itap2 "
+               "one\\nestcell two\\nestcell{\\*\\nesttableprops\\trowd\\cellx1000\\cellx2000"
+               "\\nestrow}three\\nestcell four\\nestcell{\\*\\nesttableprops\\trowd\\cellx1000"
+               "\\cellx2000\\nestrow}\\pard\\intbl\\itap1 after\\cell\\row}")
+        << "1x2 (0,1 {2x2})"
+        << "A\tone\ttwo\nthree\tfour\nafter\n";
+    QTest::newRow("a nested table merged across and down")
+        << QByteArray(
+               "{\\rtf1\\trowd\\cellx2000\\cellx6000\\pard\\intbl outer\\cell\\pard\\intbl\\itap2 "
+               "A\\nestcell\\nestcell C\\nestcell{\\*\\nesttableprops\\trowd\\clmgf\\cellx1000"
+               "\\clmrg\\cellx2000\\cellx3000\\nestrow}D\\nestcell E\\nestcell{\\*\\nesttableprops"
+               "\\trowd\\clvmgf\\cellx1000\\cellx2000\\nestrow}\\nestcell G\\nestcell{\\*"
+               "\\nesttableprops\\trowd\\clvmrg\\cellx1000\\cellx2000\\nestrow}\\pard\\intbl\\itap1"
+               "\\cell\\row}")
+        << "1x2 (0,1 {3x3 (0,0 1x2) (1,0 2x1)})"
+        << "outer\tA\t\tC\nD\tE\n\tG\n\n";
     QTest::newRow("nesting that skips a level keeps its text")
         << QByteArray("{\\rtf1\\trowd\\cellx5000\\pard\\intbl\\itap3 deep\\nestcell"
                       "{\\*\\nesttableprops\\trowd\\cellx4000\\nestrow}"
                       "\\pard\\intbl\\itap1 outer\\cell\\row}")
         << "1x1 (0,0 {1x1 (0,0 {1x1})})"
-        << "deep outer\n";
+        << "deep\nouter\n";
     QTest::newRow("rows that never end") << QByteArray("{\\rtf1\\intbl a\\cell b\\cell c") << "1x3"
-                                         << "a\tb\tc\n";
+                                         << "a\tb\tc\n[cut off]";
     QTest::newRow("a table alone has no paragraphs around it")
         << QByteArray("{\\rtf1\\trowd\\cellx1000\\intbl a\\cell\\row}") << "1x1"
         << "a\n";
@@ -431,6 +493,9 @@ void TestRtf::pictures_data() {
         << false;
     QTest::newRow("scaled") << "{\\rtf1{\\pict\\pngblip\\picwgoal600\\picscalex50 " + png + "}}"
                             << 20.0 << false;
+    QTest::newRow("a scale word without its number keeps the size")
+        << "{\\rtf1{\\pict\\pngblip\\picwgoal600\\picscalex\\picscaley " + png + "}}" << 40.0
+        << false;
     QTest::newRow("own size") << "{\\rtf1{\\pict\\pngblip " + png + "}}" << 4.0 << false;
     QTest::newRow("shppict preferred") << "{\\rtf1{\\*\\shppict{\\pict\\pngblip " + png +
                                               "}}{\\nonshppict{\\pict\\wmetafile8 0102}}}"

@@ -1,6 +1,7 @@
 #include "ui/record/assessment_record.h"
 
 #include "core/catalogue.h"
+#include "rtf/rtf.h"
 #include "ui/common/fonts.h"
 
 #include <QDir>
@@ -198,34 +199,19 @@ std::unique_ptr<QTextDocument> buildRecord(const Assessment& a) {
 }
 
 QString recordText(const QTextDocument& record) {
-    QStringList lines;
-    const auto bulleted = [](QString text) {
-        // A marker the document writes as text, or a list's own: both read as "-".
+    // The text the reader's documents give, so that no paragraph of a table cell is dropped,
+    // with cells parted for the eye and bullets as typed.
+    rtf::TextOptions options;
+    options.cellSeparator = QStringLiteral(" | ");
+    options.bullet = QStringLiteral("-");
+    QStringList lines = rtf::plainText(record, options).split(u'\n');
+    for (QString& line : lines) {
+        // A marker the document writes as text reads as "-" too.
         static const QString markers = QStringLiteral("\u2022\u25aa\u25cf\u25e6\u2013-*");
-        if (!text.isEmpty() && markers.contains(text.front())) {
-            text.remove(0, 1);
-            return QStringLiteral("- ") + text.trimmed();
-        }
-        return text;
-    };
-    for (auto it = record.rootFrame()->begin(); !it.atEnd(); ++it) {
-        if (auto* table = qobject_cast<QTextTable*>(it.currentFrame())) {
-            for (int r = 0; r < table->rows(); ++r) {
-                QStringList cells;
-                for (int c = 0; c < table->columns(); ++c)
-                    cells << table->cellAt(r, c).firstCursorPosition().block().text();
-                lines << cells.join(QStringLiteral(" | "));
-            }
-            continue;
-        }
-        const QTextBlock block = it.currentBlock();
-        if (!block.isValid())
-            continue;
-        QString text = block.text();
-        text.replace(QChar(QChar::LineSeparator), u'\n');
-        lines << (block.textList() ? QStringLiteral("- ") + text : bulleted(text));
+        if (!line.isEmpty() && markers.contains(line.front()))
+            line = QStringLiteral("- ") + line.sliced(1).trimmed();
     }
-    return lines.join(u'\n') + u'\n';
+    return lines.join(u'\n');
 }
 
 QPageSize::PageSizeId recordPageSize(const QLocale& locale) {
