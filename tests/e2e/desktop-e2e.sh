@@ -222,6 +222,39 @@ estimator_closes_on_escape() {
     [[ "$(windows)" == "$calc" ]] || { echo "windows: $(windows | wc -l)"; return 1; }
 }
 
+# Ctrl+L on a calculated assessment: a new event, the decision, and the entry in the log's file
+# as SQLite's own tool reads it.
+assessment_added_to_the_event_log() {
+    local home="$shots/log home" db="$shots/events.sqlite"
+    mkdir -p "$home"
+    start HOME="$home" XDG_CONFIG_HOME="$home/config" ORVANE_EVENT_LOG="$db" || return 1
+    focus "$splash"
+    keys Tab Tab space
+    calc="$(named 'Solvane Calculator - Daduzo')"
+    [[ -n "$calc" ]] || { echo "no calculator"; return 1; }
+    measure_menu "$calc"
+    assess_57_by_keyboard
+    [[ ! -e "$db" ]] || { echo "the log was made before it was used"; return 1; }
+    keys ctrl+l
+    [[ -n "$(named 'Event for the Log')" ]] || { echo "no event dialog"; return 1; }
+    xdotool type --delay 20 "Harbour fun run"
+    keys Tab
+    xdotool type --delay 20 "Esplanade"
+    keys Return
+    [[ -n "$(named 'Add to Event Log')" ]] || { echo "no entry dialog"; return 1; }
+    xdotool type --delay 20 "Go ahead, extra water"
+    keys alt+a
+    local row="" waited=0
+    while [[ -z "$row" && $waited -lt 50 ]]; do
+        row="$(sqlite3 -separator '|' "file:$db?mode=ro" "SELECT e.name, e.place, n.total, \
+            n.decision, n.temperature_source FROM entries n JOIN events e ON e.id = n.event_id" \
+            2>/dev/null)"
+        sleep 0.1; waited=$((waited + 1))
+    done
+    [[ "$row" == "Harbour fun run|Esplanade|57|Go ahead, extra water|wbgt-by-hand" ]] \
+        || { echo "in the log: [$row]"; return 1; }
+}
+
 viewer_refuses_alt_f4_and_back_returns() {
     accept_opens_the_calculator || return 1
     click "$calc" $(at "${STAR[@]}")
@@ -265,6 +298,7 @@ check "the keyboard alone saves the assessment as a PDF" keyboard_assessment_sav
 check "a referral after a score leaves no total" referral_after_a_score_empties_the_total
 check "saving on an account without a documents folder" save_on_an_account_without_documents
 check "escape closes the estimator" estimator_closes_on_escape
+check "an assessment added to the event log is in its file" assessment_added_to_the_event_log
 check "viewer refuses alt+f4, back returns" viewer_refuses_alt_f4_and_back_returns
 check "exit with the viewer open, back, exit ends" exit_with_viewer_open_then_back_then_exit
 
