@@ -82,21 +82,6 @@ eventlog::Entry entryFor(const Assessment& a, const QString& decision, const QSt
     return entry;
 }
 
-QColor bandInk(int rank) {
-    switch (rank) {
-    case 0: return {0, 0, 128};
-    case 1: return {128, 0, 0};
-    default: return {192, 0, 0};
-    }
-}
-
-QColor bandShade(int rank) {
-    // The shades of the page of estimated WBGT, one a band.
-    static const QColor shades[] = {QColor(0xc8, 0xe6, 0xc9), QColor(0xff, 0xf5, 0x9d),
-                                    QColor(0xff, 0xcc, 0x80), QColor(0xef, 0x9a, 0x9a)};
-    return shades[std::clamp(rank, 0, 3)];
-}
-
 QString bandText(const eventlog::Entry& entry) {
     if (entry.referral)
         return QStringLiteral("medical referral");

@@ -6,6 +6,7 @@
 
 #include "eventlog/event_log.h"
 #include "ui/charts/band_chart.h"
+#include "ui/charts/band_colors.h"
 #include "ui/record/assessment_record.h"
 
 #include <QColor>
@@ -20,9 +21,6 @@ namespace orvane::ui {
 eventlog::Entry entryFor(const Assessment& assessment, const QString& decision,
                          const QString& note);
 
-// The band's text colour, as the band's advice shows it, and its shade behind a chart.
-QColor bandInk(int rank);
-QColor bandShade(int rank);
 // "MODERATE RISK (56 to 65)", "referral", or empty.
 QString bandText(const eventlog::Entry& entry);
 // The temperature's answer and how it was given, e.g. "73-81.9 (estimated)".

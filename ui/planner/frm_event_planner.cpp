@@ -3,9 +3,11 @@
 #include "core/catalogue.h"
 #include "core/wbgt_table.h"
 #include "ui/charts/band_chart.h"
+#include "ui/charts/band_colors.h"
 #include "ui/common/example_places.h"
 #include "ui/common/messages.h"
 #include "ui/common/number_field.h"
+#include "ui/planner/weather_service_dialog.h"
 #include "weather/weather_client.h"
 #include "weather/weather_settings.h"
 
@@ -41,45 +43,8 @@ namespace {
 
 constexpr double kMphPerMs = 1 / 0.44704;
 
-QString qs(std::string_view s) {
-    return QString::fromUtf8(s.data(), qsizetype(s.size()));
-}
-
 QString number(double value, int decimals = 1) {
     return QLocale().toString(value, 'f', decimals);
-}
-
-QString dash() {
-    return QStringLiteral("\u2014");
-}
-
-// The shades of the page of estimated WBGT, one for each of question 1's options.
-QColor optionShade(int option) {
-    static const QColor shades[] = {QColor(0xc8, 0xe6, 0xc9), QColor(0xff, 0xf5, 0x9d),
-                                    QColor(0xff, 0xcc, 0x80), QColor(0xef, 0x9a, 0x9a)};
-    return shades[std::clamp(option, 0, 3)];
-}
-
-QColor bandInk(int rank) {
-    return rank == 0 ? QColor(0, 0, 128) : rank == 1 ? QColor(128, 0, 0) : QColor(192, 0, 0);
-}
-
-// "57, MODERATE RISK (56 to 65)", "medical referral", or nothing without an outcome.
-QString outcomeText(const std::optional<EvaluationOutcome>& outcome, int* rank = nullptr) {
-    if (!outcome)
-        return {};
-    if (std::holds_alternative<MedicalReferral>(*outcome)) {
-        if (rank)
-            *rank = 3;
-        return QStringLiteral("medical referral");
-    }
-    if (const auto* scored = std::get_if<Scored>(&*outcome)) {
-        if (rank)
-            *rank = scored->band ? scored->band->rank : -1;
-        return QString::fromStdString(scored->display).trimmed() +
-               (scored->band ? QStringLiteral(", ") + qs(scored->band->label) : QString());
-    }
-    return {};
 }
 
 // A label whose shortcut key moves to the field beside it.
@@ -88,8 +53,6 @@ QLabel* buddyLabel(const QString& text, QWidget* field) {
     label->setBuddy(field);
     return label;
 }
-
-enum Column { Hour, Air, Humidity, Wind, Sun, Wbgt, Option, Points, Outcome, Columns };
 
 } // namespace
 
@@ -203,7 +166,7 @@ void frmEventPlanner::buildWindow() {
     chart_->setObjectName("chtForecast");
     chart_->setAccessibleName("WBGT over the day, with question 1's options behind it");
     chart_->setMinimumHeight(170);
-    table_ = new QTableWidget(0, Columns);
+    table_ = new QTableWidget(0, int(hourHeader().size()));
     table_->setMinimumHeight(120);
     table_->setObjectName("tblHours");
     table_->setAccessibleName("The forecast hour by hour");
@@ -465,85 +428,34 @@ void frmEventPlanner::clearPlan(const QString& why) {
     updateUseButton();
 }
 
-qint64 frmEventPlanner::utcAt(const QTime& time) const {
-    return QDateTime(date_->date(), time, zone_).toSecsSinceEpoch();
+DaySpan frmEventPlanner::daySpan() const {
+    const auto at = [this](const QDate& date, const QTime& time) {
+        return QDateTime(date, time, zone_).toSecsSinceEpoch();
+    };
+    return {zone_, at(date_->date(), QTime(0, 0)), at(date_->date().addDays(1), QTime(0, 0)),
+            at(date_->date(), start_->time()), at(date_->date(), end_->time())};
 }
 
 void frmEventPlanner::showPlan() {
     if (plan_.empty())
         return;
-    const qint64 dayStart = QDateTime(date_->date(), QTime(0, 0), zone_).toSecsSinceEpoch();
-    const qint64 dayEnd =
-        QDateTime(date_->date().addDays(1), QTime(0, 0), zone_).toSecsSinceEpoch();
-    const qint64 eventStart = utcAt(start_->time()), eventEnd = utcAt(end_->time());
-
-    ChartModel m;
-    // The day, and any hour the service gave beyond it.
-    m.fromUtc = std::min<qint64>(dayStart, plan_.front().weather.utcSeconds);
-    m.toUtc = std::max<qint64>(dayEnd, plan_.back().weather.utcSeconds + 3600);
-    m.zone = zone_;
-    m.left = {QStringLiteral("WBGT \u00b0F"), 50, 100, 10};
-    const auto options = FactorOptions("WBGT");
-    const double edges[] = {50, 73, 82, 86, 100};
-    for (int i = 0; i < 4; ++i)
-        m.bands.push_back({edges[i], edges[i + 1], optionShade(i), qs(options[std::size_t(i)])});
-    ChartSeries wbgt{QStringLiteral("WBGT \u00b0F"), QColor(0, 60, 160), false, {}};
-    for (const PlannedHour& hour : plan_) {
-        std::optional<double> f;
-        if (const HourWbgt* v = hour.value())
-            f = v->wbgtF;
-        wbgt.points.push_back({hour.weather.utcSeconds, f, false});
-    }
-    m.series.push_back(wbgt);
-    if (eventEnd > eventStart) {
-        m.span = {eventStart, eventEnd};
-        m.spanLabel = QStringLiteral("the event");
-    }
-    chart_->setModel(m);
-
+    const DaySpan day = daySpan();
+    chart_->setModel(dayChart(plan_, day));
     table_->setRowCount(int(plan_.size()));
     for (int r = 0; r < int(plan_.size()); ++r) {
-        const PlannedHour& hour = plan_[std::size_t(r)];
-        const ForecastHour& w = hour.weather;
-        const QDateTime local = QDateTime::fromSecsSinceEpoch(w.utcSeconds, zone_);
-        const auto f = [](std::optional<double> c) {
-            return c ? number(CelsiusToFahrenheit(*c)) : dash();
-        };
-        QString cells[Columns] = {local.toString(QStringLiteral("HH:mm t")),
-                                  f(w.airC),
-                                  w.relativeHumidity ? number(*w.relativeHumidity, 0) : dash(),
-                                  dash(),
-                                  w.solarWm2 ? number(*w.solarWm2, 0) : dash(),
-                                  dash(),
-                                  dash(),
-                                  dash(),
-                                  QString()};
-        int rank = -1;
-        int option = -1;
-        if (const HourWbgt* v = hour.value()) {
-            cells[Wind] = number(v->wind2mMs * kMphPerMs);
-            cells[Wbgt] = QStringLiteral("%1 (%2)").arg(number(v->wbgtF), number(v->wbgtC));
-            cells[Option] = qs(v->optionText);
-            cells[Points] = qs(v->points);
-            cells[Outcome] = outcomeText(hour.outcome, &rank);
-            option = v->option;
-        } else {
-            const auto& gap = std::get<HourGap>(hour.wbgt);
-            cells[Option] = QStringLiteral("no value: %1").arg(QString::fromStdString(gap.reason));
-        }
-        const bool inEvent = w.utcSeconds + 3600 > eventStart && w.utcSeconds < eventEnd;
-        for (int c = 0; c < Columns; ++c) {
-            auto* item = new QTableWidgetItem(cells[c]);
+        const HourRow row = hourRow(plan_[std::size_t(r)], day);
+        for (int c = 0; c < row.cells.size(); ++c) {
+            auto* item = new QTableWidgetItem(row.cells[c]);
             // Coloured text always on its own shade, so it reads the same under any palette.
-            if (c == Option && option >= 0) {
-                item->setBackground(optionShade(option));
+            if (c == HourRow::Option && row.option >= 0) {
+                item->setBackground(bandShade(row.option));
                 item->setForeground(Qt::black);
             }
-            if (c == Outcome && rank >= 0) {
-                item->setBackground(optionShade(rank));
-                item->setForeground(bandInk(rank));
+            if (c == HourRow::Outcome && row.rank >= 0) {
+                item->setBackground(bandShade(row.rank));
+                item->setForeground(bandInk(row.rank));
             }
-            if (inEvent) {
+            if (row.inEvent) {
                 QFont bold = item->font();
                 bold.setBold(true);
                 item->setFont(bold);
@@ -552,44 +464,16 @@ void frmEventPlanner::showPlan() {
         }
     }
     table_->resizeColumnsToContents();
-    lblCoolest_->setText(coolestStartText());
+    lblCoolest_->setText(coolestStartSentence(plan_, day));
     lblAnswers_->setText(
         missing_ ? QStringLiteral("No totals yet: answer the calculator's other questions (%1)")
-                       .arg(qs(missing_->message))
+                       .arg(QString::fromUtf8(missing_->message.data(),
+                                              qsizetype(missing_->message.size())))
                  : QStringLiteral("Totals with the calculator's other answers as they stand."));
     lblCredit_->setVisible(true);
     cmdSavePlan_->setEnabled(true);
     cmdCopyAsText_->setEnabled(true);
     updateUseButton();
-}
-
-QString frmEventPlanner::coolestStartText() const {
-    const int minutes = int(start_->time().secsTo(end_->time()) / 60);
-    if (minutes <= 0)
-        return QStringLiteral("The event ends before it starts: set its start and end times.");
-    const qint64 dayStart = QDateTime(date_->date(), QTime(0, 0), zone_).toSecsSinceEpoch();
-    const qint64 dayEnd =
-        QDateTime(date_->date().addDays(1), QTime(0, 0), zone_).toSecsSinceEpoch();
-    const auto found = FindCoolestStart(plan_, minutes, dayStart, dayEnd);
-    const QString length =
-        QStringLiteral("%1 h %2 min").arg(minutes / 60).arg(minutes % 60, 2, 10, QChar(u'0'));
-    if (const auto* none = std::get_if<NoCoolestStart>(&found))
-        return QStringLiteral("No coolest start for a %1 event: %2.")
-            .arg(length, QString::fromStdString(none->reason));
-    const auto& best = std::get<CoolestStart>(found);
-    const PlannedHour& start = plan_[best.startIndex];
-    const PlannedHour& hottest = plan_[best.hottestIndex];
-    QString text =
-        QStringLiteral("The coolest start for a %1 event is %2: its hottest hour reaches a WBGT "
-                       "of %3 \u00b0F (\"%4\")")
-            .arg(length,
-                 QDateTime::fromSecsSinceEpoch(start.weather.utcSeconds, zone_)
-                     .toString(QStringLiteral("HH:mm")),
-                 number(hottest.value()->wbgtF), qs(hottest.value()->optionText));
-    const QString outcome = outcomeText(best.outcome);
-    return text + (outcome.isEmpty()
-                       ? QStringLiteral(".")
-                       : QStringLiteral(", and the calculator would give %1.").arg(outcome));
 }
 
 void frmEventPlanner::setQuestionOneLocked(bool locked) {
@@ -669,14 +553,11 @@ std::unique_ptr<QTextDocument> frmEventPlanner::planRecord() const {
     std::vector<QStringList> rows;
     for (int r = 0; r < table_->rowCount(); ++r) {
         QStringList cells;
-        for (int c = 0; c < Columns; ++c)
+        for (int c = 0; c < table_->columnCount(); ++c)
             cells << table_->item(r, c)->text();
         rows.push_back(cells);
     }
-    QStringList header;
-    for (int c = 0; c < Columns; ++c)
-        header << table_->horizontalHeaderItem(c)->text();
-    w.table(header, rows, {10, 7, 8, 9, 8, 12, 14, 7, 25});
+    w.table(hourHeader(), rows, {10, 7, 8, 9, 8, 12, 14, 7, 25});
     return w.finish(kRecordDisclaimer);
 }
 
@@ -714,52 +595,8 @@ void frmEventPlanner::cmdCopyAsText_Click() {
 }
 
 void frmEventPlanner::cmdWeatherService_Click() {
-    QSettings stored(QString::fromLatin1(weather::kSettingsOrganization),
-                     QString::fromLatin1(weather::kSettingsApplication));
-    weather::WeatherSettings settings = weather::WeatherSettings::read(stored);
-    QDialog dialog(this);
-    dialog.setObjectName("dlgWeatherService");
-    dialog.setWindowTitle("Weather Service");
-    auto* form = new QFormLayout(&dialog);
-    form->addRow(new QLabel("Leave an address empty for Open-Meteo's own. A paid plan gives a key; "
-                            "a server of your own\nruns Open-Meteo's open-source software."));
-    auto* forecast = new QLineEdit(settings.forecastAddress);
-    forecast->setPlaceholderText(QString::fromLatin1(weather::kDefaultForecastAddress));
-    forecast->setAccessibleName("Forecast address");
-    auto* geocoding = new QLineEdit(settings.geocodingAddress);
-    geocoding->setPlaceholderText(QString::fromLatin1(weather::kDefaultGeocodingAddress));
-    geocoding->setAccessibleName("Place search address");
-    auto* key = new QLineEdit(settings.apiKey);
-    key->setAccessibleName("API key");
-    key->setEchoMode(QLineEdit::PasswordEchoOnEdit);
-    form->addRow("&Forecast address:", forecast);
-    form->addRow("&Place search address:", geocoding);
-    form->addRow("API &key:", key);
-    const weather::Endpoints now = client_->endpoints();
-    if (now.forecastFromEnvironment || now.geocodingFromEnvironment)
-        form->addRow(new QLabel(QStringLiteral("%1 or %2 is set in the environment and takes "
-                                               "the place of these addresses.")
-                                    .arg(QString::fromLatin1(weather::kForecastUrlVariable),
-                                         QString::fromLatin1(weather::kGeocodingUrlVariable))));
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Save | QDialogButtonBox::Cancel);
-    form->addRow(buttons);
-    connect(buttons, &QDialogButtonBox::accepted, &dialog, [&] {
-        for (QLineEdit* address : {forecast, geocoding})
-            if (const QString problem = weather::AddressProblem(QUrl(address->text().trimmed()));
-                !address->text().trimmed().isEmpty() && !problem.isEmpty()) {
-                showMessage(&dialog, problem);
-                return;
-            }
-        dialog.accept();
-    });
-    connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
-    if (dialog.exec() != QDialog::Accepted)
-        return;
-    settings.forecastAddress = forecast->text().trimmed();
-    settings.geocodingAddress = geocoding->text().trimmed();
-    settings.apiKey = key->text().trimmed();
-    settings.write(stored);
-    client_->setEndpoints(weather::CurrentEndpoints());
+    if (askWeatherService(this))
+        client_->setEndpoints(weather::CurrentEndpoints());
     updateNotice();
 }
 

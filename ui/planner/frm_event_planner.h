@@ -9,6 +9,7 @@
 
 #include "core/evaluation.h"
 #include "core/forecast_plan.h"
+#include "ui/planner/plan_view.h"
 #include "ui/record/assessment_record.h"
 #include "weather/open_meteo.h"
 
@@ -89,9 +90,8 @@ private:
     void showPlan();
     void updateUseButton();
     void updateNotice();
-    qint64 utcAt(const QTime& time) const;
+    DaySpan daySpan() const;
     QString hourInputs(const PlannedHour& hour) const;
-    QString coolestStartText() const;
 
     weather::WeatherClient* client_ = nullptr;
     QLineEdit* txtFind_ = nullptr;
