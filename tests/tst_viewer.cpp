@@ -1,25 +1,20 @@
 // The document viewer: opening from the calculator, refusing to close, returning with "Back",
 // and the web links, with a recording launcher in place of the desktop.
 
+#include "tests/calculator_driver.h"
 #include "tests/message_capture.h"
 #include "tests/open_windows.h"
 #include "tests/recording_launcher.h"
-#include "ui/calculator/frm_solvane_calc.h"
-#include "ui/calculator/pick_list.h"
 #include "ui/common/fonts.h"
 #include "ui/documents/frm_readme_viewer.h"
-#include "ui/documents/rich_text_box.h"
 
-#include <QApplication>
-#include <QLineEdit>
 #include <QPointer>
-#include <QPushButton>
 #include <QScrollBar>
-#include <QTest>
-#include <QTextBlock>
 #include <QtGui/private/qguiapplication_p.h>
 
 using namespace orvane::ui;
+using orvane::test::assessed;
+using orvane::test::kModerate;
 using orvane::ui::test::openWindowNames;
 using orvane::ui::test::openWindows;
 
@@ -29,18 +24,6 @@ void click(QWidget* window, const char* button) {
     auto* b = window->findChild<QPushButton*>(button);
     QVERIFY2(b, button);
     QTest::mouseClick(b, Qt::LeftButton);
-}
-
-// A calculator with an answer, a total and a recommendation showing.
-frm_Solvane_Calc* assessedCalculator() {
-    frm_Solvane_Calc* calc = frm_Solvane_Calc::Show();
-    for (const char* key : {"Dry_Bulb", "Duration", "Intensity", "Acclimatization", "Ability",
-                            "Age", "Drinks", "Time", "Surface", "Venue", "Medical"}) {
-        calc->list(key)->setFocus();
-        QTest::keyClick(calc->list(key), Qt::Key_Down);
-    }
-    calc->cmd_Calculate_Click();
-    return calc;
 }
 
 struct CalculatorState {
@@ -61,7 +44,6 @@ private slots:
     void initTestCase();
     void cleanup();
     void secondRequestReplacesTheDocumentInTheSameViewer();
-    void closeRequestsAreRefused();
     void backReturnsToTheSameCalculator();
     void webLinksOpenTheirAddress_data();
     void webLinksOpenTheirAddress();
@@ -86,14 +68,13 @@ void TestViewer::cleanup() {
 }
 
 void TestViewer::secondRequestReplacesTheDocumentInTheSameViewer() {
-    frm_Solvane_Calc* calc = assessedCalculator();
+    frm_Solvane_Calc* calc = assessed(kModerate);
     const CalculatorState before = stateOf(calc);
     QVERIFY(!before.total.isEmpty() && !before.guidelines.isEmpty());
 
     click(calc, "cmd_asterisk");
     QPointer<frmReadMeViewer> viewer = frmReadMeViewer::instance();
     QVERIFY(viewer);
-    QCOMPARE(viewer->windowTitle(), QString("Readme Viewer"));
     QCOMPARE(viewer->txtLocator()->text(), QString("Solvane Calculator"));
     QVERIFY(viewer->txtAirportHazards()->text().startsWith("The items marked with a star"));
 
@@ -110,20 +91,8 @@ void TestViewer::secondRequestReplacesTheDocumentInTheSameViewer() {
     QCOMPARE(stateOf(calc), before);
 }
 
-void TestViewer::closeRequestsAreRefused() {
-    assessedCalculator()->cmd_asterisk_Click();
-    QPointer<frmReadMeViewer> viewer = frmReadMeViewer::instance();
-    const QString document = viewer->txtAirportHazards()->text();
-    QVERIFY(!viewer->close());                 // the title bar's close, Alt+F4
-    QVERIFY(!viewer->windowHandle()->close()); // the window system
-    QTest::qWait(10);
-    QVERIFY(viewer && viewer->isVisible());
-    QCOMPARE(viewer->txtAirportHazards()->text(), document);
-    QCOMPARE(viewer->txtLocator()->text(), QString("Solvane Calculator"));
-}
-
 void TestViewer::backReturnsToTheSameCalculator() {
-    frm_Solvane_Calc* calc = assessedCalculator();
+    frm_Solvane_Calc* calc = assessed(kModerate);
     const CalculatorState before = stateOf(calc);
     calc->cmd_RIR_Guidelines_Click();
     QPointer<frmReadMeViewer> viewer = frmReadMeViewer::instance();
@@ -154,10 +123,8 @@ void TestViewer::webLinksOpenTheirAddress() {
         frmReadMeViewer::OpenInViewer("\\Asterisk.rtf", frm_Solvane_Calc::kLocator);
     const QString document = viewer->txtAirportHazards()->text();
     click(viewer, qPrintable(button));
-    click(viewer, qPrintable(button));
-    QCOMPARE(launcher.urls.size(), 2);
+    QCOMPARE(launcher.urls.size(), 1);
     QVERIFY(launcher.urls[0].startsWith("http://"));
-    QCOMPARE(launcher.urls[1], launcher.urls[0]);
     QVERIFY(launcher.programs.empty());
     launcher.failWith = "no desktop opener";
     orvane::test::MessageCapture messages;
@@ -223,7 +190,12 @@ void TestViewer::linksInTheDocumentOpenInTheBrowser() {
 void TestViewer::sessionEndIsNotBlocked() {
     QPointer<frmReadMeViewer> viewer =
         frmReadMeViewer::OpenInViewer("\\Asterisk.rtf", frm_Solvane_Calc::kLocator);
-    QVERIFY(!viewer->close());
+    const QString document = viewer->txtAirportHazards()->text();
+    QVERIFY(!viewer->close());                 // the title bar's close, Alt+F4
+    QVERIFY(!viewer->windowHandle()->close()); // the window system
+    QTest::qWait(10);
+    QVERIFY(viewer && viewer->isVisible());
+    QCOMPARE(viewer->txtAirportHazards()->text(), document);
     QGuiApplicationPrivate::instance()->commitData(); // the session manager's request
     QVERIFY(viewer->close());
     QTRY_VERIFY(!viewer);
