@@ -65,21 +65,13 @@ void TestStartup::characterKeysCloseTheSplash_data() {
     QTest::addColumn<int>("tabs"); // from Readme: 1 Decline, 2 Accept
     QTest::addColumn<int>("key");
     QTest::addColumn<QStringList>("open"); // afterwards; empty: the program ends
-    const QStringList none, splash{"frmORVsplash"};
-    QTest::newRow("letter") << 0 << int(Qt::Key_Q) << none;
-    QTest::newRow("digit") << 0 << int(Qt::Key_5) << none;
+    const QStringList none;
+    // A letter, and Space on Accept, are desktop-e2e's, on a real display.
     QTest::newRow("escape") << 0 << int(Qt::Key_Escape) << none;
-    QTest::newRow("backspace") << 0 << int(Qt::Key_Backspace) << none;
-    QTest::newRow("letter on Accept") << 2 << int(Qt::Key_A) << none;
-    QTest::newRow("space presses Readme") << 0 << int(Qt::Key_Space) << QStringList{"frmOrvAbout"};
-    QTest::newRow("space presses Accept")
-        << 2 << int(Qt::Key_Space) << QStringList{"frm_Solvane_Calc"};
     QTest::newRow("enter presses Accept")
         << 2 << int(Qt::Key_Return) << QStringList{"frm_Solvane_Calc"};
     QTest::newRow("enter presses Decline") << 1 << int(Qt::Key_Enter) << none;
-    QTest::newRow("arrow") << 0 << int(Qt::Key_Right) << splash;
-    QTest::newRow("function key") << 0 << int(Qt::Key_F1) << splash;
-    QTest::newRow("shift alone") << 0 << int(Qt::Key_Shift) << splash;
+    QTest::newRow("arrow") << 0 << int(Qt::Key_Right) << QStringList{"frmORVsplash"};
 }
 
 void TestStartup::characterKeysCloseTheSplash() {
@@ -98,20 +90,14 @@ void TestStartup::characterKeysCloseTheSplash() {
     QTRY_COMPARE(openWindowNames(), open);
 }
 
+// The way there and back is missingConditionsLeaveAboutUsable's; what the first visit leaves
+// behind must not be there at the second.
 void TestStartup::readmeBackReadmeGivesAFreshAboutWindow() {
-    frmORVsplash* splash = frmORVsplash::Show();
-    QTest::mouseClick(splash->findChild<QPushButton*>("cmdDisclaimer"), Qt::LeftButton);
+    frmORVsplash::Show()->cmdDisclaimer_Click();
     QPointer<frmOrvAbout> first = frmOrvAbout::instance();
-    QVERIFY(first);
-    QTRY_COMPARE(openWindowNames(), QStringList{"frmOrvAbout"});
-    QCOMPARE(first->windowTitle(), QString("About Solvane Calculator \u00b0F"));
-    QVERIFY(first->txtDisclaimer()->text().startsWith("Conditions of use"));
-    first->txtDisclaimer()->setSelStart(5); // something the next visit must not keep
-
-    QTest::mouseClick(first->cmdOK(), Qt::LeftButton);
+    first->txtDisclaimer()->setSelStart(5);
+    first->cmdOK_Click();
     QTRY_VERIFY(!first);
-    QCOMPARE(openWindowNames(), QStringList{"frmORVsplash"});
-
     QTest::mouseClick(frmORVsplash::instance()->findChild<QPushButton*>("cmdDisclaimer"),
                       Qt::LeftButton);
     frmOrvAbout* second = frmOrvAbout::instance();
@@ -127,7 +113,6 @@ void TestStartup::enterAndEscapeOnAboutReturnToTheSplash_data() {
     QTest::addColumn<int>("key");
     QTest::addColumn<bool>("fromDocument");
     QTest::newRow("enter on Back") << int(Qt::Key_Return) << false;
-    QTest::newRow("escape on Back") << int(Qt::Key_Escape) << false;
     QTest::newRow("escape in the document") << int(Qt::Key_Escape) << true;
 }
 
@@ -182,15 +167,12 @@ void TestStartup::focusIsVisibleInEveryWindow_data() {
     const auto row = [](const char* window, const char* control) {
         QTest::addRow("%s %s", window, *control ? control : "on opening") << window << control;
     };
-    row("splash", "");
+    // One ring over each window draws it: every window, and each kind of control, once.
     row("splash", "cmdAccept"); // a white button, which shows no focus of its own
     row("about", "");
-    row("calculator", "");
     row("calculator", "cbo_Age");
-    row("calculator", "txt_Total");
     row("calculator", "txtGuidelines");
     row("viewer", "cmd_Tarvix");
-    row("estimator", "cmdClose");
     row("estimator", "");
 }
 
