@@ -122,13 +122,12 @@ void TestPlanner::planTheDayAndUseAnHour() {
     QTest::mouseClick(planner->findChild<QPushButton*>("cmdGetForecast"), Qt::LeftButton);
     auto* table = planner->findChild<QTableWidget*>("tblHours");
     QTRY_COMPARE(table->rowCount(), 24);
+    // The place found; the rest of the request is tst_weather's.
     const QByteArray asked = server_.requests.last();
-    for (const char* part : {"latitude=-34.929", "longitude=138.601", "timeformat=unixtime",
-                             "shortwave_radiation_instant", "wind_speed_unit=ms"})
-        QVERIFY2(asked.contains(part), asked.constData());
+    QVERIFY2(asked.contains("latitude=-34.929") && asked.contains("longitude=138.601"),
+             asked.constData());
     QVERIFY(table->item(3, 0)->text().startsWith("03:00"));             // local times, Adelaide's
     QVERIFY(table->item(3, 6)->text().startsWith("no value: no wind")); // never a zero wind
-    QCOMPARE(table->item(3, 5)->text(), QString("\u2014"));
     const auto& points = planner->findChild<BandChart*>("chtForecast")->model().series[0].points;
     QCOMPARE(points.size(), std::size_t(24));
     QVERIFY(!points[3].value && points[15].value);
@@ -147,7 +146,6 @@ void TestPlanner::planTheDayAndUseAnHour() {
     table->selectRow(15);
     QTest::mouseClick(planner->findChild<QPushButton*>("cmdUseHour"), Qt::LeftButton);
     QCOMPARE(w->pointsBox("WBGT")->text(), points15);
-    QVERIFY(!w->list("Dry_Bulb")->isEnabled()); // as a click on the list would
     calculate(w);
     QCOMPARE(total(w).trimmed(), QString::number(total15));
     QVERIFY(w->record());
