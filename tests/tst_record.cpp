@@ -1,51 +1,26 @@
-// The assessment record: what it holds for each kind of result, the PDF as pdftotext reads it
-// back, saves that fail without harm, the menu following the window, and what a save writes.
+// The assessment record: what it holds for each kind of result, the PDF as the printer lays it
+// out, saves and prints that fail without harm, and what a save writes.
 
 #include "rtf/rtf.h"
 #include "tests/calculator_driver.h"
 #include "tests/file_permissions.h"
 #include "tests/message_capture.h"
-#include "ui/record/assessment_record.h"
-#include "ui/calculator/frm_solvane_calc.h"
 #include "ui/common/fonts.h"
-#include "ui/common/messages.h"
+#include "ui/record/assessment_record.h"
 
-#include <QApplication>
 #include <QClipboard>
 #include <QDirIterator>
 #include <QFileDialog>
 #include <QLabel>
-#include <QLineEdit>
-#include <QPageLayout>
 #include <QPrinter>
 #include <QProcess>
-#include <QPushButton>
 #include <QRegularExpression>
-#include <QStandardPaths>
 #include <QTemporaryDir>
-#include <QTest>
 #include <QTextDocument>
 #include <QTimer>
 
 using namespace orvane::ui;
 using namespace orvane::test;
-
-namespace {
-
-QString pdfText(const QString& path, int* pages) {
-    QProcess info;
-    info.start("pdfinfo", {path});
-    info.waitForFinished();
-    const QString out = QString::fromUtf8(info.readAllStandardOutput());
-    const qsizetype at = out.indexOf("Pages:");
-    *pages = at < 0 ? 0 : out.mid(at + 6).section(u'\n', 0, 0).trimmed().toInt();
-    QProcess text;
-    text.start("pdftotext", {"-layout", path, "-"});
-    text.waitForFinished();
-    return QString::fromUtf8(text.readAllStandardOutput()).simplified();
-}
-
-} // namespace
 
 class TestRecord : public QObject {
     Q_OBJECT
@@ -56,7 +31,6 @@ private slots:
     void recordHoldsTheAssessment_data();
     void recordHoldsTheAssessment();
     void textKeepsEveryParagraphOfACell();
-    void pdfReadsBackAsTheRecord();
     void failedSavesLeaveNothingBehind_data();
     void failedSavesLeaveNothingBehind();
     void failedPrintIsReported();
@@ -86,7 +60,6 @@ void TestRecord::recordHoldsTheAssessment_data() {
     QTest::addColumn<Choices>("choices");
     QTest::addColumn<QStringList>("holds");
     QTest::addColumn<QString>("lacks");
-    const QString high = "1. Wet Bulb Globe Temperature | >= 86\u00b0F | 20";
     // The advice opens with the decision; the record says it once, as the advice does.
     QTest::newRow("moderate, 57, air temperature")
         << kModerate
@@ -98,11 +71,6 @@ void TestRecord::recordHoldsTheAssessment_data() {
                        "Total: 57\nWhat to do\nMODERATE RISK (score 56 to 65)",
                        "- A drink break at least every 15 minutes"}
         << "Ordinary Air Temperature* | not used";
-    QTest::newRow("high, 71, WBGT")
-        << with(with(with(with(kModerate, "Dry_Bulb", -1), "Venue", 2), "Drinks", 3), "WBGT", 3)
-        << QStringList{high, "Ordinary Air Temperature* | not used | ",
-                       "Total: 71\nWhat to do\nHIGH RISK (score 66 to 74)"}
-        << "";
     QTest::newRow("referral")
         << Choices{{"Medical", 2}, {"Other", 1}}
         << QStringList{"11. Athletes' Other Risky Medical Conditions* | Extreme: "
@@ -157,39 +125,9 @@ void TestRecord::textKeepsEveryParagraphOfACell() {
         QVERIFY2(text.contains(line), qPrintable(text));
 }
 
-void TestRecord::pdfReadsBackAsTheRecord() {
-    frm_Solvane_Calc* w = assessed(kModerate);
-    const QString path = dir_.filePath("record.pdf");
-    QString suggested;
-    setSaveFileChooser([&](const QString& s) {
-        suggested = s;
-        return path;
-    });
-    QTest::keyClick(w, Qt::Key_S, Qt::ControlModifier);
-    QVERIFY2(suggested.startsWith(QDir::homePath() + "/Heat risk assessment " +
-                                  QDate::currentDate().toString("yyyy-MM-dd")),
-             qPrintable(suggested)); // this home has no documents folder
-    QVERIFY(suggested.endsWith(".pdf"));
-    int pages = 0;
-    const QString text = pdfText(path, &pages);
-    QCOMPARE(pages, 1);
-    for (const char* fact : {"Heat illness risk assessment", "Ordinary Air Temperature* 86-90.9 14",
-                             "6. Age of Participants 13 to 17 5", "Total: 57",
-                             "MODERATE RISK (score 56 to 65)", "not medical advice"})
-        QVERIFY2(text.contains(QString::fromUtf8(fact)), fact);
-    QProcess fonts;
-    fonts.start("pdffonts", {path});
-    fonts.waitForFinished();
-    const QStringList lines = QString::fromUtf8(fonts.readAllStandardOutput()).split(u'\n');
-    for (const QString& line : lines.mid(2)) // every font is embedded
-        QVERIFY2(line.isEmpty() || line.contains(" yes "), qPrintable(line));
-}
-
 void TestRecord::failedSavesLeaveNothingBehind_data() {
     QTest::addColumn<QString>("target");
     QTest::addColumn<QString>("reason");
-    QTest::newRow("a folder that cannot be written") << "locked/record.pdf"
-                                                     << "Permission denied";
     QTest::newRow("an older file there stays as it was") << "locked/old.pdf"
                                                          << "Permission denied";
     QTest::newRow("a name that is a folder") << "folder.pdf"
@@ -238,7 +176,9 @@ void TestRecord::failedPrintIsReported() {
     QVERIFY(!QFile::exists(root.filePath("locked/printed.pdf")));
 }
 
-// Printing to a file gives what "Save as PDF" gives: the same margins and the same name.
+// Printing to a file gives what "Save as PDF" gives: the same margins and the same name. The
+// saved PDF is one page with every font in it; what the page says is desktop-e2e's, which reads
+// an assessment saved by keys.
 void TestRecord::printLaysOutAsThePdf() {
     const QTextDocument* record = assessed(kModerate)->record();
     const QDateTime when(QDate(2026, 7, 4), QTime(14, 30));
@@ -250,12 +190,19 @@ void TestRecord::printLaysOutAsThePdf() {
     QVERIFY(saveRecordPdf(*record, dir_.filePath("saved.pdf"),
                           QLocale(QLocale::English, QLocale::UnitedStates))
                 .isEmpty());
-    // Where the first word stands on the page, in points.
-    const auto firstWord = [](const QString& path) {
+    QProcess fonts;
+    fonts.start("pdffonts", {dir_.filePath("saved.pdf")});
+    fonts.waitForFinished();
+    for (const QString& line : QString::fromUtf8(fonts.readAllStandardOutput()).split(u'\n').mid(2))
+        QVERIFY2(line.isEmpty() || line.contains(" yes "), qPrintable(line));
+    // Where the first word stands on the first page, in points, and the number of pages.
+    int pages = 0;
+    const auto firstWord = [&pages](const QString& path) {
         QProcess words;
-        words.start("pdftotext", {"-bbox", "-f", "1", "-l", "1", path, "-"});
+        words.start("pdftotext", {"-bbox", path, "-"});
         words.waitForFinished();
         const QString html = QString::fromUtf8(words.readAllStandardOutput());
+        pages = int(html.count("<page "));
         const QRegularExpression box(R"re(<word xMin="([\d.]+)" yMin="([\d.]+)")re");
         const QRegularExpressionMatch m = box.match(html);
         return m.hasMatch() ? QPointF(m.captured(1).toDouble(), m.captured(2).toDouble())
@@ -263,6 +210,7 @@ void TestRecord::printLaysOutAsThePdf() {
     };
     const QPointF printed = firstWord(dir_.filePath("printed.pdf"));
     const QPointF saved = firstWord(dir_.filePath("saved.pdf"));
+    QCOMPARE(pages, 1);
     QVERIFY2(saved.x() > 25, qPrintable(QString::number(saved.x()))); // 10 mm is 28 pt
     QVERIFY2(std::abs(printed.x() - saved.x()) < 1 && std::abs(printed.y() - saved.y()) < 1,
              qPrintable(QString("printed %1,%2 saved %3,%4")
