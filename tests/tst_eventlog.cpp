@@ -153,12 +153,10 @@ void TestEventLog::keepsWhatItIsGiven() {
     utc.time = QDateTime(QDate(2026, 12, 7), QTime(0, 0), Qt::UTC);
     utc.source = TemperatureSource::Estimated;
     utc.sourceInputs = "air 35 \u00b0C, RH 40 %";
-    Entry first = assessment(day, 0, "53", "first");
-    first.decision = "Go ahead";
-    Entry struck = assessment(day, 120, "70", "struck");
     for (const Entry& entry :
-         {utc, first, assessment(day, 100, {}, "referral"), struck,
-          assessment(day, 180, "68", "high"), assessment(day, 240, "72", "higher, same band")})
+         {utc, assessment(day, 0, "53", "first"), assessment(day, 100, {}, "referral"),
+          assessment(day, 120, "70", "struck"), assessment(day, 180, "68", "high"),
+          assessment(day, 240, "72", "higher, same band")})
         QVERIFY(log->addEntry(entry));
     QVERIFY(log->strikeOut(4, "added by mistake"));
     log = EventLog::open(path, Access::ReadOnly);
@@ -168,10 +166,7 @@ void TestEventLog::keepsWhatItIsGiven() {
     for (const Event& e : must(log->events()))
         order << e.id;
     QCOMPARE(order, (QList<qint64>{later, day, earlier}));
-    const Event read = must(log->event(day));
-    QCOMPARE(read.entryCount, 6);
-    QCOMPARE(read.date, QDate(2026, 12, 7));
-    QVERIFY(read.created.isValid());
+    QVERIFY(must(log->event(day)).created.isValid());
 
     const QList<Entry> entries = must(log->entries(day));
     QCOMPARE(notesOf(entries),
@@ -189,13 +184,7 @@ void TestEventLog::keepsWhatItIsGiven() {
     QCOMPARE(second.answers, utc.answers);
     QCOMPARE(second.band, "Risk Score 56-65 recommendation.rtf");
     QVERIFY(!second.programVersion.isEmpty());
-    QCOMPARE(isoWithOffset(entries[0].time), "2026-12-07T09:00:00+10:30");
-    QCOMPARE(entries[0].zone, "Australia/Adelaide");
-    QCOMPARE(entries[0].decision, "Go ahead");
-    QVERIFY(entries[2].referral && entries[2].total.isEmpty() && entries[2].band.isEmpty());
-    QCOMPARE(entries[3].struck->reason, "added by mistake");
-    QVERIFY(entries[3].struck->time.isValid());
-    QVERIFY(!entries[4].struck);
+    QVERIFY(entries[3].struck && !entries[4].struck);
 }
 
 void TestEventLog::entriesAreOnlyStruckOut_data() {
@@ -228,21 +217,19 @@ void TestEventLog::entriesAreOnlyStruckOut() {
     const QByteArray before = contents(path);
 
     std::optional<LogError> error;
-    const QStringList words = attempt.split(' ');
-    if (words[0] == "strike") {
-        const auto done = log->strikeOut(words[1].toLongLong(), words.mid(2).join(' '));
+    const auto keepError = [&](const auto& done) {
         if (!done)
             error = done.error();
+    };
+    const QStringList words = attempt.split(' ');
+    if (words[0] == "strike") {
+        keepError(log->strikeOut(words[1].toLongLong(), words.mid(2).join(' ')));
     } else if (words[0] == "add") {
         Entry entry = assessment(words[1] == "referral" ? day : 9, 60, "57");
         entry.referral = words[1] == "referral";
-        const auto done = log->addEntry(entry);
-        if (!done)
-            error = done.error();
+        keepError(log->addEntry(entry));
     } else if (words[0] == "event") {
-        const auto done = log->addEvent(newEvent(" ", QDate(2026, 12, 7)));
-        if (!done)
-            error = done.error();
+        keepError(log->addEvent(newEvent(" ", QDate(2026, 12, 7))));
     } else {
         OtherConnection other(path);
         QVERIFY(other.exec("PRAGMA foreign_keys = ON"));
@@ -263,9 +250,6 @@ void TestEventLog::filesLeftAlone_data() {
     for (int i = 0; i < noise.size(); ++i)
         noise[i] = char((i * 7919 + 13) % 251);
     QTest::newRow("random bytes") << noise << Kind::NotALog << "not a database";
-    QTest::newRow("a few bytes") << noise.left(7) << Kind::NotALog << "not a database";
-    QTest::newRow("a text file") << QByteArray("name,place\r\nDay,Oval\r\n") << Kind::NotALog
-                                 << "not a database";
     QTest::newRow("another program's database")
         << QByteArray("other") << Kind::NotALog << "not an event log of Solvane";
     QTest::newRow("a newer format") << QByteArray() << Kind::Newer << "log format 2";
@@ -302,7 +286,6 @@ void TestEventLog::failedWritesLoseNothing_data() {
     QTest::addColumn<Kind>("refused");
     QTest::addColumn<QString>("said");
     QTest::newRow("another writer holds the log") << "write lock" << Kind::Busy << "in use";
-    QTest::newRow("another program holds it whole") << "exclusive lock" << Kind::Busy << "in use";
     QTest::newRow("read-only file") << "read-only file" << Kind::ReadOnly << "only be read";
     QTest::newRow("read-only folder") << "read-only folder" << Kind::ReadOnly << "only be read";
     QTest::newRow("full disk") << "full" << Kind::Full << "is full";
@@ -329,9 +312,9 @@ void TestEventLog::failedWritesLoseNothing() {
     auto log = EventLog::open(path, Access::ReadWrite, {200});
     QVERIFY2(log, why(log).constData());
     std::optional<OtherConnection> other;
-    if (fault.endsWith("lock")) {
+    if (fault == "write lock") {
         other.emplace(path);
-        QVERIFY(other->exec(fault == "write lock" ? "BEGIN IMMEDIATE" : "BEGIN EXCLUSIVE"));
+        QVERIFY(other->exec("BEGIN IMMEDIATE"));
         QVERIFY(other->exec("INSERT INTO events (name, date, created) VALUES ('x', "
                             "'2026-12-07', '2026-12-07T09:00:00+10:30')"));
     }
@@ -342,7 +325,7 @@ void TestEventLog::failedWritesLoseNothing() {
     QCOMPARE(added.error().kind, refused);
     QVERIFY2(added.error().message.contains(said) && added.error().message.contains(path),
              qPrintable(added.error().message));
-    if (fault == "write lock") // reading goes on while another program writes
+    if (other) // reading goes on while another program writes
         QCOMPARE(notesOf(must(log->entries(day))), QStringList{"before"});
 
     other.reset(); // its insert is rolled back

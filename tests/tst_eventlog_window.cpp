@@ -15,10 +15,8 @@
 #include <QAction>
 #include <QDialog>
 #include <QLabel>
-#include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
-#include <QPlainTextEdit>
 #include <QProcess>
 #include <QScopeGuard>
 #include <QSettings>
@@ -179,33 +177,26 @@ void TestEventLogWindow::aDayOfAssessments() {
     QCOMPARE(window->findChild<BandChart*>("chtTimeline")->model().series[0].points.size(),
              std::size_t(2));
 
-    // The CSV as a spreadsheet would read it, and the formula-like decision stays text.
+    // The day's CSV as a CSV reader reads it; its quoting and formula marks are cli_tools.sh's.
     QTemporaryDir out;
     setSaveFileChooser(
         [&](const QString& suggested) { return out.filePath(QFileInfo(suggested).fileName()); });
     QTest::mouseClick(window->findChild<QPushButton*>("cmdExportCsv"), Qt::LeftButton);
-    const QString csvPath =
-        out.filePath("Junior athletics day " + QDate::currentDate().toString(Qt::ISODate) + ".csv");
+    const QString day = "Junior athletics day " + QDate::currentDate().toString(Qt::ISODate);
     QProcess reader;
     reader.start("python3", {"-c",
-                             "import csv,sys\n"
-                             "rows=list(csv.DictReader(open(sys.argv[1],newline='',"
-                             "encoding='utf-8')))\n"
-                             "for r in rows: print(r['total'],r['struck out'],r['decision'],"
-                             "r['temperature source'],sep='|')",
-                             csvPath});
+                             "import csv,sys\nfor r in csv.DictReader(open(sys.argv[1],newline='',"
+                             "encoding='utf-8')): "
+                             "print(r['total'],r['struck out'],r['temperature source'])",
+                             out.filePath(day + ".csv")});
     QVERIFY(reader.waitForFinished());
-    QCOMPARE(QString::fromUtf8(reader.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts),
-             (QStringList{"57|no|Go ahead as planned|air-temperature",
-                          "67|yes|'=HYPERLINK(\"x\") extra drink breaks|estimated",
-                          "|no|Send the asthmatic runner to the doctor|estimated"}));
+    QCOMPARE(reader.readAllStandardOutput(),
+             "57 no air-temperature\n67 yes estimated\n no estimated\n");
 
     // The day report, as a reader of the PDF sees it.
     QTest::mouseClick(window->findChild<QPushButton*>("cmdDayReport"), Qt::LeftButton);
     QProcess text;
-    text.start("pdftotext", {out.filePath("Heat risk day report Junior athletics day " +
-                                          QDate::currentDate().toString(Qt::ISODate) + ".pdf"),
-                             "-"});
+    text.start("pdftotext", {out.filePath("Heat risk day report " + day + ".pdf"), "-"});
     QVERIFY(text.waitForFinished());
     const QString report = QString::fromUtf8(text.readAllStandardOutput()).simplified();
     for (const char* fact :
@@ -251,13 +242,12 @@ void TestEventLogWindow::entryKeptWhileTheLogIsLocked() {
     QVERIFY(QTest::qWaitForWindowActive(w));
     QTest::keyClick(w, Qt::Key_L, Qt::ControlModifier);
     QVERIFY(retried);
-    QSqlQuery notes(other);
-    QVERIFY(notes.exec("SELECT decision, note FROM entries "
-                       "WHERE event_id = (SELECT max(id) FROM events) ORDER BY id"));
-    QStringList stored;
-    while (notes.next())
-        stored << notes.value(0).toString() + "/" + notes.value(1).toString();
-    QCOMPARE(stored, (QStringList{"first/", "second/typed while locked"}));
+    QSqlQuery stored(other);
+    QVERIFY(
+        stored.exec("SELECT group_concat(decision || '/' || ifnull(note, ''), ' | ') FROM entries "
+                    "WHERE event_id = (SELECT max(id) FROM events)") &&
+        stored.next());
+    QCOMPARE(stored.value(0).toString(), "first/ | second/typed while locked");
 }
 
 void TestEventLogWindow::reminder() {
