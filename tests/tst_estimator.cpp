@@ -3,9 +3,7 @@
 // and "Use in question 1" answering the calculator as a person's own choice would.
 
 #include "tests/calculator_driver.h"
-#include "tests/message_capture.h"
 #include "ui/calculator/frm_wbgt_estimator.h"
-#include "ui/common/fonts.h"
 #include "ui/common/number_field.h"
 #include "ui/common/single_window.h"
 
@@ -73,9 +71,7 @@ private:
 };
 
 void TestEstimator::init() {
-    installFontSubstitutions();
-    QApplication::setQuitOnLastWindowClosed(false);
-    failOnMessages();
+    prepareWindows();
     calc_ = openCalculator();
 }
 
@@ -85,14 +81,7 @@ void TestEstimator::cleanup() {
 }
 
 frmWbgtEstimator* TestEstimator::open() {
-    calc_->activateWindow(); // the shortcut belongs to the calculator's window
-    if (!QTest::qWaitForWindowActive(calc_))
-        qWarning("calculator not active");
-    QTest::keyClick(calc_, Qt::Key_E, Qt::ControlModifier);
-    auto* estimator = calc_->findChild<frmWbgtEstimator*>();
-    if (estimator && !QTest::qWaitForWindowActive(estimator))
-        qWarning("estimator not active");
-    return estimator;
+    return openFromCalculator<frmWbgtEstimator>(calc_, Qt::Key_E);
 }
 
 // A hot, humid, sunny noon in Houston: an estimate in the top option, which "Use in question 1"

@@ -5,9 +5,7 @@
 
 #include "eventlog/event_log.h"
 #include "tests/calculator_driver.h"
-#include "tests/message_capture.h"
 #include "ui/charts/band_chart.h"
-#include "ui/common/fonts.h"
 #include "ui/common/messages.h"
 #include "ui/eventlog/event_log_keeper.h"
 #include "ui/eventlog/frm_event_log.h"
@@ -107,9 +105,7 @@ private slots:
 };
 
 void TestEventLogWindow::initTestCase() {
-    installFontSubstitutions();
-    QApplication::setQuitOnLastWindowClosed(false);
-    failOnMessages();
+    prepareWindows();
 }
 
 void TestEventLogWindow::cleanup() {

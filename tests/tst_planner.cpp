@@ -6,9 +6,7 @@
 #include "core/forecast_plan.h"
 #include "tests/calculator_driver.h"
 #include "tests/local_http_server.h"
-#include "tests/message_capture.h"
 #include "ui/charts/band_chart.h"
-#include "ui/common/fonts.h"
 #include "ui/planner/frm_event_planner.h"
 
 #include <QClipboard>
@@ -72,14 +70,11 @@ private slots:
     void refusalLeavesNoPlan();
 
 private:
-    frmEventPlanner* open(frm_Solvane_Calc* w);
     LocalServer server_;
 };
 
 void TestPlanner::initTestCase() {
-    installFontSubstitutions();
-    QApplication::setQuitOnLastWindowClosed(false);
-    failOnMessages();
+    prepareWindows();
     // The window's client asks this server only.
     qputenv("ORVANE_FORECAST_URL", server_.url("/v1/forecast").toEncoded());
     qputenv("ORVANE_GEOCODING_URL", server_.url("/v1/search").toEncoded());
@@ -89,22 +84,11 @@ void TestPlanner::cleanup() {
     closeCalculator();
 }
 
-frmEventPlanner* TestPlanner::open(frm_Solvane_Calc* w) {
-    w->activateWindow();
-    if (!QTest::qWaitForWindowActive(w))
-        qWarning("calculator not active");
-    QTest::keyClick(w, Qt::Key_D, Qt::ControlModifier);
-    auto* planner = w->findChild<frmEventPlanner*>();
-    if (planner && !QTest::qWaitForWindowActive(planner))
-        qWarning("planner not active");
-    return planner;
-}
-
 void TestPlanner::planTheDayAndUseAnHour() {
     frm_Solvane_Calc* w = openCalculator();
     for (const auto& [key, option] : with(kModerate, "Dry_Bulb", -1))
         choose(w, key, option);
-    frmEventPlanner* planner = open(w);
+    frmEventPlanner* planner = openFromCalculator<frmEventPlanner>(w, Qt::Key_D);
     QVERIFY(planner);
     QVERIFY(planner->frameSize().width() <= 1024 && planner->frameSize().height() <= 768);
     QVERIFY(label(planner, "lblNotice").contains("unencrypted")); // the test server is http
@@ -167,7 +151,7 @@ void TestPlanner::planTheDayAndUseAnHour() {
 // answer to the air temperature locks "Use This Hour", saying why.
 void TestPlanner::refusalLeavesNoPlan() {
     frm_Solvane_Calc* w = openCalculator();
-    frmEventPlanner* planner = open(w);
+    frmEventPlanner* planner = openFromCalculator<frmEventPlanner>(w, Qt::Key_D);
     planner->findChild<QComboBox*>("cboPlace")->setCurrentText("Adelaide, SA");
     server_.answer = http(200, "OK", forecast());
     QTest::mouseClick(planner->findChild<QPushButton*>("cmdGetForecast"), Qt::LeftButton);

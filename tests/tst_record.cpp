@@ -4,8 +4,6 @@
 #include "rtf/rtf.h"
 #include "tests/calculator_driver.h"
 #include "tests/file_permissions.h"
-#include "tests/message_capture.h"
-#include "ui/common/fonts.h"
 #include "ui/record/assessment_record.h"
 
 #include <QClipboard>
@@ -43,9 +41,7 @@ private:
 
 void TestRecord::initTestCase() {
     obeyFilePermissions();
-    installFontSubstitutions();
-    QApplication::setQuitOnLastWindowClosed(false);
-    failOnMessages();
+    prepareWindows();
 }
 
 void TestRecord::cleanup() {

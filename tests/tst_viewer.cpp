@@ -2,10 +2,8 @@
 // and the web links, with a recording launcher in place of the desktop.
 
 #include "tests/calculator_driver.h"
-#include "tests/message_capture.h"
 #include "tests/open_windows.h"
 #include "tests/recording_launcher.h"
-#include "ui/common/fonts.h"
 #include "ui/documents/frm_readme_viewer.h"
 
 #include <QPointer>
@@ -54,9 +52,7 @@ private slots:
 };
 
 void TestViewer::initTestCase() {
-    installFontSubstitutions();
-    QApplication::setQuitOnLastWindowClosed(false);
-    orvane::test::failOnMessages();
+    orvane::test::prepareWindows();
 }
 
 void TestViewer::cleanup() {
