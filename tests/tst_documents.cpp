@@ -118,11 +118,8 @@ void TestDocuments::changeIsRaisedOncePerContentChange() {
     box.setFocus();
     QCOMPARE(spy.count(), 1); // selection, format and focus are no change of content
 
-    box.setText("");
+    box.setText("plain"); // emptied by a failed load: failuresAreReportedAndLeaveNothingStale
     QCOMPARE(spy.count(), 2);
-    QVERIFY(box.text().isEmpty());
-    box.setText("plain");
-    QCOMPARE(spy.count(), 3);
     QCOMPARE(box.text(), QString("plain"));
 }
 

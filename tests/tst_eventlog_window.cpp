@@ -76,14 +76,6 @@ void addToLog(frm_Solvane_Calc* w, const QString& decision, const QString& newEv
     QTest::keyClick(w, Qt::Key_L, Qt::ControlModifier);
 }
 
-frmEventLog* openLogWindow(frm_Solvane_Calc* w) {
-    w->mnuEventLog_Click();
-    auto* window = w->eventLog()->window();
-    if (window && !QTest::qWaitForWindowActive(window))
-        qWarning("log window not active");
-    return window;
-}
-
 QStringList column(QTableWidget* table, int c) {
     QStringList texts;
     for (int r = 0; r < table->rowCount(); ++r)
@@ -137,8 +129,9 @@ void TestEventLogWindow::aDayOfAssessments() {
     addToLog(w, "Send the asthmatic runner to the doctor");
     QTRY_VERIFY(!QApplication::activeModalWidget());
 
-    frmEventLog* window = openLogWindow(w);
-    QVERIFY(window);
+    w->mnuEventLog_Click();
+    frmEventLog* window = w->eventLog()->window();
+    QVERIFY(window && QTest::qWaitForWindowActive(window));
     auto* events = window->findChild<QListWidget*>("lstEvents");
     QCOMPARE(events->count(), 1);
     QVERIFY(events->item(0)->text().startsWith("Junior athletics day\n"));

@@ -22,7 +22,6 @@
 
 using namespace orvane::ui;
 using orvane::ui::test::openWindowNames;
-using orvane::ui::test::openWindows;
 
 namespace {
 

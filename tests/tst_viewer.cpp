@@ -14,7 +14,6 @@ using namespace orvane::ui;
 using orvane::test::assessed;
 using orvane::test::kModerate;
 using orvane::ui::test::openWindowNames;
-using orvane::ui::test::openWindows;
 
 namespace {
 
