@@ -3,10 +3,8 @@
 // an entry struck out, the CSV read back by a CSV reader, the day report as pdftotext reads it,
 // an entry kept while the log is locked, and the reminder.
 
-#include "eventlog/event_log.h"
 #include "tests/calculator_driver.h"
 #include "ui/charts/band_chart.h"
-#include "ui/common/messages.h"
 #include "ui/eventlog/event_log_keeper.h"
 #include "ui/eventlog/frm_event_log.h"
 

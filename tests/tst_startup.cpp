@@ -18,7 +18,6 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
-#include <QTextBlock>
 
 using namespace orvane::ui;
 using orvane::ui::test::openWindowNames;

@@ -6,7 +6,6 @@
 
 #include <QNetworkProxy>
 #include <QSettings>
-#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 
