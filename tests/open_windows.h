@@ -4,7 +4,6 @@
 // popups and tooltips.
 
 #include <QApplication>
-#include <QEvent>
 #include <QWidget>
 
 namespace orvane::ui::test {
@@ -26,25 +25,5 @@ inline QStringList openWindowNames() {
     names.sort();
     return names;
 }
-
-// Names every window whose closing left no other window open: where the program ends.
-class LastWindowWatch : public QObject {
-public:
-    LastWindowWatch() { qApp->installEventFilter(this); }
-    ~LastWindowWatch() override { qApp->removeEventFilter(this); }
-    QStringList endedBy;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        auto* widget = qobject_cast<QWidget*>(watched);
-        if (event->type() == QEvent::Close && widget && widget->isWindow() && widget->isVisible()) {
-            QList<QWidget*> others = openWindows();
-            others.removeOne(widget);
-            if (others.isEmpty())
-                endedBy << widget->objectName();
-        }
-        return false;
-    }
-};
 
 } // namespace orvane::ui::test
