@@ -203,7 +203,7 @@ private slots:
     void navigationKeysOnAClosedListAreChoices_data() {
         QTest::addColumn<QList<int>>("keys");
         QTest::addColumn<QString>("points");
-        QTest::newRow("down from nothing chooses the first") << QList<int>{Qt::Key_Down} << "1";
+        // Down from nothing chooses the first: desktop-e2e answers every question so.
         QTest::newRow("end then up") << QList<int>{Qt::Key_End, Qt::Key_Up} << "4";
         QTest::newRow("page down moves one") << QList<int>{Qt::Key_PageDown} << "1";
         QTest::newRow("end then home") << QList<int>{Qt::Key_End, Qt::Key_Home} << "1";
