@@ -165,8 +165,8 @@ private slots:
         orvane::test::MessageCapture messages;
 
         QVERIFY(!LoadDocument(&box, name));
-        QVERIFY(
-            box.text().isEmpty()); // the previous band's advice must not stay beside a new total
+        // The previous band's advice must not stay beside a new total.
+        QVERIFY(box.text().isEmpty());
         QCOMPARE(changes.count(), 1);
         QCOMPARE(messages.texts.size(), 1);
         const QString& shown = messages.texts.front();

@@ -132,8 +132,8 @@ private slots:
                  (QStringList{"MODERATE RISK (56 to 65)", "HIGH RISK (66 to 74)  \u25b2 rose",
                               "medical referral"}));
         const ChartModel& chart = window->findChild<BandChart*>("chtTimeline")->model();
-        QCOMPARE(chart.series.size(),
-                 std::size_t(2)); // the totals, and the WBGT where there was one
+        // The totals, and the WBGT where there was one.
+        QCOMPARE(chart.series.size(), std::size_t(2));
         const auto& totals = chart.series[0].points;
         QCOMPARE(totals.size(), std::size_t(3));
         QCOMPARE(totals[0].value, std::optional<double>(57));
