@@ -229,13 +229,6 @@ private slots:
         QVERIFY(std::abs(shown.secsTo(QDateTime(perth.date(), perth.time()))) < 120);
     }
 
-    void closeCloses() {
-        QPointer<frmWbgtEstimator> estimator = open();
-        QTest::mouseClick(estimator->findChild<QPushButton*>("cmdClose"), Qt::LeftButton);
-        QTRY_VERIFY(!estimator);
-        QVERIFY(calc_->isVisible());
-    }
-
     void placedBesideTheCalculator_data() {
         QTest::addColumn<QRect>("anchor");
         QTest::addColumn<QPoint>("expected");
@@ -253,10 +246,15 @@ private slots:
         QCOMPARE(besidePosition(anchor, QSize(700, 560), QRect(0, 32, 1366, 736)), expected);
     }
 
-    void oneEstimatorClosingWithTheCalculator() {
+    // One estimator at a time, closed by its Close button alone or with the calculator.
+    void oneEstimatorClosingAloneOrWithTheCalculator() {
         QPointer<frmWbgtEstimator> first = open();
         QCOMPARE(open(), first.data());
         QCOMPARE(calc_->findChildren<frmWbgtEstimator*>().size(), 1);
+        QTest::mouseClick(first->findChild<QPushButton*>("cmdClose"), Qt::LeftButton);
+        QTRY_VERIFY(!first);
+        QVERIFY(calc_->isVisible());
+        first = open();
         calc_->close();
         QTRY_VERIFY(!first);
     }
