@@ -126,18 +126,16 @@ private slots:
         QTest::addColumn<QByteArray>("bytes"); // empty with "missing": no file at all
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("missing") << QByteArray() << "missing"
-                                 << "the file does not exist";
-        QTest::newRow("empty") << QByteArray() << "file"
-                               << "the file is empty";
-        QTest::newRow("not rtf") << QByteArray("<html>hello</html>") << "file"
-                                 << "not a rich-text document";
-        QTest::newRow("a folder") << QByteArray() << "folder"
-                                  << "it is a folder, not a file";
-        QTest::newRow("unreadable") << QByteArray("{\\rtf1 secret}") << "unreadable"
-                                    << "the file cannot be read";
-        QTest::newRow("a pipe, which would block the reader") << QByteArray() << "fifo"
-                                                              << "it is not a regular file";
+        const auto row = [](const char* name, const char* bytes, const char* kind,
+                            const char* reason) {
+            QTest::newRow(name) << QByteArray(bytes) << QString(kind) << QString(reason);
+        };
+        row("missing", "", "missing", "the file does not exist");
+        row("empty", "", "file", "the file is empty");
+        row("not rtf", "<html>hello</html>", "file", "not a rich-text document");
+        row("a folder", "", "folder", "it is a folder, not a file");
+        row("unreadable", "{\\rtf1 secret}", "unreadable", "the file cannot be read");
+        row("a pipe, which would block the reader", "", "fifo", "it is not a regular file");
     }
 
     void failuresAreReportedAndLeaveNothingStale() {

@@ -118,16 +118,14 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("reason");
         QTest::addColumn<QString>("whole");
-        QTest::newRow("past the top, not cut to 20") << kAir << "200"
-                                                     << "-40 to 140"
-                                                     << "90";
-        QTest::newRow("a sign alone") << kWind << "-"
-                                      << "give the wind speed"
-                                      << "5";
-        QTest::newRow("dew point above the air") << "Dew point in degrees Fahrenheit"
-                                                 << "99"
-                                                 << "cannot be above"
-                                                 << "70";
+        const auto row = [](const char* name, const QString& field, const char* typed,
+                            const char* reason, const char* whole) {
+            QTest::newRow(name) << field << QString(typed) << QString(reason) << QString(whole);
+        };
+        row("past the top, not cut to 20", kAir, "200", "-40 to 140", "90");
+        row("a sign alone", kWind, "-", "give the wind speed", "5");
+        row("dew point above the air", "Dew point in degrees Fahrenheit", "99", "cannot be above",
+            "70");
     }
 
     void inputThatStopsTheEstimate() {
