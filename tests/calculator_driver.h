@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace orvane::test {
@@ -112,3 +113,15 @@ inline void closeCalculator() {
 }
 
 } // namespace orvane::test
+
+// QTEST_MAIN with settings and an event log of the run's own, made before Qt starts, so that
+// nothing the tests remember comes from, or goes to, a real account.
+#define ORVANE_TEST_MAIN_OWN_SETTINGS(TestClass)                                                   \
+    int main(int argc, char** argv) {                                                              \
+        QTemporaryDir home;                                                                        \
+        qputenv("XDG_CONFIG_HOME", home.filePath("config").toUtf8());                              \
+        qputenv("ORVANE_EVENT_LOG", home.filePath("events.sqlite").toUtf8());                      \
+        QApplication app(argc, argv);                                                              \
+        TestClass test;                                                                            \
+        return QTest::qExec(&test, argc, argv);                                                    \
+    }

@@ -13,7 +13,6 @@
 #include <QFormLayout>
 #include <QLabel>
 #include <QSettings>
-#include <QTemporaryDir>
 
 using namespace orvane::ui;
 using namespace orvane::test;
@@ -263,13 +262,6 @@ private:
     frmWbgtEstimator* open() { return openFromCalculator<frmWbgtEstimator>(calc_, Qt::Key_E); }
 };
 
-// Settings of their own, so that a remembered place never comes from, or goes to, a real one.
-int main(int argc, char** argv) {
-    QTemporaryDir config;
-    qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
-    QApplication app(argc, argv);
-    TestEstimator test;
-    return QTest::qExec(&test, argc, argv);
-}
+ORVANE_TEST_MAIN_OWN_SETTINGS(TestEstimator)
 
 #include "tst_estimator.moc"

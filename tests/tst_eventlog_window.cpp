@@ -257,14 +257,6 @@ private slots:
     }
 };
 
-// A log and settings of its own, before Qt starts.
-int main(int argc, char** argv) {
-    QTemporaryDir home;
-    qputenv("XDG_CONFIG_HOME", home.filePath("config").toUtf8());
-    QApplication app(argc, argv);
-    qputenv("ORVANE_EVENT_LOG", home.filePath("events.sqlite").toUtf8());
-    TestEventLogWindow test;
-    return QTest::qExec(&test, argc, argv);
-}
+ORVANE_TEST_MAIN_OWN_SETTINGS(TestEventLogWindow)
 
 #include "tst_eventlog_window.moc"

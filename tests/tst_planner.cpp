@@ -14,7 +14,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QTableWidget>
-#include <QTemporaryDir>
 #include <QTextDocument>
 #include <QTimeZone>
 
@@ -168,13 +167,6 @@ private:
     LocalServer server_;
 };
 
-// Settings of their own, before Qt starts.
-int main(int argc, char** argv) {
-    QTemporaryDir config;
-    qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
-    QApplication app(argc, argv);
-    TestPlanner test;
-    return QTest::qExec(&test, argc, argv);
-}
+ORVANE_TEST_MAIN_OWN_SETTINGS(TestPlanner)
 
 #include "tst_planner.moc"
