@@ -1,27 +1,18 @@
 #pragma once
 
-// The program's open windows as a person sees them: shown top-level windows, without list
-// popups and tooltips.
-
 #include <QApplication>
 #include <QWidget>
 
 namespace orvane::ui::test {
 
-inline QList<QWidget*> openWindows() {
-    QList<QWidget*> open;
+// The program's open windows as a person sees them, by object name, sorted for comparisons:
+// shown top-level windows, without list popups and tooltips.
+inline QStringList openWindowNames() {
+    QStringList names;
     for (QWidget* w : QApplication::topLevelWidgets())
         if (w->isVisible() && !w->inherits("QComboBoxPrivateContainer") &&
             w->windowType() != Qt::ToolTip)
-            open << w;
-    return open;
-}
-
-// Their object names, sorted, for comparisons.
-inline QStringList openWindowNames() {
-    QStringList names;
-    for (QWidget* w : openWindows())
-        names << w->objectName();
+            names << w->objectName();
     names.sort();
     return names;
 }
