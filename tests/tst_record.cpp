@@ -71,13 +71,11 @@ private slots:
         if (QTest::currentDataTag() == QByteArray("referral"))
             QCOMPARE(total(assessed(kModerate)), QString(" 57"));
         frm_Solvane_Calc* w = assessed(choices);
-        QVERIFY(w->record());
         QTest::keyClick(w, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
         const QString text = QApplication::clipboard()->text();
         QVERIFY(text.startsWith("Heat illness risk assessment\nSolvane Calculator \u00b0F 1.1"));
         QVERIFY(text.contains("Calculated: " + QDate::currentDate().toString("yyyy-MM-dd")));
         QVERIFY(text.contains("Decision taken: ___"));
-        QVERIFY(text.contains("not medical advice"));
         for (const QString& line : holds)
             QVERIFY2(text.contains(line), qPrintable(line + "\n--- in ---\n" + text));
         if (!lacks.isEmpty())
