@@ -48,17 +48,10 @@ QString assess(const QStringList& answers) {
 
 // Everything answered at its middle option: 10+6+6+5+6+5+4+5+2+4+0 = 53.
 QStringList middle() {
-    return {"75-85.9",
-            "60 to 120",
-            "Moderate pace throughout",
-            "Used to warm weather conditions",
-            "Good fitness level",
-            "13 to 17",
-            "15 to 25",
-            "4 pm to sunset",
-            "Grass",
-            "Indoor no air conditioning",
-            "None"};
+    return QString("75-85.9|60 to 120|Moderate pace throughout|Used to warm weather conditions|"
+                   "Good fitness level|13 to 17|15 to 25|4 pm to sunset|Grass|"
+                   "Indoor no air conditioning|None")
+        .split(u'|');
 }
 
 QStringList with(QStringList answers, int index, const QString& text) {
