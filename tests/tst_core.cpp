@@ -1,6 +1,6 @@
-// The risk core: assessments chosen by option text with their totals worked out by hand, every
-// band edge and every first missing answer, the selection rule, and how the evaluation reads
-// texts that only a direct caller can give it.
+// The risk core: every band edge with totals worked out by hand, the first missing answer and the
+// referral, lookups by exact text, the selection rule, and how the evaluation reads texts that
+// only a direct caller can give it.
 
 #include "core/catalogue.h"
 #include "core/evaluation.h"
