@@ -150,7 +150,6 @@ private slots:
         QTest::addColumn<int>("key");
         QTest::newRow("letter O") << int(Qt::Key_O);
         QTest::newRow("blank") << int(Qt::Key_Space);
-        QTest::newRow("enter") << int(Qt::Key_Return);
     }
 
     void typedCharactersAreDiscarded() {
