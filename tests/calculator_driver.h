@@ -4,14 +4,17 @@
 // option chosen with the keyboard or the mouse in the real list, every question answered, the
 // real "Calculate Total:" button pressed, and the result read from the window.
 
+#include "tests/message_capture.h"
 #include "ui/calculator/frm_solvane_calc.h"
 #include "ui/calculator/pick_list.h"
+#include "ui/common/fonts.h"
 #include "ui/documents/rich_text_box.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace orvane::test {
@@ -31,6 +34,14 @@ inline Choices with(Choices choices, const QString& key, int option) {
     if (option >= 0)
         choices << qMakePair(key, option);
     return choices;
+}
+
+// Windows as the tests drive them: in the fonts the design was measured in, with no message box
+// waiting for a click, and the test going on when its last window closes.
+inline void prepareWindows() {
+    ui::installFontSubstitutions();
+    QApplication::setQuitOnLastWindowClosed(false);
+    failOnMessages();
 }
 
 inline ui::frm_Solvane_Calc* openCalculator() {
@@ -82,6 +93,18 @@ inline QString advice(const ui::frm_Solvane_Calc* w) {
     return w->findChild<ui::RichTextBox*>("txtGuidelines")->text();
 }
 
+// The window that one of the calculator's shortcuts opens, active.
+template <class Window> Window* openFromCalculator(ui::frm_Solvane_Calc* w, Qt::Key key) {
+    w->activateWindow(); // the shortcut belongs to the calculator's window
+    if (!QTest::qWaitForWindowActive(w))
+        qWarning("calculator not active");
+    QTest::keyClick(w, key, Qt::ControlModifier);
+    auto* window = w->findChild<Window*>();
+    if (window && !QTest::qWaitForWindowActive(window))
+        qWarning("window not active");
+    return window;
+}
+
 // Closes the calculator, if open, and waits until it is gone.
 inline void closeCalculator() {
     if (auto* w = ui::frm_Solvane_Calc::instance())
@@ -90,3 +113,15 @@ inline void closeCalculator() {
 }
 
 } // namespace orvane::test
+
+// QTEST_MAIN with settings and an event log of the run's own, made before Qt starts, so that
+// nothing the tests remember comes from, or goes to, a real account.
+#define ORVANE_TEST_MAIN_OWN_SETTINGS(TestClass)                                                   \
+    int main(int argc, char** argv) {                                                              \
+        QTemporaryDir home;                                                                        \
+        qputenv("XDG_CONFIG_HOME", home.filePath("config").toUtf8());                              \
+        qputenv("ORVANE_EVENT_LOG", home.filePath("events.sqlite").toUtf8());                      \
+        QApplication app(argc, argv);                                                              \
+        TestClass test;                                                                            \
+        return QTest::qExec(&test, argc, argv);                                                    \
+    }

@@ -2,398 +2,307 @@
 // real window, message boxes intercepted instead of blocking.
 
 #include "tests/calculator_driver.h"
-#include "tests/message_capture.h"
-#include "ui/calculator/frm_solvane_calc.h"
-#include "ui/calculator/pick_list.h"
-#include "ui/common/fonts.h"
-#include "ui/documents/rich_text_box.h"
 
-#include <QAbstractItemView>
 #include <QAction>
-#include <QApplication>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPointer>
-#include <QPushButton>
 #include <QSignalSpy>
-#include <QTest>
 
 using namespace orvane::ui;
 using namespace orvane::test;
-
-namespace {
-
-// A temperature list, then the option of each other scored list in window order, by index.
-Choices answers(const QString& temperature, const QList<int>& options) {
-    static const char* const keys[] = {
-        "Duration", "Intensity", "Acclimatization", "Ability", "Age",
-        "Drinks",   "Time",      "Surface",         "Venue",   "Medical"};
-    Choices choices{{temperature, options[0]}};
-    for (int i = 1; i < options.size(); ++i)
-        choices << qMakePair(QString(keys[i - 1]), options[i]);
-    return choices;
-}
-
-} // namespace
 
 class TestCalculator : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void init();
-    void cleanup();
-    void wholeAssessmentToEachBand_data();
-    void wholeAssessmentToEachBand();
-    void referralEmptiesTheTotal();
-    void missingAnswerChangesNothingElse();
-    void resultFollowsTheAnswers();
-    void answerRemembersItsSource();
-    void temperatureLockAndReset();
-    void typedCharactersAreDiscarded_data();
-    void typedCharactersAreDiscarded();
-    void typedCharactersAreDiscardedInThePopup();
-    void navigationKeysOnAClosedListAreChoices_data();
-    void navigationKeysOnAClosedListAreChoices();
-    void wheelChangesNothing();
-    void tabOrderFromExitCalculator();
-    void pointsBoxesCannotBeTypedInto();
-    void closeAndReopenGiveAFreshWindow();
-    void captionsFitTheirControls();
-};
+    void initTestCase() { prepareWindows(); }
 
-void TestCalculator::initTestCase() {
-    installFontSubstitutions();
-}
+    void init() { QVERIFY(!frm_Solvane_Calc::instance()); }
 
-void TestCalculator::init() {
-    QVERIFY(!frm_Solvane_Calc::instance());
-    // A message nobody expects fails the test instead of waiting for a click.
-    failOnMessages();
-}
+    void cleanup() { closeCalculator(); }
 
-void TestCalculator::cleanup() {
-    closeCalculator();
-}
-
-void TestCalculator::wholeAssessmentToEachBand_data() {
-    QTest::addColumn<Choices>("choices");
-    QTest::addColumn<bool>("byMouse");
-    QTest::addColumn<QString>("total");
-    QTest::addColumn<QString>("advice");
-    QTest::newRow("every lowest by mouse: 18")
-        << answers("Dry_Bulb", {0, 0, 0, 0, 0, 2, 0, 0, 0, 0, 0}) << true << " 18"
-        << "LOW RISK";
-    QTest::newRow("every highest by keyboard: 98")
-        << answers("WBGT", {3, 3, 4, 2, 3, 4, 4, 2, 5, 2, 0}) << false << " 98"
-        << "EXTREME RISK";
-}
-
-void TestCalculator::wholeAssessmentToEachBand() {
-    QFETCH(Choices, choices);
-    QFETCH(bool, byMouse);
-    QFETCH(QString, total);
-    QFETCH(QString, advice);
-    frm_Solvane_Calc* w = assessed(choices, byMouse ? By::Mouse : By::Keyboard);
-    QCOMPARE(orvane::test::total(w), total);
-    QVERIFY2(orvane::test::advice(w).startsWith(advice), qPrintable(orvane::test::advice(w)));
-    calculate(w); // pressing it again gives the same outcome
-    QCOMPARE(orvane::test::total(w), total);
-}
-
-// A referral gives no score, so no earlier score may stay beside it.
-void TestCalculator::referralEmptiesTheTotal() {
-    frm_Solvane_Calc* w = assessed(answers("WBGT", {1, 0, 0, 0, 0, 2, 0, 0, 0, 0, 0}), By::Mouse);
-    QCOMPARE(total(w), QString(" 26"));
-    choose(w, "Medical", 2, By::Mouse);
-    QCOMPARE(w->pointsBox("Medical")->text(), QString("X"));
-    calculate(w);
-    QCOMPARE(total(w), QString());
-    QVERIFY(advice(w).startsWith("A serious medical condition"));
-    QCOMPARE(w->resultState(), ResultState::Current);
-}
-
-// Only the first missing answer is reported, and what an earlier calculation showed stays.
-void TestCalculator::missingAnswerChangesNothingElse() {
-    frm_Solvane_Calc* w = openCalculator();
-    for (const char* key : {"Dry_Bulb", "Intensity", "Acclimatization", "Ability", "Age", "Drinks",
-                            "Time", "Surface", "Venue"}) {
-        w->list(key)->setFocus();
-        QTest::keyClick(w->list(key), Qt::Key_Down); // the first option
+    // A referral gives no score, so no earlier score may stay beside it.
+    void referralEmptiesTheTotal() {
+        frm_Solvane_Calc* w = assessed(kModerate, By::Mouse);
+        QCOMPARE(total(w), QString(" 57"));
+        choose(w, "Medical", 2, By::Mouse);
+        QCOMPARE(w->pointsBox("Medical")->text(), QString("X"));
+        calculate(w);
+        QCOMPARE(total(w), QString());
+        QVERIFY(advice(w).startsWith("A serious medical condition"));
+        QCOMPARE(w->resultState(), ResultState::Current);
     }
-    w->findChild<QLineEdit*>("txt_Total")->setText(" 40");
-    MessageCapture messages;
-    calculate(w);
-    QCOMPARE(messages.texts, QStringList{"Please add Overall Length of Event data."});
-    QCOMPARE(messages.icons, QList{QMessageBox::NoIcon}); // a reminder, not a warning
-    QCOMPARE(total(w), QString(" 40"));
-    QVERIFY(advice(w).isEmpty());
-}
 
-// One state says whether the result on screen answers the questions as they stand; the total's
-// shade, the line below the questions and the record's actions all follow it.
-void TestCalculator::resultFollowsTheAnswers() {
-    frm_Solvane_Calc* w = openCalculator();
-    auto* status = w->findChild<QLabel*>("lblStatus");
-    auto* totalBox = w->findChild<QLineEdit*>("txt_Total");
-    const QRect designed = w->findChild<QWidget*>("client")->geometry();
-    QVERIFY(status->geometry().top() > designed.bottom()); // below, never over, the design
-    QVERIFY(status->geometry().bottom() < w->height());
-    QSignalSpy states(w, &frm_Solvane_Calc::resultStateChanged);
-    const auto shown = [&] {
-        const bool grey = totalBox->palette().color(QPalette::Text) ==
-                          totalBox->palette().color(QPalette::Disabled, QPalette::Text);
-        const bool actions = w->findChild<QAction*>("mnuSaveAsPdf")->isEnabled() &&
-                             w->findChild<QAction*>("mnuCopyAsText")->isEnabled();
-        return QStringList{total(w).trimmed(), grey ? "grey" : "black",
-                           status->text().isEmpty() ? "no line" : "line",
-                           actions ? "record" : "no record"}
-            .join(u' ');
-    };
-    for (const auto& [key, option] : kModerate)
-        choose(w, key, option);
-    QCOMPARE(w->resultState(), ResultState::None);
-    calculate(w);
-    QCOMPARE(shown(), QString("57 black no line record"));
-    choose(w, "Age", 4); // 60 if calculated, but the window still shows 57
-    QCOMPARE(w->resultState(), ResultState::Stale);
-    QCOMPARE(shown(), QString("57 grey line no record"));
-    QVERIFY(status->text().contains("Calculate Total:"));
-    QVERIFY(advice(w).startsWith("MODERATE RISK")); // the design keeps the texts
-    choose(w, "Other", 1);                          // the reminder list is an answer too
-    calculate(w);
-    QCOMPARE(shown(), QString("60 black no line record"));
-    QTest::mouseClick(w->findChild<QPushButton*>("cmd_Reset"), Qt::LeftButton);
-    QCOMPARE(w->resultState(), ResultState::None);
-    QCOMPARE(shown(), QString(" black no line no record"));
-    QCOMPARE(states.size(), 4); // current, stale, current, none
-}
-
-// An answer a tool chose keeps its source with the calculated assessment; a choice by hand
-// clears it.
-void TestCalculator::answerRemembersItsSource() {
-    frm_Solvane_Calc* w = openCalculator();
-    for (const auto& [key, option] : with(kModerate, "Dry_Bulb", -1))
-        choose(w, key, option);
-    w->chooseOption("WBGT", 3, {AnswerSource::Kind::Estimated, "95 \u00b0F in Houston"});
-    QCOMPARE(w->pointsBox("WBGT")->text(), QString("20"));
-    calculate(w);
-    const auto sourceOfWbgt = [w] {
-        for (const Assessment::Answer& a : w->currentAssessment()->answers)
-            if (a.key == "WBGT")
-                return a.source;
-        return AnswerSource{};
-    };
-    QCOMPARE(int(sourceOfWbgt().kind), int(AnswerSource::Kind::Estimated));
-    QCOMPARE(sourceOfWbgt().inputs, QString("95 \u00b0F in Houston"));
-    choose(w, "WBGT", 2);
-    calculate(w);
-    QCOMPARE(int(sourceOfWbgt().kind), int(AnswerSource::Kind::ByHand));
-}
-
-void TestCalculator::temperatureLockAndReset() {
-    frm_Solvane_Calc* w = openCalculator();
-    QSignalSpy lock(w, &frm_Solvane_Calc::wbgtLockChanged);
-    choose(w, "Dry_Bulb", 0, By::Mouse);
-    QCOMPARE(w->pointsBox("Dry_Bulb")->text(), QString("2"));
-    QVERIFY(!w->list("WBGT")->isEnabled());
-    QVERIFY(w->list("Dry_Bulb")->isEnabled());
-    choose(w, "Dry_Bulb", 3, By::Mouse);
-    QCOMPARE(w->pointsBox("Dry_Bulb")->text(), QString("20")); // replaced
-    QVERIFY(!w->list("WBGT")->isEnabled());
-    QCOMPARE(lock.size(), 1); // locked once, not again by the second choice
-
-    // Tab skips the locked list: from "View Full RIR Guidelines" straight to the WBGT box.
-    w->findChild<QPushButton*>("cmd_RIR_Guidelines")->setFocus();
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    QCOMPARE(QApplication::focusWidget()->objectName(), QString("txt_WBGT"));
-
-    choose(w, "Age", 4);
-    auto* reset = w->findChild<QPushButton*>("cmd_Reset");
-    reset->setFocus();
-    QTest::keyClick(reset, Qt::Key_Space);
-    QVERIFY(w->list("WBGT")->isEnabled());
-    QVERIFY(w->list("Dry_Bulb")->isEnabled());
-    for (const char* key : {"Dry_Bulb", "WBGT", "Age", "Other"}) {
-        QCOMPARE(w->list(key)->currentIndex(), -1);
-        QVERIFY(w->list(key)->currentText().isEmpty());
+    // Only the first missing answer is reported, and what an earlier calculation showed stays.
+    void missingAnswerChangesNothingElse() {
+        frm_Solvane_Calc* w = openCalculator();
+        for (const auto& [key, option] : with(with(kModerate, "Duration", -1), "Medical", -1))
+            choose(w, key, option);
+        w->findChild<QLineEdit*>("txt_Total")->setText(" 40");
+        MessageCapture messages;
+        calculate(w);
+        QCOMPARE(messages.texts, QStringList{"Please add Overall Length of Event data."});
+        QCOMPARE(messages.icons, QList{QMessageBox::NoIcon}); // a reminder, not a warning
+        QCOMPARE(total(w), QString(" 40"));
+        QVERIFY(advice(w).isEmpty());
     }
-    QVERIFY(w->pointsBox("Dry_Bulb")->text().isEmpty());
-    QVERIFY(w->pointsBox("Age")->text().isEmpty());
-    QCOMPARE(QApplication::focusWidget(), reset);
-    QCOMPARE(lock.size(), 2);
-    QCOMPARE(lock.last().first().toBool(), false);
 
-    // Either question unlocks the other: WBGT now locks the air temperature.
-    choose(w, "WBGT", 3, By::Mouse);
-    QCOMPARE(w->pointsBox("WBGT")->text(), QString("20"));
-    QVERIFY(!w->list("Dry_Bulb")->isEnabled());
-}
-
-void TestCalculator::typedCharactersAreDiscarded_data() {
-    QTest::addColumn<int>("key");
-    QTest::addColumn<int>("modifiers");
-    QTest::newRow("letter O") << int(Qt::Key_O) << 0;
-    QTest::newRow("digit 1, which starts an age") << int(Qt::Key_1) << 0;
-    QTest::newRow("blank") << int(Qt::Key_Space) << 0;
-    QTest::newRow("backspace") << int(Qt::Key_Backspace) << 0;
-    QTest::newRow("ctrl+v") << int(Qt::Key_V) << int(Qt::ControlModifier);
-    QTest::newRow("enter") << int(Qt::Key_Return) << 0;
-}
-
-void TestCalculator::typedCharactersAreDiscarded() {
-    QFETCH(int, key);
-    QFETCH(int, modifiers);
-    frm_Solvane_Calc* w = openCalculator();
-    for (const char* name : {"Venue", "Age", "Other"}) {
-        PickList* list = w->list(name);
-        list->setFocus();
-        if (QString(name) == "Age")
-            QTest::keyClick(list, Qt::Key_End); // an answer is there already
-        const int before = list->currentIndex();
-        const QString boxBefore = QString(name) == "Other" ? "" : w->pointsBox(name)->text();
-        QTest::keyClick(list, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
-        QCOMPARE(list->currentIndex(), before);
-        QVERIFY(!list->view()->isVisible()); // the blank does not open the list either
-        if (QString(name) != "Other")
-            QCOMPARE(w->pointsBox(name)->text(), boxBefore);
+    // One state says whether the result on screen answers the questions as they stand; the total's
+    // shade, the line below the questions and the record's actions all follow it.
+    void resultFollowsTheAnswers() {
+        frm_Solvane_Calc* w = openCalculator();
+        auto* status = w->findChild<QLabel*>("lblStatus");
+        auto* totalBox = w->findChild<QLineEdit*>("txt_Total");
+        const QRect designed = w->findChild<QWidget*>("client")->geometry();
+        QVERIFY(status->geometry().top() > designed.bottom()); // below, never over, the design
+        QVERIFY(status->geometry().bottom() < w->height());
+        QSignalSpy states(w, &frm_Solvane_Calc::resultStateChanged);
+        const auto shown = [&] {
+            const bool grey = totalBox->palette().color(QPalette::Text) ==
+                              totalBox->palette().color(QPalette::Disabled, QPalette::Text);
+            const bool actions = w->findChild<QAction*>("mnuSaveAsPdf")->isEnabled() &&
+                                 w->findChild<QAction*>("mnuCopyAsText")->isEnabled();
+            return QStringList{total(w).trimmed(), grey ? "grey" : "black",
+                               status->text().isEmpty() ? "no line" : "line",
+                               actions ? "record" : "no record"}
+                .join(u' ');
+        };
+        for (const auto& [key, option] : kModerate)
+            choose(w, key, option);
+        QCOMPARE(w->resultState(), ResultState::None);
+        calculate(w);
+        QCOMPARE(shown(), QString("57 black no line record"));
+        choose(w, "Age", 4); // 60 if calculated, but the window still shows 57
+        QCOMPARE(w->resultState(), ResultState::Stale);
+        QCOMPARE(shown(), QString("57 grey line no record"));
+        QVERIFY(status->text().contains("Calculate Total:"));
+        QVERIFY(advice(w).startsWith("MODERATE RISK")); // the design keeps the texts
+        choose(w, "Other", 1);                          // the reminder list is an answer too
+        calculate(w);
+        QCOMPARE(shown(), QString("60 black no line record"));
+        QTest::mouseClick(w->findChild<QPushButton*>("cmd_Reset"), Qt::LeftButton);
+        QCOMPARE(w->resultState(), ResultState::None);
+        QCOMPARE(shown(), QString(" black no line no record"));
+        QCOMPARE(states.size(), 4); // current, stale, current, none
     }
-    QVERIFY(w->isVisible());
-}
 
-void TestCalculator::typedCharactersAreDiscardedInThePopup() {
-    frm_Solvane_Calc* w = openCalculator();
-    PickList* list = w->list("Venue");
-    list->setFocus();
-    QTest::keyClick(list, Qt::Key_Down); // "Indoor air conditioning"
-    QTest::keyClick(list, Qt::Key_F4);
-    QAbstractItemView* view = list->view();
-    QTRY_VERIFY(view->isVisible());
-    const QModelIndex before = view->currentIndex();
-    for (const Qt::Key key : {Qt::Key_O, Qt::Key_U, Qt::Key_Space, Qt::Key_4, Qt::Key_Backspace})
-        QTest::keyClick(view, key); // type-ahead would jump to "Outdoors"
-    QCOMPARE(view->currentIndex(), before);
-    // Keys that type nothing still move, and Enter still picks.
-    QTest::keyClick(view, Qt::Key_Down);
-    QTest::keyClick(view, Qt::Key_Return);
-    QTRY_VERIFY(!view->isVisible());
-    QCOMPARE(list->currentText(), QString("Indoor no air conditioning"));
-    QCOMPARE(w->pointsBox("Venue")->text(), QString("4"));
-    // Escape closes without choosing.
-    QTest::keyClick(list, Qt::Key_F4);
-    QTRY_VERIFY(view->isVisible());
-    QTest::keyClick(view, Qt::Key_Down);
-    QTest::keyClick(view, Qt::Key_Escape);
-    QTRY_VERIFY(!view->isVisible());
-    QCOMPARE(w->pointsBox("Venue")->text(), QString("4"));
-}
+    // An answer a tool chose keeps its source with the calculated assessment; a choice by hand
+    // clears it.
+    void answerRemembersItsSource() {
+        frm_Solvane_Calc* w = openCalculator();
+        for (const auto& [key, option] : with(kModerate, "Dry_Bulb", -1))
+            choose(w, key, option);
+        w->chooseOption("WBGT", 3, {AnswerSource::Kind::Estimated, "95 \u00b0F in Houston"});
+        QCOMPARE(w->pointsBox("WBGT")->text(), QString("20"));
+        calculate(w);
+        const auto sourceOfWbgt = [w] {
+            for (const Assessment::Answer& a : w->currentAssessment()->answers)
+                if (a.key == "WBGT")
+                    return a.source;
+            return AnswerSource{};
+        };
+        QCOMPARE(int(sourceOfWbgt().kind), int(AnswerSource::Kind::Estimated));
+        QCOMPARE(sourceOfWbgt().inputs, QString("95 \u00b0F in Houston"));
+        choose(w, "WBGT", 2);
+        calculate(w);
+        QCOMPARE(int(sourceOfWbgt().kind), int(AnswerSource::Kind::ByHand));
+    }
 
-void TestCalculator::navigationKeysOnAClosedListAreChoices_data() {
-    QTest::addColumn<QList<int>>("keys");
-    QTest::addColumn<QString>("points");
-    QTest::newRow("down from nothing chooses the first") << QList<int>{Qt::Key_Down} << "1";
-    QTest::newRow("end") << QList<int>{Qt::Key_End} << "8";
-    QTest::newRow("end then up") << QList<int>{Qt::Key_End, Qt::Key_Up} << "4";
-    QTest::newRow("page down moves one") << QList<int>{Qt::Key_PageDown} << "1";
-    QTest::newRow("end then home") << QList<int>{Qt::Key_End, Qt::Key_Home} << "1";
-}
+    void temperatureLockAndReset() {
+        frm_Solvane_Calc* w = openCalculator();
+        QSignalSpy lock(w, &frm_Solvane_Calc::wbgtLockChanged);
+        choose(w, "Dry_Bulb", 0, By::Mouse);
+        QCOMPARE(w->pointsBox("Dry_Bulb")->text(), QString("2"));
+        QVERIFY(!w->list("WBGT")->isEnabled());
+        QVERIFY(w->list("Dry_Bulb")->isEnabled());
+        choose(w, "Dry_Bulb", 3, By::Mouse);
+        QCOMPARE(w->pointsBox("Dry_Bulb")->text(), QString("20")); // replaced
+        QCOMPARE(lock.size(), 1); // locked once, and not unlocked by the second choice
 
-void TestCalculator::navigationKeysOnAClosedListAreChoices() {
-    QFETCH(QList<int>, keys);
-    QFETCH(QString, points);
-    frm_Solvane_Calc* w = openCalculator();
-    PickList* venue = w->list("Venue");
-    venue->setFocus();
-    for (const int key : keys)
-        QTest::keyClick(venue, Qt::Key(key));
-    QCOMPARE(w->pointsBox("Venue")->text(), points);
-}
-
-void TestCalculator::wheelChangesNothing() {
-    frm_Solvane_Calc* w = openCalculator();
-    PickList* age = w->list("Age");
-    const QPoint centre = age->rect().center();
-    QWheelEvent wheel(centre, age->mapToGlobal(centre), QPoint(), QPoint(0, -120), Qt::NoButton,
-                      Qt::NoModifier, Qt::NoScrollPhase, false);
-    QApplication::sendEvent(age, &wheel);
-    QCOMPARE(age->currentIndex(), -1);
-    QVERIFY(w->pointsBox("Age")->text().isEmpty());
-}
-
-void TestCalculator::tabOrderFromExitCalculator() {
-    frm_Solvane_Calc* w = openCalculator();
-    QCOMPARE(w->focusWidget()->objectName(), QString("cmd_Back_to_Directory"));
-    // The stored order of the design, not the order on the screen.
-    const QStringList expected =
-        QString("cmd_Reset cmd_Calculate txt_Time cmd_RIR_Guidelines cbo_WBGT txt_WBGT "
-                "cbo_Duration txt_Duration txt_Intensity cbo_Intensity txt_Acclimatization "
-                "cbo_Acclimatization txt_Ability cbo_Ability cbo_Age txt_Age txt_Drinks "
-                "cbo_Drinks cbo_Time cbo_Surface txt_Surface cbo_Medical txt_Medical cbo_Other "
-                "txtGuidelines txt_Total cbo_Venue txt_Venue cbo_Dry_Bulb txt_Dry_Bulb "
-                "cmd_asterisk cmd_Back_to_Directory")
-            .split(u' ');
-    QStringList seen;
-    for (int i = 0; i < expected.size(); ++i) {
+        // Tab skips the locked list: from "View Full RIR Guidelines" straight to the WBGT box.
+        w->findChild<QPushButton*>("cmd_RIR_Guidelines")->setFocus();
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        seen << QApplication::focusWidget()->objectName();
+        QCOMPARE(QApplication::focusWidget()->objectName(), QString("txt_WBGT"));
+
+        choose(w, "Age", 4);
+        auto* reset = w->findChild<QPushButton*>("cmd_Reset");
+        reset->setFocus();
+        QTest::keyClick(reset, Qt::Key_Space);
+        QVERIFY(w->list("WBGT")->isEnabled());
+        QVERIFY(w->list("Dry_Bulb")->isEnabled());
+        for (const char* key : {"Dry_Bulb", "WBGT", "Age", "Other"}) {
+            QCOMPARE(w->list(key)->currentIndex(), -1);
+            QVERIFY(w->list(key)->currentText().isEmpty());
+        }
+        QVERIFY(w->pointsBox("Dry_Bulb")->text().isEmpty());
+        QVERIFY(w->pointsBox("Age")->text().isEmpty());
+        QCOMPARE(QApplication::focusWidget(), reset);
+        QCOMPARE(lock.size(), 2);
+        QCOMPARE(lock.last().first().toBool(), false);
+
+        // Either question unlocks the other: WBGT now locks the air temperature.
+        choose(w, "WBGT", 3, By::Mouse);
+        QCOMPARE(w->pointsBox("WBGT")->text(), QString("20"));
+        QVERIFY(!w->list("Dry_Bulb")->isEnabled());
     }
-    QCOMPARE(seen, expected);
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
-    QCOMPARE(QApplication::focusWidget()->objectName(), QString("cmd_asterisk"));
-}
 
-void TestCalculator::pointsBoxesCannotBeTypedInto() {
-    frm_Solvane_Calc* w = openCalculator();
-    choose(w, "Age", 4);
-    for (QLineEdit* box : {w->pointsBox("Age"), w->findChild<QLineEdit*>("txt_Total")}) {
-        const QString before = box->text();
-        box->setFocus();
-        QTest::keyClicks(box, "12");
-        QTest::keyClick(box, Qt::Key_Backspace);
-        QTest::keyClick(box, Qt::Key_Delete);
-        QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
-        QCOMPARE(box->text(), before);
+    void typedCharactersAreDiscarded_data() {
+        QTest::addColumn<int>("key");
+        QTest::newRow("letter O") << int(Qt::Key_O);
+        QTest::newRow("blank") << int(Qt::Key_Space);
     }
-}
 
-void TestCalculator::closeAndReopenGiveAFreshWindow() {
-    frm_Solvane_Calc* first = openCalculator();
-    choose(first, "Age", 4, By::Mouse);
-    QCOMPARE(frm_Solvane_Calc::Show(), first); // shown again: the same window, unchanged
-    QCOMPARE(first->pointsBox("Age")->text(), QString("8"));
-
-    QPointer<frm_Solvane_Calc> gone = first;
-    QTest::mouseClick(first->findChild<QPushButton*>("cmd_Back_to_Directory"), Qt::LeftButton);
-    QTRY_VERIFY(!gone);
-
-    frm_Solvane_Calc* second = openCalculator();
-    QVERIFY(second->pointsBox("Age")->text().isEmpty());
-    QCOMPARE(second->list("Age")->currentIndex(), -1);
-    // Right after opening, the blank presses "Exit Calculator", which has the focus.
-    gone = second;
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
-    QTRY_VERIFY(!gone);
-}
-
-void TestCalculator::captionsFitTheirControls() {
-    frm_Solvane_Calc* w = openCalculator();
-    for (QLabel* label : w->findChildren<QLabel*>()) {
-        const QFontMetrics metrics(label->font());
-        QVERIFY2(metrics.horizontalAdvance(label->text()) <= label->width(),
-                 qPrintable(label->objectName()));
-        // Ink, not line height: "- OR -" sits in a rectangle lower than a full line.
-        QVERIFY2(metrics.tightBoundingRect(label->text()).height() <= label->height(),
-                 qPrintable(label->objectName()));
+    void typedCharactersAreDiscarded() {
+        QFETCH(int, key);
+        frm_Solvane_Calc* w = openCalculator();
+        for (const char* name : {"Venue", "Age"}) {
+            PickList* list = w->list(name);
+            list->setFocus();
+            if (QString(name) == "Age")
+                QTest::keyClick(list, Qt::Key_End); // an answer is there already
+            const int before = list->currentIndex();
+            const QString boxBefore = w->pointsBox(name)->text();
+            QTest::keyClick(list, Qt::Key(key));
+            QCOMPARE(list->currentIndex(), before);
+            QVERIFY(!list->view()->isVisible()); // the blank does not open the list either
+            QCOMPARE(w->pointsBox(name)->text(), boxBefore);
+        }
     }
-    for (QPushButton* button : w->findChildren<QPushButton*>()) {
-        const QFontMetrics metrics(button->font());
-        QVERIFY2(metrics.horizontalAdvance(button->text()) + 8 <= button->width(),
-                 qPrintable(button->objectName()));
+
+    void typedCharactersAreDiscardedInThePopup() {
+        frm_Solvane_Calc* w = openCalculator();
+        PickList* list = w->list("Venue");
+        list->setFocus();
+        QTest::keyClick(list, Qt::Key_Down); // "Indoor air conditioning"
+        QTest::keyClick(list, Qt::Key_F4);
+        QAbstractItemView* view = list->view();
+        QTRY_VERIFY(view->isVisible());
+        const QModelIndex before = view->currentIndex();
+        for (const Qt::Key key :
+             {Qt::Key_O, Qt::Key_U, Qt::Key_Space, Qt::Key_4, Qt::Key_Backspace})
+            QTest::keyClick(view, key); // type-ahead would jump to "Outdoors"
+        QCOMPARE(view->currentIndex(), before);
+        // Keys that type nothing still move, and Enter still picks.
+        QTest::keyClick(view, Qt::Key_Down);
+        QTest::keyClick(view, Qt::Key_Return);
+        QTRY_VERIFY(!view->isVisible());
+        QCOMPARE(list->currentText(), QString("Indoor no air conditioning"));
+        QCOMPARE(w->pointsBox("Venue")->text(), QString("4"));
+        // Escape closes without choosing.
+        QTest::keyClick(list, Qt::Key_F4);
+        QTRY_VERIFY(view->isVisible());
+        QTest::keyClick(view, Qt::Key_Down);
+        QTest::keyClick(view, Qt::Key_Escape);
+        QTRY_VERIFY(!view->isVisible());
+        QCOMPARE(w->pointsBox("Venue")->text(), QString("4"));
     }
-    for (PickList* list : w->findChildren<PickList*>())
-        QVERIFY2(QFontMetrics(list->font()).height() + 4 <= list->height(),
-                 qPrintable(list->objectName()));
-}
+
+    void navigationKeysOnAClosedListAreChoices_data() {
+        QTest::addColumn<QList<int>>("keys");
+        QTest::addColumn<QString>("points");
+        // Down from nothing chooses the first: desktop-e2e answers every question so.
+        QTest::newRow("end then up") << QList<int>{Qt::Key_End, Qt::Key_Up} << "4";
+        QTest::newRow("page down moves one") << QList<int>{Qt::Key_PageDown} << "1";
+        QTest::newRow("end then home") << QList<int>{Qt::Key_End, Qt::Key_Home} << "1";
+    }
+
+    void navigationKeysOnAClosedListAreChoices() {
+        QFETCH(QList<int>, keys);
+        QFETCH(QString, points);
+        frm_Solvane_Calc* w = openCalculator();
+        PickList* venue = w->list("Venue");
+        venue->setFocus();
+        for (const int key : keys)
+            QTest::keyClick(venue, Qt::Key(key));
+        QCOMPARE(w->pointsBox("Venue")->text(), points);
+    }
+
+    void wheelChangesNothing() {
+        frm_Solvane_Calc* w = openCalculator();
+        PickList* age = w->list("Age");
+        const QPoint centre = age->rect().center();
+        QWheelEvent wheel(centre, age->mapToGlobal(centre), QPoint(), QPoint(0, -120), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(age, &wheel);
+        QCOMPARE(age->currentIndex(), -1);
+        QVERIFY(w->pointsBox("Age")->text().isEmpty());
+    }
+
+    void tabOrderFromExitCalculator() {
+        frm_Solvane_Calc* w = openCalculator();
+        QCOMPARE(w->focusWidget()->objectName(), QString("cmd_Back_to_Directory"));
+        // The stored order of the design, not the order on the screen.
+        const QStringList expected =
+            QString("cmd_Reset cmd_Calculate txt_Time cmd_RIR_Guidelines cbo_WBGT txt_WBGT "
+                    "cbo_Duration txt_Duration txt_Intensity cbo_Intensity txt_Acclimatization "
+                    "cbo_Acclimatization txt_Ability cbo_Ability cbo_Age txt_Age txt_Drinks "
+                    "cbo_Drinks cbo_Time cbo_Surface txt_Surface cbo_Medical txt_Medical cbo_Other "
+                    "txtGuidelines txt_Total cbo_Venue txt_Venue cbo_Dry_Bulb txt_Dry_Bulb "
+                    "cmd_asterisk cmd_Back_to_Directory")
+                .split(u' ');
+        QStringList seen;
+        for (int i = 0; i < expected.size(); ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            seen << QApplication::focusWidget()->objectName();
+        }
+        QCOMPARE(seen, expected);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+        QCOMPARE(QApplication::focusWidget()->objectName(), QString("cmd_asterisk"));
+    }
+
+    void pointsBoxesCannotBeTypedInto() {
+        frm_Solvane_Calc* w = openCalculator();
+        choose(w, "Age", 4);
+        for (QLineEdit* box : {w->pointsBox("Age"), w->findChild<QLineEdit*>("txt_Total")}) {
+            const QString before = box->text();
+            box->setFocus();
+            QTest::keyClicks(box, "12");
+            QTest::keyClick(box, Qt::Key_Backspace);
+            QTest::keyClick(box, Qt::Key_Delete);
+            QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+            QCOMPARE(box->text(), before);
+        }
+    }
+
+    void closeAndReopenGiveAFreshWindow() {
+        frm_Solvane_Calc* first = openCalculator();
+        choose(first, "Age", 4, By::Mouse);
+        QCOMPARE(frm_Solvane_Calc::Show(), first); // shown again: the same window, unchanged
+        QCOMPARE(first->pointsBox("Age")->text(), QString("8"));
+
+        QPointer<frm_Solvane_Calc> gone = first;
+        QTest::mouseClick(first->findChild<QPushButton*>("cmd_Back_to_Directory"), Qt::LeftButton);
+        QTRY_VERIFY(!gone);
+
+        frm_Solvane_Calc* second = openCalculator();
+        QVERIFY(second->pointsBox("Age")->text().isEmpty());
+        QCOMPARE(second->list("Age")->currentIndex(), -1);
+        // Right after opening, the blank presses "Exit Calculator", which has the focus.
+        gone = second;
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+        QTRY_VERIFY(!gone);
+    }
+
+    void captionsFitTheirControls() {
+        frm_Solvane_Calc* w = openCalculator();
+        for (QLabel* label : w->findChildren<QLabel*>()) {
+            const QFontMetrics metrics(label->font());
+            QVERIFY2(metrics.horizontalAdvance(label->text()) <= label->width(),
+                     qPrintable(label->objectName()));
+            // Ink, not line height: "- OR -" sits in a rectangle lower than a full line.
+            QVERIFY2(metrics.tightBoundingRect(label->text()).height() <= label->height(),
+                     qPrintable(label->objectName()));
+        }
+        for (QPushButton* button : w->findChildren<QPushButton*>()) {
+            const QFontMetrics metrics(button->font());
+            QVERIFY2(metrics.horizontalAdvance(button->text()) + 8 <= button->width(),
+                     qPrintable(button->objectName()));
+        }
+        for (PickList* list : w->findChildren<PickList*>())
+            QVERIFY2(QFontMetrics(list->font()).height() + 4 <= list->height(),
+                     qPrintable(list->objectName()));
+    }
+};
 
 QTEST_MAIN(TestCalculator)
 #include "tst_calculator.moc"

@@ -1,6 +1,6 @@
-// The risk core: assessments chosen by option text with their totals worked out by hand, every
-// band edge and every first missing answer, the selection rule, and how the evaluation reads
-// texts that only a direct caller can give it.
+// The risk core: every band edge with totals worked out by hand, the first missing answer and the
+// referral, lookups by exact text, the selection rule, and how the evaluation reads texts that
+// only a direct caller can give it.
 
 #include "core/catalogue.h"
 #include "core/evaluation.h"
@@ -17,20 +17,19 @@ constexpr std::string_view kScoredKeys[] = {"Duration", "Intensity", "Acclimatiz
                                             "Ability",  "Age",       "Drinks",
                                             "Time",     "Surface",   "Venue"};
 
-// The outcome of an assessment given as option texts: the temperature as "Dry_Bulb=..." or
-// "WBGT=..." (or empty), then the nine other scored factors and Medical, "" for no answer.
-// Written as "missing: <message>", "referral", or "<display text> <document>".
+// The outcome of an assessment given as option texts, or as the points of an option: the air
+// temperature, the nine other scored factors and Medical, "" for no answer. Written as
+// "missing: <message>", "referral", or "<display text> <document>".
 QString assess(const QStringList& answers) {
     std::array<std::string, kBoxCount> held;
     const auto outcome = [](std::string_view key, const QString& text) {
-        const QByteArray bytes = text.toUtf8();
-        return text.isEmpty() ? std::string()
-                              : std::string(OptionOutcome(key, bytes.toStdString()).value_or("?"));
+        bool points = false;
+        text.toInt(&points);
+        const std::string bytes = text.toStdString();
+        return text.isEmpty() || points ? bytes
+                                        : std::string(OptionOutcome(key, bytes).value_or("?"));
     };
-    if (!answers[0].isEmpty()) {
-        const QString key = answers[0].section(u'=', 0, 0);
-        held[key == "WBGT" ? 1 : 0] = outcome(key.toStdString(), answers[0].section(u'=', 1));
-    }
+    held[0] = outcome("Dry_Bulb", answers[0]);
     for (std::size_t i = 0; i < std::size(kScoredKeys); ++i)
         held[i + 2] = outcome(kScoredKeys[i], answers[int(i) + 1]);
     held[11] = outcome("Medical", answers[10]);
@@ -49,17 +48,10 @@ QString assess(const QStringList& answers) {
 
 // Everything answered at its middle option: 10+6+6+5+6+5+4+5+2+4+0 = 53.
 QStringList middle() {
-    return {"Dry_Bulb=75-85.9",
-            "60 to 120",
-            "Moderate pace throughout",
-            "Used to warm weather conditions",
-            "Good fitness level",
-            "13 to 17",
-            "15 to 25",
-            "4 pm to sunset",
-            "Grass",
-            "Indoor no air conditioning",
-            "None"};
+    return QString("75-85.9|60 to 120|Moderate pace throughout|Used to warm weather conditions|"
+                   "Good fitness level|13 to 17|15 to 25|4 pm to sunset|Grass|"
+                   "Indoor no air conditioning|None")
+        .split(u'|');
 }
 
 QStringList with(QStringList answers, int index, const QString& text) {
@@ -73,196 +65,137 @@ class TestCore : public QObject {
     Q_OBJECT
 
 private slots:
-    void assessments_data();
-    void assessments();
-    void lookupIsExact_data();
-    void lookupIsExact();
-    void selectionRule_data();
-    void selectionRule();
-    void directCallers_data();
-    void directCallers();
-};
-
-void TestCore::assessments_data() {
-    QTest::addColumn<QStringList>("answers");
-    QTest::addColumn<QString>("expected");
-    const QString low = "Risk Score 55 and below recommendation.rtf";
-    const QString moderate = "Risk Score 56-65 recommendation.rtf";
-    const QString high = "Risk Score 66-74 recommendation.rtf";
-    const QString extreme = "Risk Score  75 recommendation.rtf";
-    const auto row = [](const char* name, const QStringList& answers, const QString& expected) {
-        QTest::newRow(name) << answers << expected;
-    };
-    // Worked by hand; each list is the temperature, then the other answers in window order.
-    const auto answers = [](const char* list) { return QString::fromUtf8(list).split(" | "); };
-    row("every lowest, 18",
-        answers("Dry_Bulb=<75°F | <30 | Easy pace throughout | Used to hot weather conditions | "
-                "Elite fitness levels | 18 to 30 | <15 | Before 9 am | Water | "
-                "Indoor air conditioning | None"),
-        " 18 " + low);
-    row("every highest, 98",
-        answers("WBGT=>= 86°F | >120 | Sustained effort throughout | "
-                "Used to cool/cold conditions | Low fitness levels | Over 40 | >45 | "
-                "12 noon to 4 pm | Asphalt | Outdoors | None"),
-        " 98 " + extreme);
-    row("middle, 53", middle(), " 53 " + low);
-    row("55: 20+6+2+5+2+5+8+2+4+1",
-        answers("Dry_Bulb=>= 91°F | 60 to 120 | Easy pace throughout | "
-                "Used to warm weather conditions | Elite fitness levels | 13 to 17 | 35 to 45 | "
-                "Before 9 am | Boards | Indoor air conditioning | None"),
-        " 55 " + low);
-    row("56: 2+8+6+8+6+5+10+2+8+1",
-        answers("Dry_Bulb=<75°F | >120 | Moderate pace throughout | "
-                "Used to cool/cold conditions | Moderate fitness levels | 13 to 17 | >45 | "
-                "After dark | Asphalt | Indoor air conditioning | None"),
-        " 56 " + moderate);
-    row("65: 10+2+6+5+6+8+6+10+4+8",
-        answers("WBGT=73-81.9 | <30 | Moderate pace throughout | Used to warm weather conditions | "
-                "Moderate fitness levels | Over 40 | 25 to 35 | 12 noon to 4 pm | Boards | "
-                "Outdoors | None"),
-        " 65 " + moderate);
-    row("66: 20+6+10+2+6+2+8+5+6+1",
-        answers("Dry_Bulb=>= 91°F | 60 to 120 | Sustained effort throughout | "
-                "Used to hot weather conditions | Good fitness level | 18 to 30 | 35 to 45 | "
-                "9 am to 12 noon | Synthetic surface | Indoor air conditioning | None"),
-        " 66 " + high);
-    row("74: 10+6+8+5+8+8+10+5+6+8",
-        answers("Dry_Bulb=75-85.9 | 60 to 120 | Sustained effort with some breaks | "
-                "Used to warm weather conditions | Low fitness levels | Under 13 | >45 | "
-                "4 pm to sunset | Synthetic surface | Outdoors | None"),
-        " 74 " + high);
-    row("75: 20+4+8+8+2+5+8+10+6+4",
-        answers("WBGT=>= 86°F | 30 to 60 | Sustained effort with some breaks | "
-                "Used to cool/cold conditions | Elite fitness levels | 30 to 40 | 35 to 45 | "
-                "12 noon to 4 pm | Sand | Indoor no air conditioning | None"),
-        " 75 " + extreme);
-    row("High medical refers", with(middle(), 10, "High: Asthma, Diabetes, Pregnancy, *"),
-        "referral");
-    row("Extreme medical refers", with(middle(), 10, "Extreme: Flu,Diarrhea,Drugs,Alcohol, *"),
-        "referral");
-    // The first missing answer in window order, and only that one, whatever follows it.
-    const char* messages[] = {"Please add Temperature data.",
-                              "Please add Overall Length of Event data.",
-                              "Please add Individual Intensity data.",
-                              "Please add Acclimatization data.",
-                              "Please add Ability of Individuals data.",
-                              "Please add Age data.",
-                              "Please add Time Between Drinks data.",
-                              "Please add Time of the Event data.",
-                              "Please add Surface data.",
-                              "Please add Venue data.",
-                              "Please add Medical Conditions data."};
-    for (int first = 0; first < 11; ++first) {
-        QStringList answers = middle();
-        for (int later = first; later < 11; later += 2)
-            answers[later].clear(); // every other later answer gone too
-        QTest::addRow("first missing: %d", first)
-            << answers << QString("missing: ") + messages[first];
+    void assessments_data() {
+        QTest::addColumn<QStringList>("answers");
+        QTest::addColumn<QString>("expected");
+        const QString low = "Risk Score 55 and below recommendation.rtf";
+        const QString moderate = "Risk Score 56-65 recommendation.rtf";
+        const QString high = "Risk Score 66-74 recommendation.rtf";
+        const QString extreme = "Risk Score  75 recommendation.rtf";
+        const auto row = [](const char* name, const QStringList& answers, const QString& expected) {
+            QTest::newRow(name) << answers << expected;
+        };
+        // The band edges, worked by hand: each answer given as its points, Medical's 0 last. An
+        // assessment by option texts is the windows' and orvane-eval's, WBGT alone included.
+        for (const auto& [points, expected] : {std::pair{"20+6+2+5+2+5+8+2+4+1", " 55 " + low},
+                                               {"2+8+6+8+6+5+10+2+8+1", " 56 " + moderate},
+                                               {"10+2+6+5+6+8+6+10+4+8", " 65 " + moderate},
+                                               {"20+6+10+2+6+2+8+5+6+1", " 66 " + high},
+                                               {"10+6+8+5+8+8+10+5+6+8", " 74 " + high},
+                                               {"20+4+8+8+2+5+8+10+6+4", " 75 " + extreme}})
+            QTest::newRow(points) << QString("%1+0").arg(points).split(u'+') << expected;
+        row("medical referral", with(middle(), 10, "Extreme: Flu,Diarrhea,Drugs,Alcohol, *"),
+            "referral");
+        // The first missing answer in window order, and only that one, whatever follows it: the
+        // first question, the second, and the last two.
+        const std::pair<int, const char*> firsts[] = {{0, "Temperature"},
+                                                      {1, "Overall Length of Event"},
+                                                      {9, "Venue"},
+                                                      {10, "Medical Conditions"}};
+        for (const auto& [first, name] : firsts) {
+            QStringList answers = middle();
+            for (int later = first; later < 11; later += 2)
+                answers[later].clear(); // every other later answer gone too
+            QTest::addRow("first missing: %s", name)
+                << answers << QString("missing: Please add %1 data.").arg(name);
+        }
+        row("a missing answer comes before a referral",
+            with(with(middle(), 9, ""), 10, "Extreme: Flu,Diarrhea,Drugs,Alcohol, *"),
+            "missing: Please add Venue data.");
     }
-    row("a missing answer comes before a referral",
-        with(with(middle(), 9, ""), 10, "Extreme: Flu,Diarrhea,Drugs,Alcohol, *"),
-        "missing: Please add Venue data.");
-}
 
-void TestCore::assessments() {
-    QFETCH(QStringList, answers);
-    QFETCH(QString, expected);
-    QCOMPARE(assess(answers), expected);
-}
+    void assessments() {
+        QFETCH(QStringList, answers);
+        QFETCH(QString, expected);
+        QCOMPARE(assess(answers), expected);
+    }
 
-void TestCore::lookupIsExact_data() {
-    QTest::addColumn<QString>("key");
-    QTest::addColumn<QByteArray>("text");
-    QTest::newRow("trailing blank") << "Venue" << QByteArray("Outdoors ");
-    QTest::newRow("letter case") << "Venue" << QByteArray("outdoors");
-    QTest::newRow("ordinal sign for degree") << "WBGT"
-                                             << QByteArray("<73\xc2\xba"
-                                                           "F");
-    QTest::newRow("latin-1 degree") << "WBGT"
-                                    << QByteArray("<73\xb0"
-                                                  "F");
-    QTest::newRow("reminder list") << "Other" << QByteArray("Shade available during breaks?");
-    QTest::newRow("another factor's option") << "Age" << QByteArray("Outdoors");
-}
+    void lookupIsExact_data() {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QByteArray>("text");
+        QTest::newRow("trailing blank") << "Venue" << QByteArray("Outdoors ");
+        QTest::newRow("latin-1 degree") << "WBGT"
+                                        << QByteArray("<73\xb0"
+                                                      "F");
+        QTest::newRow("another factor's option") << "Age" << QByteArray("Outdoors");
+    }
 
-void TestCore::lookupIsExact() {
-    QFETCH(QString, key);
-    QFETCH(QByteArray, text);
-    QVERIFY(!OptionOutcome(key.toStdString(), text.toStdString()).has_value());
-}
+    void lookupIsExact() {
+        QFETCH(QString, key);
+        QFETCH(QByteArray, text);
+        QVERIFY(!OptionOutcome(key.toStdString(), text.toStdString()).has_value());
+    }
 
-void TestCore::selectionRule_data() {
-    QTest::addColumn<QString>("key");
-    QTest::addColumn<int>("index");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("effect"); // "box=points, disables list"
-    const auto row = [](const char* name, const char* key, int index, const QString& text,
-                        const char* effect) {
-        QTest::newRow(name) << key << index << text << effect;
-    };
-    row("air temperature locks WBGT", "Dry_Bulb", 0, "<75\u00b0F", "Dry_Bulb=2, WBGT");
-    row("WBGT locks air temperature", "WBGT", 3, ">= 86\u00b0F", "WBGT=20, Dry_Bulb");
-    row("no choice does nothing", "Dry_Bulb", -1, "<75\u00b0F", "=, ");
-    row("an unknown text still locks", "Dry_Bulb", 0, "<75\u00b0F ", "=, WBGT");
-    row("the text decides, not the index", "Age", 0, "Over 40", "Age=8, ");
-    row("referral", "Medical", 1, "High: Asthma, Diabetes, Pregnancy, *", "Medical=X, ");
-    row("the reminder list does nothing", "Other", 0, "Shade available during breaks?", "=, ");
-}
+    void selectionRule_data() {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<int>("index");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("effect"); // "box=points, disables list"
+        const auto row = [](const char* name, const char* key, int index, const QString& text,
+                            const char* effect) {
+            QTest::newRow(name) << key << index << text << effect;
+        };
+        // A choice of each temperature list, and a referral, are tst_calculator's, by mouse.
+        row("no choice does nothing", "Dry_Bulb", -1, "<75\u00b0F", "=, ");
+        row("an unknown text still locks", "Dry_Bulb", 0, "<75\u00b0F ", "=, WBGT");
+        row("the text decides, not the index", "Age", 0, "Over 40", "Age=8, ");
+        row("the reminder list does nothing", "Other", 0, "Shade available during breaks?", "=, ");
+    }
 
-void TestCore::selectionRule() {
-    QFETCH(QString, key);
-    QFETCH(int, index);
-    QFETCH(QString, text);
-    QFETCH(QString, effect);
-    const std::string k = key.toStdString(), t = text.toStdString();
-    const SelectionEffect e = SelectionRule(k, index, t);
-    const auto s = [](std::string_view v) { return QString::fromUtf8(v.data(), v.size()); };
-    QCOMPARE(s(e.pointsBoxKey.value_or("")) + '=' + s(e.points) + ", " +
-                 s(e.disableListKey.value_or("")),
-             effect);
-}
+    void selectionRule() {
+        QFETCH(QString, key);
+        QFETCH(int, index);
+        QFETCH(QString, text);
+        QFETCH(QString, effect);
+        const std::string k = key.toStdString(), t = text.toStdString();
+        const SelectionEffect e = SelectionRule(k, index, t);
+        const auto s = [](std::string_view v) { return QString::fromUtf8(v.data(), v.size()); };
+        QCOMPARE(s(e.pointsBoxKey.value_or("")) + '=' + s(e.points) + ", " +
+                     s(e.disableListKey.value_or("")),
+                 effect);
+    }
 
-// Texts the window never writes, only a direct caller such as orvane-eval: read as C reads
-// decimals, saturating instead of overflowing, Time rounded half to even into 16 bits, and the
-// total shown as people write it, with no binary noise and never more than 15 digits.
-void TestCore::directCallers_data() {
-    QTest::addColumn<QByteArray>("time");   // beside 47 points of other answers
-    QTest::addColumn<QByteArray>("others"); // "": the 47; else every other box holds this
-    QTest::addColumn<QString>("display");
-    const auto row = [](const char* name, const QByteArray& time, const QString& display,
-                        const QByteArray& others = {}) {
-        QTest::newRow(name) << time << others << display;
-    };
-    row("single blank counts, as 0", " ", " 47");
-    row("leading blanks, trailing junk", "  7abc", " 54");
-    row("2.5 rounds to even 2", "2.5", " 49");
-    row("3.5 rounds to even 4", "3.5", " 51");
-    row("exponent", "1e2", " 147");
-    row("hex is not read", "0x10", " 47");
-    row("lone sign", "-", " 47");
-    row("beyond 16 bits saturates", "40000", " 32814");
-    row("below 16 bits saturates", "-40000", "-32721");
-    row("huge", QByteArray(400, '9'), " 32814");
-    row("invalid UTF-8 after digits", "4\xff\xfe", " 51");
-    row("no binary noise in 11 x 0.1", "0", " 1.1", "0.1");
-    row("15 digits, spelled out", "0", " 12345678901234500000", "1122334445566772000");
-    row("tiny totals spelled out", "0", "-0.000000000000000000022", "-2e-21");
-    row("saturated, never infinite", "0", " 179769313486232000000" + QString(288, u'0'),
-        QByteArray(1000, '9'));
-}
+    // Texts the window never writes, only a direct caller such as orvane-eval: read as C reads
+    // decimals, saturating instead of overflowing, Time rounded half to even into 16 bits, and the
+    // total shown as people write it, with no binary noise and never more than 15 digits.
+    void directCallers_data() {
+        QTest::addColumn<QByteArray>("time");   // beside 47 points of other answers
+        QTest::addColumn<QByteArray>("others"); // "": the 47; else every other box holds this
+        QTest::addColumn<QString>("display");
+        const auto row = [](const char* name, const QByteArray& time, const QString& display,
+                            const QByteArray& others = {}) {
+            QTest::newRow(name) << time << others << display;
+        };
+        row("single blank counts, as 0", " ", " 47");
+        row("leading blanks, trailing junk", "  7abc", " 54");
+        row("2.5 rounds to even 2", "2.5", " 49");
+        row("3.5 rounds to even 4", "3.5", " 51");
+        row("exponent", "1e2", " 147");
+        row("hex is not read", "0x10", " 47");
+        row("beyond 16 bits saturates", "40000", " 32814");
+        row("below 16 bits saturates", "-40000", "-32721");
+        row("huge", QByteArray(400, '9'), " 32814");
+        row("invalid UTF-8 after digits", "4\xff\xfe", " 51");
+        row("no binary noise in 11 x 0.1", "0", " 1.1", "0.1");
+        row("15 digits, spelled out", "0", " 12345678901234500000", "1122334445566772000");
+        row("tiny totals spelled out", "0", "-0.000000000000000000022", "-2e-21");
+        row("saturated, never infinite", "0", " 179769313486232000000" + QString(288, u'0'),
+            QByteArray(1000, '9'));
+    }
 
-void TestCore::directCallers() {
-    QFETCH(QByteArray, time);
-    QFETCH(QByteArray, others);
-    QFETCH(QString, display);
-    const std::string t = time.toStdString(), o = others.toStdString();
-    BoxTexts texts{"", "10", "4", "6", "5", "6", "2", "4", t, "2", "8", "0"};
-    if (!others.isEmpty())
-        for (std::size_t i = 0; i < kBoxCount; ++i)
-            if (i != std::size_t(Box::Time))
-                texts[i] = o;
-    QCOMPARE(QString::fromStdString(std::get<Scored>(EvaluateRisk(texts)).display), display);
-}
+    void directCallers() {
+        QFETCH(QByteArray, time);
+        QFETCH(QByteArray, others);
+        QFETCH(QString, display);
+        const std::string t = time.toStdString(), o = others.toStdString();
+        BoxTexts texts{"", "10", "4", "6", "5", "6", "2", "4", t, "2", "8", "0"};
+        if (!others.isEmpty())
+            for (std::size_t i = 0; i < kBoxCount; ++i)
+                if (i != std::size_t(Box::Time))
+                    texts[i] = o;
+        QCOMPARE(QString::fromStdString(std::get<Scored>(EvaluateRisk(texts)).display), display);
+    }
+};
 
 QTEST_APPLESS_MAIN(TestCore)
 #include "tst_core.moc"

@@ -109,331 +109,298 @@ class TestEventLog : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void cleanup();
-    void keepsWhatItIsGiven();
-    void entriesAreOnlyStruckOut_data();
-    void entriesAreOnlyStruckOut();
-    void filesLeftAlone_data();
-    void filesLeftAlone();
-    void failedWritesLoseNothing_data();
-    void failedWritesLoseNothing();
-    void killedWriter();
-    void twoProgramsWrite();
-    void whichFile_data();
-    void whichFile();
+    void initTestCase() {
+        QVERIFY(dir_.isValid());
+        QVERIFY(kAdelaide.isValid());
+        test::obeyFilePermissions();
+    }
+
+    void cleanup() { testing::setHooks({}); }
+
+    void keepsWhatItIsGiven() {
+        // A missing log is refused, not made, unless asked to: cli_tools.sh's "no log" line.
+        const QString path = dir_.filePath("new folder/events.sqlite");
+        auto log = EventLog::open(path, Access::Create);
+        QVERIFY2(log, why(log).constData());
+        const qint64 earlier = must(log->addEvent(newEvent("Earlier", QDate(2026, 12, 5))));
+        const qint64 day = must(log->addEvent(newEvent("Day", QDate(2026, 12, 7))));
+        const qint64 later =
+            must(log->addEvent(newEvent("Same day, added later", QDate(2026, 12, 7))));
+
+        // Added out of order, and the UTC time reads as an earlier text than the Adelaide one
+        // while it is the later instant.
+        Entry utc = assessment(day, 0, "57", "second");
+        utc.time = QDateTime(QDate(2026, 12, 7), QTime(0, 0), Qt::UTC);
+        utc.source = TemperatureSource::Estimated;
+        utc.sourceInputs = "air 35 \u00b0C, RH 40 %";
+        for (const Entry& entry :
+             {utc, assessment(day, 0, "53", "first"), assessment(day, 100, {}, "referral"),
+              assessment(day, 120, "70", "struck"), assessment(day, 180, "68", "high"),
+              assessment(day, 240, "72", "higher, same band")})
+            QVERIFY(log->addEntry(entry));
+        QVERIFY(log->strikeOut(4, "added by mistake"));
+        log = EventLog::open(path, Access::ReadOnly);
+        QVERIFY(log);
+
+        QList<qint64> order;
+        for (const Event& e : must(log->events()))
+            order << e.id;
+        QCOMPARE(order, (QList<qint64>{later, day, earlier}));
+        QVERIFY(must(log->event(day)).created.isValid());
+
+        const QList<Entry> entries = must(log->entries(day));
+        QCOMPARE(notesOf(entries), (QStringList{"first", "second", "referral", "struck", "high",
+                                                "higher, same band"}));
+        QList<bool> rose;
+        for (const Entry& entry : entries)
+            rose << entry.bandRose;
+        QCOMPARE(rose, (QList<bool>{false, true, false, false, true, false}));
+
+        const Entry& second = entries[1];
+        QCOMPARE(isoWithOffset(second.time), "2026-12-07T00:00:00+00:00");
+        QCOMPARE(second.zone, "UTC");
+        QCOMPARE(second.source, TemperatureSource::Estimated);
+        QCOMPARE(second.sourceInputs, utc.sourceInputs);
+        QCOMPARE(second.answers, utc.answers);
+        QCOMPARE(second.band, "Risk Score 56-65 recommendation.rtf");
+        QVERIFY(!second.programVersion.isEmpty());
+        QVERIFY(entries[3].struck && !entries[4].struck);
+    }
+
+    void entriesAreOnlyStruckOut_data() {
+        QTest::addColumn<QString>("attempt");
+        QTest::addColumn<Kind>("refused");
+        QTest::newRow("strike out twice") << "strike 1" << Kind::Invalid;
+        QTest::newRow("strike out without a reason") << "strike 2 " << Kind::Invalid;
+        QTest::newRow("strike out an entry not there") << "strike 9 no such" << Kind::Invalid;
+        QTest::newRow("an entry for an event not there") << "add 9" << Kind::Invalid;
+        QTest::newRow("a referral with a total") << "add referral" << Kind::Invalid;
+        QTest::newRow("an event without a name") << "event" << Kind::Invalid;
+        // Another program going round the log: the file itself refuses.
+        QTest::newRow("change a note") << "UPDATE entries SET note = 'x'" << Kind::Failed;
+        QTest::newRow("change an answer") << "UPDATE answers SET points = '0'" << Kind::Failed;
+        QTest::newRow("unstrike") << "UPDATE entries SET struck_reason = NULL, struck_time = NULL"
+                                  << Kind::Failed;
+        QTest::newRow("delete answers") << "DELETE FROM answers" << Kind::Failed;
+        QTest::newRow("delete an event with entries") << "DELETE FROM events" << Kind::Failed;
+    }
+
+    void entriesAreOnlyStruckOut() {
+        QFETCH(QString, attempt);
+        QFETCH(Kind, refused);
+        const QString path = dir_.filePath(QTest::currentDataTag() + QString(".sqlite"));
+        auto log = EventLog::open(path, Access::Create);
+        const qint64 day = must(log->addEvent(newEvent("Day", QDate(2026, 12, 7))));
+        QVERIFY(log->addEntry(assessment(day, 0, "57", "kept")));
+        QVERIFY(log->addEntry(assessment(day, 30, "60", "kept too")));
+        QVERIFY(log->strikeOut(1, "wrong event"));
+        const QByteArray before = contents(path);
+
+        std::optional<LogError> error;
+        const auto keepError = [&](const auto& done) {
+            if (!done)
+                error = done.error();
+        };
+        const QStringList words = attempt.split(' ');
+        if (words[0] == "strike") {
+            keepError(log->strikeOut(words[1].toLongLong(), words.mid(2).join(' ')));
+        } else if (words[0] == "add") {
+            Entry entry = assessment(words[1] == "referral" ? day : 9, 60, "57");
+            entry.referral = words[1] == "referral";
+            keepError(log->addEntry(entry));
+        } else if (words[0] == "event") {
+            keepError(log->addEvent(newEvent(" ", QDate(2026, 12, 7))));
+        } else {
+            OtherConnection other(path);
+            QVERIFY(other.exec("PRAGMA foreign_keys = ON"));
+            QVERIFY(!other.exec(attempt));
+            error = LogError{Kind::Failed, {}};
+        }
+        QVERIFY(error);
+        QCOMPARE(error->kind, refused);
+        QCOMPARE(contents(path), before);
+        QCOMPARE(notesOf(must(log->entries(day))), (QStringList{"kept", "kept too"}));
+    }
+
+    void filesLeftAlone_data() {
+        QTest::addColumn<QByteArray>("bytes"); // empty: a log of a newer format
+        QTest::addColumn<Kind>("refused");
+        QTest::addColumn<QString>("said");
+        QByteArray noise(8192, 0);
+        for (int i = 0; i < noise.size(); ++i)
+            noise[i] = char((i * 7919 + 13) % 251);
+        QTest::newRow("random bytes") << noise << Kind::NotALog << "not a database";
+        QTest::newRow("another program's database")
+            << QByteArray("other") << Kind::NotALog << "not an event log of Solvane";
+        QTest::newRow("a newer format") << QByteArray() << Kind::Newer << "log format 2";
+    }
+
+    void filesLeftAlone() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(Kind, refused);
+        QFETCH(QString, said);
+        const QString path = dir_.filePath(QTest::currentDataTag() + QString(".sqlite"));
+        if (bytes.isEmpty() || bytes == "other") {
+            if (bytes.isEmpty())
+                QVERIFY(EventLog::open(path, Access::Create));
+            OtherConnection other(path);
+            QVERIFY(other.exec(bytes.isEmpty() ? "PRAGMA user_version = 2" : "CREATE TABLE t (x)"));
+        } else {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+        }
+        const QByteArray before = contents(path);
+        for (const Access access : {Access::ReadOnly, Access::ReadWrite, Access::Create}) {
+            const auto log = EventLog::open(path, access);
+            QVERIFY(!log);
+            QCOMPARE(log.error().kind, refused);
+            QVERIFY2(log.error().message.contains(said) && log.error().message.contains(path),
+                     qPrintable(log.error().message));
+        }
+        QCOMPARE(contents(path), before);
+        QCOMPARE(QDir(dir_.path()).entryList({"*journal"}, QDir::Files), QStringList());
+    }
+
+    void failedWritesLoseNothing_data() {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<Kind>("refused");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("another writer holds the log") << "write lock" << Kind::Busy << "in use";
+        QTest::newRow("read-only file") << "read-only file" << Kind::ReadOnly << "only be read";
+        QTest::newRow("read-only folder") << "read-only folder" << Kind::ReadOnly << "only be read";
+        QTest::newRow("full disk") << "full" << Kind::Full << "is full";
+    }
+
+    void failedWritesLoseNothing() {
+        QFETCH(QString, fault);
+        QFETCH(Kind, refused);
+        QFETCH(QString, said);
+        const QDir folder(dir_.filePath(QTest::currentDataTag()));
+        QVERIFY(folder.mkpath("."));
+        const QString path = folder.filePath("events.sqlite");
+        qint64 day = 0;
+        {
+            auto log = EventLog::open(path, Access::Create);
+            day = must(log->addEvent(newEvent("Day", QDate(2026, 12, 7))));
+            QVERIFY(log->addEntry(assessment(day, 0, "53", "before")));
+        }
+        if (fault == "full")
+            testing::setHooks({{}, OtherConnection(path).value("PRAGMA page_count").toInt()});
+        else if (fault.startsWith("read-only"))
+            QVERIFY(QFile::setPermissions(fault.endsWith("file") ? path : folder.path(),
+                                          QFile::ReadOwner | QFile::ExeOwner));
+        auto log = EventLog::open(path, Access::ReadWrite, {200});
+        QVERIFY2(log, why(log).constData());
+        std::optional<OtherConnection> other;
+        if (fault == "write lock") {
+            other.emplace(path);
+            QVERIFY(other->exec("BEGIN IMMEDIATE"));
+            QVERIFY(other->exec("INSERT INTO events (name, date, created) VALUES ('x', "
+                                "'2026-12-07', '2026-12-07T09:00:00+10:30')"));
+        }
+        // A note long enough to need new pages wherever the file has room left.
+        const Entry candidate = assessment(day, 30, "57", "candidate " + QString(20000, u'x'));
+        const auto added = log->addEntry(candidate);
+        QVERIFY(!added);
+        QCOMPARE(added.error().kind, refused);
+        QVERIFY2(added.error().message.contains(said) && added.error().message.contains(path),
+                 qPrintable(added.error().message));
+        if (other) // reading goes on while another program writes
+            QCOMPARE(notesOf(must(log->entries(day))), QStringList{"before"});
+
+        other.reset(); // its insert is rolled back
+        testing::setHooks({});
+        QVERIFY(QFile::setPermissions(folder.path(),
+                                      QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner));
+        log = EventLog::open(path, Access::ReadWrite);
+        QCOMPARE(notesOf(must(log->entries(day))), QStringList{"before"});
+        QVERIFY(log->addEntry(candidate)); // kept by the caller, it goes in at the next try
+        QCOMPARE(log->entries(day)->size(), 2);
+        QCOMPARE(OtherConnection(path).value("PRAGMA integrity_check").toString(), "ok");
+    }
+
+    void killedWriter() {
+        const QString path = dir_.filePath("killed.sqlite");
+        QProcess writer;
+        writer.start(QCoreApplication::applicationFilePath(), {"--killed-writer", path});
+        QByteArray said;
+        while (!said.endsWith("inside\n")) {
+            QVERIFY2(writer.waitForReadyRead(60000), "the writer never reached its transaction");
+            said += writer.readAllStandardOutput();
+        }
+        // The open transaction has already put pages of the half-written entry into the file.
+        QVERIFY(QFile::exists(path + "-journal"));
+        QCOMPARE_GT(QFileInfo(path).size(), said.split(' ').value(1).toLongLong());
+        writer.kill();
+        QVERIFY(writer.waitForFinished());
+
+        const auto reader = EventLog::open(path, Access::ReadOnly);
+        QVERIFY(!reader);
+        QVERIFY2(reader.error().message.contains("stopped in the middle"),
+                 qPrintable(reader.error().message));
+        const auto log = EventLog::open(path, Access::ReadWrite);
+        QVERIFY2(log, why(log).constData());
+        QCOMPARE(notesOf(must(log->entries(1))),
+                 (QStringList{"committed 1", "committed 2", "committed 3"}));
+        QVERIFY(!QFile::exists(path + "-journal"));
+        QCOMPARE(OtherConnection(path).value("PRAGMA integrity_check").toString(), "ok");
+    }
+
+    void twoProgramsWrite() {
+        const QString path = dir_.filePath("shared.sqlite");
+        auto log = EventLog::open(path, Access::Create, kPatient);
+        const qint64 day = must(log->addEvent(newEvent("Day", QDate(2026, 12, 7))));
+        QProcess first;
+        QProcess second;
+        first.start(QCoreApplication::applicationFilePath(), {"--writer", path, "first"});
+        second.start(QCoreApplication::applicationFilePath(), {"--writer", path, "second"});
+        QStringList expected;
+        for (int i = 0; i < 20; ++i) {
+            QVERIFY(log->addEntry(assessment(day, i, "57", QString("this %1").arg(i))));
+            expected << QString("this %1").arg(i) << QString("first %1").arg(i)
+                     << QString("second %1").arg(i);
+        }
+        for (QProcess* writer : {&first, &second}) {
+            QVERIFY(writer->waitForFinished(120000));
+            QVERIFY2(writer->exitCode() == 0, writer->readAllStandardError().constData());
+        }
+        QStringList notes = notesOf(must(log->entries(day)));
+        notes.sort();
+        expected.sort();
+        QCOMPARE(notes, expected);
+        QCOMPARE(OtherConnection(path).value("PRAGMA integrity_check").toString(), "ok");
+    }
+
+    void whichFile_data() {
+        QTest::addColumn<QString>("option");
+        QTest::addColumn<QString>("variable");
+        QTest::addColumn<QString>("expected");
+        const QString here = QDir::currentPath();
+        const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+        QTest::newRow("--log first") << "a.sqlite"
+                                     << "/elsewhere/b.sqlite" << here + "/a.sqlite";
+        QTest::newRow("then the variable") << ""
+                                           << "shared/b.sqlite" << here + "/shared/b.sqlite";
+        QTest::newRow("then the data folder") << ""
+                                              << "" << data + "/events.sqlite";
+    }
+
+    void whichFile() {
+        QFETCH(QString, option);
+        QFETCH(QString, variable);
+        QFETCH(QString, expected);
+        qputenv(kEventLogVariable, variable.toUtf8());
+        setEventLogPath(option);
+        QCOMPARE(eventLogPath(), expected);
+        QCOMPARE(resolveEventLogPath(option), expected);
+        qunsetenv(kEventLogVariable);
+        QVERIFY(!QFile::exists(expected));
+    }
 
 private:
     QTemporaryDir dir_;
 };
-
-void TestEventLog::initTestCase() {
-    QVERIFY(dir_.isValid());
-    QVERIFY(kAdelaide.isValid());
-    test::obeyFilePermissions();
-}
-
-void TestEventLog::cleanup() {
-    testing::setHooks({});
-}
-
-void TestEventLog::keepsWhatItIsGiven() {
-    const QString path = dir_.filePath("new folder/events.sqlite");
-    QCOMPARE(EventLog::open(path, Access::ReadWrite).error().kind, Kind::Missing);
-    QVERIFY(!QFile::exists(path));
-    auto log = EventLog::open(path, Access::Create);
-    QVERIFY2(log, why(log).constData());
-    const qint64 earlier = must(log->addEvent(newEvent("Earlier", QDate(2026, 12, 5))));
-    const qint64 day = must(log->addEvent(newEvent("Day", QDate(2026, 12, 7))));
-    const qint64 later = must(log->addEvent(newEvent("Same day, added later", QDate(2026, 12, 7))));
-
-    // Added out of order, and the UTC time reads as an earlier text than the Adelaide one
-    // while it is the later instant.
-    Entry utc = assessment(day, 0, "57", "second");
-    utc.time = QDateTime(QDate(2026, 12, 7), QTime(0, 0), Qt::UTC);
-    utc.source = TemperatureSource::Estimated;
-    utc.sourceInputs = "air 35 \u00b0C, RH 40 %";
-    Entry first = assessment(day, 0, "53", "first");
-    first.decision = "Go ahead";
-    Entry struck = assessment(day, 120, "70", "struck");
-    for (const Entry& entry :
-         {utc, first, assessment(day, 100, {}, "referral"), struck,
-          assessment(day, 180, "68", "high"), assessment(day, 240, "72", "higher, same band")})
-        QVERIFY(log->addEntry(entry));
-    QVERIFY(log->strikeOut(4, "added by mistake"));
-    log = EventLog::open(path, Access::ReadOnly);
-    QVERIFY(log);
-
-    QList<qint64> order;
-    for (const Event& e : must(log->events()))
-        order << e.id;
-    QCOMPARE(order, (QList<qint64>{later, day, earlier}));
-    const Event read = must(log->event(day));
-    QCOMPARE(read.entryCount, 6);
-    QCOMPARE(read.date, QDate(2026, 12, 7));
-    QVERIFY(read.created.isValid());
-
-    const QList<Entry> entries = must(log->entries(day));
-    QCOMPARE(notesOf(entries),
-             (QStringList{"first", "second", "referral", "struck", "high", "higher, same band"}));
-    QList<bool> rose;
-    for (const Entry& entry : entries)
-        rose << entry.bandRose;
-    QCOMPARE(rose, (QList<bool>{false, true, false, false, true, false}));
-
-    const Entry& second = entries[1];
-    QCOMPARE(isoWithOffset(second.time), "2026-12-07T00:00:00+00:00");
-    QCOMPARE(second.zone, "UTC");
-    QCOMPARE(second.source, TemperatureSource::Estimated);
-    QCOMPARE(second.sourceInputs, utc.sourceInputs);
-    QCOMPARE(second.answers, utc.answers);
-    QCOMPARE(second.band, "Risk Score 56-65 recommendation.rtf");
-    QVERIFY(!second.programVersion.isEmpty());
-    QCOMPARE(isoWithOffset(entries[0].time), "2026-12-07T09:00:00+10:30");
-    QCOMPARE(entries[0].zone, "Australia/Adelaide");
-    QCOMPARE(entries[0].decision, "Go ahead");
-    QVERIFY(entries[2].referral && entries[2].total.isEmpty() && entries[2].band.isEmpty());
-    QCOMPARE(entries[3].struck->reason, "added by mistake");
-    QVERIFY(entries[3].struck->time.isValid());
-    QVERIFY(!entries[4].struck);
-}
-
-void TestEventLog::entriesAreOnlyStruckOut_data() {
-    QTest::addColumn<QString>("attempt");
-    QTest::addColumn<Kind>("refused");
-    QTest::newRow("strike out twice") << "strike 1" << Kind::Invalid;
-    QTest::newRow("strike out without a reason") << "strike 2 " << Kind::Invalid;
-    QTest::newRow("strike out an entry not there") << "strike 9 no such" << Kind::Invalid;
-    QTest::newRow("an entry for an event not there") << "add 9" << Kind::Invalid;
-    QTest::newRow("a referral with a total") << "add referral" << Kind::Invalid;
-    QTest::newRow("an event without a name") << "event" << Kind::Invalid;
-    // Another program going round the log: the file itself refuses.
-    QTest::newRow("change a note") << "UPDATE entries SET note = 'x'" << Kind::Failed;
-    QTest::newRow("change an answer") << "UPDATE answers SET points = '0'" << Kind::Failed;
-    QTest::newRow("unstrike") << "UPDATE entries SET struck_reason = NULL, struck_time = NULL"
-                              << Kind::Failed;
-    QTest::newRow("delete answers") << "DELETE FROM answers" << Kind::Failed;
-    QTest::newRow("delete an event with entries") << "DELETE FROM events" << Kind::Failed;
-}
-
-void TestEventLog::entriesAreOnlyStruckOut() {
-    QFETCH(QString, attempt);
-    QFETCH(Kind, refused);
-    const QString path = dir_.filePath(QTest::currentDataTag() + QString(".sqlite"));
-    auto log = EventLog::open(path, Access::Create);
-    const qint64 day = must(log->addEvent(newEvent("Day", QDate(2026, 12, 7))));
-    QVERIFY(log->addEntry(assessment(day, 0, "57", "kept")));
-    QVERIFY(log->addEntry(assessment(day, 30, "60", "kept too")));
-    QVERIFY(log->strikeOut(1, "wrong event"));
-    const QByteArray before = contents(path);
-
-    std::optional<LogError> error;
-    const QStringList words = attempt.split(' ');
-    if (words[0] == "strike") {
-        const auto done = log->strikeOut(words[1].toLongLong(), words.mid(2).join(' '));
-        if (!done)
-            error = done.error();
-    } else if (words[0] == "add") {
-        Entry entry = assessment(words[1] == "referral" ? day : 9, 60, "57");
-        entry.referral = words[1] == "referral";
-        const auto done = log->addEntry(entry);
-        if (!done)
-            error = done.error();
-    } else if (words[0] == "event") {
-        const auto done = log->addEvent(newEvent(" ", QDate(2026, 12, 7)));
-        if (!done)
-            error = done.error();
-    } else {
-        OtherConnection other(path);
-        QVERIFY(other.exec("PRAGMA foreign_keys = ON"));
-        QVERIFY(!other.exec(attempt));
-        error = LogError{Kind::Failed, {}};
-    }
-    QVERIFY(error);
-    QCOMPARE(error->kind, refused);
-    QCOMPARE(contents(path), before);
-    QCOMPARE(notesOf(must(log->entries(day))), (QStringList{"kept", "kept too"}));
-}
-
-void TestEventLog::filesLeftAlone_data() {
-    QTest::addColumn<QByteArray>("bytes"); // empty: a log of a newer format
-    QTest::addColumn<Kind>("refused");
-    QTest::addColumn<QString>("said");
-    QByteArray noise(8192, 0);
-    for (int i = 0; i < noise.size(); ++i)
-        noise[i] = char((i * 7919 + 13) % 251);
-    QTest::newRow("random bytes") << noise << Kind::NotALog << "not a database";
-    QTest::newRow("a few bytes") << noise.left(7) << Kind::NotALog << "not a database";
-    QTest::newRow("a text file") << QByteArray("name,place\r\nDay,Oval\r\n") << Kind::NotALog
-                                 << "not a database";
-    QTest::newRow("another program's database")
-        << QByteArray("other") << Kind::NotALog << "not an event log of Solvane";
-    QTest::newRow("a newer format") << QByteArray() << Kind::Newer << "log format 2";
-}
-
-void TestEventLog::filesLeftAlone() {
-    QFETCH(QByteArray, bytes);
-    QFETCH(Kind, refused);
-    QFETCH(QString, said);
-    const QString path = dir_.filePath(QTest::currentDataTag() + QString(".sqlite"));
-    if (bytes.isEmpty() || bytes == "other") {
-        if (bytes.isEmpty())
-            QVERIFY(EventLog::open(path, Access::Create));
-        OtherConnection other(path);
-        QVERIFY(other.exec(bytes.isEmpty() ? "PRAGMA user_version = 2" : "CREATE TABLE t (x)"));
-    } else {
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
-    }
-    const QByteArray before = contents(path);
-    for (const Access access : {Access::ReadOnly, Access::ReadWrite, Access::Create}) {
-        const auto log = EventLog::open(path, access);
-        QVERIFY(!log);
-        QCOMPARE(log.error().kind, refused);
-        QVERIFY2(log.error().message.contains(said) && log.error().message.contains(path),
-                 qPrintable(log.error().message));
-    }
-    QCOMPARE(contents(path), before);
-    QCOMPARE(QDir(dir_.path()).entryList({"*journal"}, QDir::Files), QStringList());
-}
-
-void TestEventLog::failedWritesLoseNothing_data() {
-    QTest::addColumn<QString>("fault");
-    QTest::addColumn<Kind>("refused");
-    QTest::addColumn<QString>("said");
-    QTest::newRow("another writer holds the log") << "write lock" << Kind::Busy << "in use";
-    QTest::newRow("another program holds it whole") << "exclusive lock" << Kind::Busy << "in use";
-    QTest::newRow("read-only file") << "read-only file" << Kind::ReadOnly << "only be read";
-    QTest::newRow("read-only folder") << "read-only folder" << Kind::ReadOnly << "only be read";
-    QTest::newRow("full disk") << "full" << Kind::Full << "is full";
-}
-
-void TestEventLog::failedWritesLoseNothing() {
-    QFETCH(QString, fault);
-    QFETCH(Kind, refused);
-    QFETCH(QString, said);
-    const QDir folder(dir_.filePath(QTest::currentDataTag()));
-    QVERIFY(folder.mkpath("."));
-    const QString path = folder.filePath("events.sqlite");
-    qint64 day = 0;
-    {
-        auto log = EventLog::open(path, Access::Create);
-        day = must(log->addEvent(newEvent("Day", QDate(2026, 12, 7))));
-        QVERIFY(log->addEntry(assessment(day, 0, "53", "before")));
-    }
-    if (fault == "full")
-        testing::setHooks({{}, OtherConnection(path).value("PRAGMA page_count").toInt()});
-    else if (fault.startsWith("read-only"))
-        QVERIFY(QFile::setPermissions(fault.endsWith("file") ? path : folder.path(),
-                                      QFile::ReadOwner | QFile::ExeOwner));
-    auto log = EventLog::open(path, Access::ReadWrite, {200});
-    QVERIFY2(log, why(log).constData());
-    std::optional<OtherConnection> other;
-    if (fault.endsWith("lock")) {
-        other.emplace(path);
-        QVERIFY(other->exec(fault == "write lock" ? "BEGIN IMMEDIATE" : "BEGIN EXCLUSIVE"));
-        QVERIFY(other->exec("INSERT INTO events (name, date, created) VALUES ('x', "
-                            "'2026-12-07', '2026-12-07T09:00:00+10:30')"));
-    }
-    // A note long enough to need new pages wherever the file has room left.
-    const Entry candidate = assessment(day, 30, "57", "candidate " + QString(20000, u'x'));
-    const auto added = log->addEntry(candidate);
-    QVERIFY(!added);
-    QCOMPARE(added.error().kind, refused);
-    QVERIFY2(added.error().message.contains(said) && added.error().message.contains(path),
-             qPrintable(added.error().message));
-    if (fault == "write lock") // reading goes on while another program writes
-        QCOMPARE(notesOf(must(log->entries(day))), QStringList{"before"});
-
-    other.reset(); // its insert is rolled back
-    testing::setHooks({});
-    QVERIFY(QFile::setPermissions(folder.path(),
-                                  QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-    QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner));
-    log = EventLog::open(path, Access::ReadWrite);
-    QCOMPARE(notesOf(must(log->entries(day))), QStringList{"before"});
-    QVERIFY(log->addEntry(candidate)); // kept by the caller, it goes in at the next try
-    QCOMPARE(log->entries(day)->size(), 2);
-    QCOMPARE(OtherConnection(path).value("PRAGMA integrity_check").toString(), "ok");
-}
-
-void TestEventLog::killedWriter() {
-    const QString path = dir_.filePath("killed.sqlite");
-    QProcess writer;
-    writer.start(QCoreApplication::applicationFilePath(), {"--killed-writer", path});
-    QByteArray said;
-    while (!said.endsWith("inside\n")) {
-        QVERIFY2(writer.waitForReadyRead(60000), "the writer never reached its transaction");
-        said += writer.readAllStandardOutput();
-    }
-    // The open transaction has already put pages of the half-written entry into the file.
-    QVERIFY(QFile::exists(path + "-journal"));
-    QCOMPARE_GT(QFileInfo(path).size(), said.split(' ').value(1).toLongLong());
-    writer.kill();
-    QVERIFY(writer.waitForFinished());
-
-    const auto reader = EventLog::open(path, Access::ReadOnly);
-    QVERIFY(!reader);
-    QVERIFY2(reader.error().message.contains("stopped in the middle"),
-             qPrintable(reader.error().message));
-    const auto log = EventLog::open(path, Access::ReadWrite);
-    QVERIFY2(log, why(log).constData());
-    QCOMPARE(notesOf(must(log->entries(1))),
-             (QStringList{"committed 1", "committed 2", "committed 3"}));
-    QVERIFY(!QFile::exists(path + "-journal"));
-    QCOMPARE(OtherConnection(path).value("PRAGMA integrity_check").toString(), "ok");
-}
-
-void TestEventLog::twoProgramsWrite() {
-    const QString path = dir_.filePath("shared.sqlite");
-    auto log = EventLog::open(path, Access::Create, kPatient);
-    const qint64 day = must(log->addEvent(newEvent("Day", QDate(2026, 12, 7))));
-    QProcess first;
-    QProcess second;
-    first.start(QCoreApplication::applicationFilePath(), {"--writer", path, "first"});
-    second.start(QCoreApplication::applicationFilePath(), {"--writer", path, "second"});
-    QStringList expected;
-    for (int i = 0; i < 20; ++i) {
-        QVERIFY(log->addEntry(assessment(day, i, "57", QString("this %1").arg(i))));
-        expected << QString("this %1").arg(i) << QString("first %1").arg(i)
-                 << QString("second %1").arg(i);
-    }
-    for (QProcess* writer : {&first, &second}) {
-        QVERIFY(writer->waitForFinished(120000));
-        QVERIFY2(writer->exitCode() == 0, writer->readAllStandardError().constData());
-    }
-    QStringList notes = notesOf(must(log->entries(day)));
-    notes.sort();
-    expected.sort();
-    QCOMPARE(notes, expected);
-    QCOMPARE(OtherConnection(path).value("PRAGMA integrity_check").toString(), "ok");
-}
-
-void TestEventLog::whichFile_data() {
-    QTest::addColumn<QString>("option");
-    QTest::addColumn<QString>("variable");
-    QTest::addColumn<QString>("expected");
-    const QString here = QDir::currentPath();
-    const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    QTest::newRow("--log first") << "a.sqlite"
-                                 << "/elsewhere/b.sqlite" << here + "/a.sqlite";
-    QTest::newRow("then the variable") << ""
-                                       << "shared/b.sqlite" << here + "/shared/b.sqlite";
-    QTest::newRow("then the data folder") << ""
-                                          << "" << data + "/events.sqlite";
-}
-
-void TestEventLog::whichFile() {
-    QFETCH(QString, option);
-    QFETCH(QString, variable);
-    QFETCH(QString, expected);
-    qputenv(kEventLogVariable, variable.toUtf8());
-    setEventLogPath(option);
-    QCOMPARE(eventLogPath(), expected);
-    QCOMPARE(resolveEventLogPath(option), expected);
-    qunsetenv(kEventLogVariable);
-    QVERIFY(!QFile::exists(expected));
-}
 
 namespace {
 

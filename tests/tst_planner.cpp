@@ -6,9 +6,7 @@
 #include "core/forecast_plan.h"
 #include "tests/calculator_driver.h"
 #include "tests/local_http_server.h"
-#include "tests/message_capture.h"
 #include "ui/charts/band_chart.h"
-#include "ui/common/fonts.h"
 #include "ui/planner/frm_event_planner.h"
 
 #include <QClipboard>
@@ -16,7 +14,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QTableWidget>
-#include <QTemporaryDir>
 #include <QTextDocument>
 #include <QTimeZone>
 
@@ -66,137 +63,109 @@ class TestPlanner : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void cleanup();
-    void planTheDayAndUseAnHour();
-    void refusalLeavesNoPlan();
+    void initTestCase() {
+        prepareWindows();
+        // The window's client asks this server only.
+        qputenv("ORVANE_FORECAST_URL", server_.url("/v1/forecast").toEncoded());
+        qputenv("ORVANE_GEOCODING_URL", server_.url("/v1/search").toEncoded());
+    }
+
+    void cleanup() { closeCalculator(); }
+
+    void planTheDayAndUseAnHour() {
+        frm_Solvane_Calc* w = openCalculator();
+        for (const auto& [key, option] : with(kModerate, "Dry_Bulb", -1))
+            choose(w, key, option);
+        frmEventPlanner* planner = openFromCalculator<frmEventPlanner>(w, Qt::Key_D);
+        QVERIFY(planner);
+        QVERIFY(planner->frameSize().width() <= 1024 && planner->frameSize().height() <= 768);
+        QVERIFY(label(planner, "lblNotice").contains("unencrypted")); // the test server is http
+
+        server_.answer = http(200, "OK", places());
+        auto* find = planner->findChild<QLineEdit*>("txtFind");
+        find->setFocus();
+        QTest::keyClicks(find, "Adelaide");
+        QTest::keyClick(find, Qt::Key_Return);
+        QTRY_COMPARE(planner->findChild<QComboBox*>("cboPlace")->currentText(),
+                     QString("Adelaide, South Australia, Australia"));
+        QVERIFY(server_.requests.last().contains("name=Adelaide"));
+
+        server_.answer = http(200, "OK", forecast());
+        QTest::mouseClick(planner->findChild<QPushButton*>("cmdGetForecast"), Qt::LeftButton);
+        auto* table = planner->findChild<QTableWidget*>("tblHours");
+        QTRY_COMPARE(table->rowCount(), 24);
+        // The place found; the rest of the request is tst_weather's.
+        const QByteArray asked = server_.requests.last();
+        QVERIFY2(asked.contains("latitude=-34.929") && asked.contains("longitude=138.601"),
+                 asked.constData());
+        QVERIFY(table->item(3, 0)->text().startsWith("03:00")); // local times, Adelaide's
+        QVERIFY(table->item(3, 6)->text().startsWith("no value: no wind")); // never a zero wind
+        const auto& points =
+            planner->findChild<BandChart*>("chtForecast")->model().series[0].points;
+        QCOMPARE(points.size(), std::size_t(24));
+        QVERIFY(!points[3].value && points[15].value);
+        QVERIFY2(
+            label(planner, "lblCoolest").startsWith("The coolest start for a 3 h 00 min event is"),
+            qPrintable(label(planner, "lblCoolest")));
+        QCOMPARE(label(planner, "lblCredit"), QString("Weather data by Open-Meteo.com"));
+
+        // The hottest hour, with the other answers as the calculator holds them.
+        const orvane::PlannedHour& hot = planner->plan()[15];
+        QVERIFY(hot.value() && hot.outcome);
+        const QString points15 = table->item(15, 7)->text();
+        QCOMPARE(points15, QString::fromUtf8(hot.value()->points.data()));
+        const int total15 = 43 + points15.toInt(); // 57 without the air temperature's 14
+        QVERIFY2(table->item(15, 8)->text().startsWith(QString::number(total15) + ", "),
+                 qPrintable(table->item(15, 8)->text()));
+        table->selectRow(15);
+        QTest::mouseClick(planner->findChild<QPushButton*>("cmdUseHour"), Qt::LeftButton);
+        QCOMPARE(w->pointsBox("WBGT")->text(), points15);
+        calculate(w);
+        QCOMPARE(total(w).trimmed(), QString::number(total15));
+        w->mnuCopyAsText_Click();
+        const QString record = QApplication::clipboard()->text();
+        QVERIFY2(
+            record.contains("1. Wet Bulb Globe Temperature: from the weather forecast, Adelaide") &&
+                record.contains("Weather data by Open-Meteo.com"),
+            qPrintable(record));
+
+        // The plan's own record names its source and holds every hour.
+        const QString plan = recordText(*planner->planRecord());
+        QVERIFY(plan.contains("Weather data by Open-Meteo.com (CC BY 4.0)"));
+        QVERIFY(plan.contains("The coolest start"));
+        QCOMPARE(plan.count(u'\n' + table->item(0, 0)->text().left(5)), 1);
+    }
+
+    // A refusal from the service is shown with its reason, and no earlier plan stays beside it; an
+    // answer to the air temperature locks "Use This Hour", saying why.
+    void refusalLeavesNoPlan() {
+        frm_Solvane_Calc* w = openCalculator();
+        frmEventPlanner* planner = openFromCalculator<frmEventPlanner>(w, Qt::Key_D);
+        planner->findChild<QComboBox*>("cboPlace")->setCurrentText("Adelaide, SA");
+        server_.answer = http(200, "OK", forecast());
+        QTest::mouseClick(planner->findChild<QPushButton*>("cmdGetForecast"), Qt::LeftButton);
+        auto* table = planner->findChild<QTableWidget*>("tblHours");
+        QTRY_COMPARE(table->rowCount(), 24);
+        table->selectRow(12);
+        QVERIFY(planner->findChild<QPushButton*>("cmdUseHour")->isEnabled());
+        choose(w, "Dry_Bulb", 1);
+        QVERIFY(!planner->findChild<QPushButton*>("cmdUseHour")->isEnabled());
+        QVERIFY(label(planner, "lblLock").contains("air temperature"));
+
+        server_.answer =
+            http(400, "Bad Request",
+                 R"({"error":true,"reason":"Latitude must be in range of -90 to 90°."})");
+        QTest::mouseClick(planner->findChild<QPushButton*>("cmdGetForecast"), Qt::LeftButton);
+        QTRY_VERIFY(label(planner, "lblProblem").contains("Latitude must be in range"));
+        QCOMPARE(table->rowCount(), 0);
+        QVERIFY(planner->findChild<BandChart*>("chtForecast")->model().series.empty());
+        QVERIFY(!planner->findChild<QPushButton*>("cmdSavePlan")->isEnabled());
+    }
 
 private:
-    frmEventPlanner* open(frm_Solvane_Calc* w);
     LocalServer server_;
 };
 
-void TestPlanner::initTestCase() {
-    installFontSubstitutions();
-    QApplication::setQuitOnLastWindowClosed(false);
-    failOnMessages();
-    // The window's client asks this server only.
-    qputenv("ORVANE_FORECAST_URL", server_.url("/v1/forecast").toEncoded());
-    qputenv("ORVANE_GEOCODING_URL", server_.url("/v1/search").toEncoded());
-}
-
-void TestPlanner::cleanup() {
-    closeCalculator();
-}
-
-frmEventPlanner* TestPlanner::open(frm_Solvane_Calc* w) {
-    w->activateWindow();
-    if (!QTest::qWaitForWindowActive(w))
-        qWarning("calculator not active");
-    QTest::keyClick(w, Qt::Key_D, Qt::ControlModifier);
-    auto* planner = w->findChild<frmEventPlanner*>();
-    if (planner && !QTest::qWaitForWindowActive(planner))
-        qWarning("planner not active");
-    return planner;
-}
-
-void TestPlanner::planTheDayAndUseAnHour() {
-    frm_Solvane_Calc* w = openCalculator();
-    for (const auto& [key, option] : with(kModerate, "Dry_Bulb", -1))
-        choose(w, key, option);
-    frmEventPlanner* planner = open(w);
-    QVERIFY(planner);
-    QVERIFY(planner->frameSize().width() <= 1024 && planner->frameSize().height() <= 768);
-    QVERIFY(label(planner, "lblNotice").contains("unencrypted")); // the test server is http
-
-    server_.answer = http(200, "OK", places());
-    auto* find = planner->findChild<QLineEdit*>("txtFind");
-    find->setFocus();
-    QTest::keyClicks(find, "Adelaide");
-    QTest::keyClick(find, Qt::Key_Return);
-    QTRY_COMPARE(planner->findChild<QComboBox*>("cboPlace")->currentText(),
-                 QString("Adelaide, South Australia, Australia"));
-    QVERIFY(server_.requests.last().contains("name=Adelaide"));
-
-    server_.answer = http(200, "OK", forecast());
-    QTest::mouseClick(planner->findChild<QPushButton*>("cmdGetForecast"), Qt::LeftButton);
-    auto* table = planner->findChild<QTableWidget*>("tblHours");
-    QTRY_COMPARE(table->rowCount(), 24);
-    const QByteArray asked = server_.requests.last();
-    for (const char* part : {"latitude=-34.929", "longitude=138.601", "timeformat=unixtime",
-                             "shortwave_radiation_instant", "wind_speed_unit=ms"})
-        QVERIFY2(asked.contains(part), asked.constData());
-    QVERIFY(table->item(3, 0)->text().startsWith("03:00"));             // local times, Adelaide's
-    QVERIFY(table->item(3, 6)->text().startsWith("no value: no wind")); // never a zero wind
-    QCOMPARE(table->item(3, 5)->text(), QString("\u2014"));
-    const auto& points = planner->findChild<BandChart*>("chtForecast")->model().series[0].points;
-    QCOMPARE(points.size(), std::size_t(24));
-    QVERIFY(!points[3].value && points[15].value);
-    QVERIFY2(label(planner, "lblCoolest").startsWith("The coolest start for a 3 h 00 min event is"),
-             qPrintable(label(planner, "lblCoolest")));
-    QCOMPARE(label(planner, "lblCredit"), QString("Weather data by Open-Meteo.com"));
-
-    // The hottest hour, with the other answers as the calculator holds them.
-    const orvane::PlannedHour& hot = planner->plan()[15];
-    QVERIFY(hot.value() && hot.outcome);
-    const QString points15 = table->item(15, 7)->text();
-    QCOMPARE(points15, QString::fromUtf8(hot.value()->points.data()));
-    const int total15 = 43 + points15.toInt(); // 57 without the air temperature's 14
-    QVERIFY2(table->item(15, 8)->text().startsWith(QString::number(total15) + ", "),
-             qPrintable(table->item(15, 8)->text()));
-    table->selectRow(15);
-    QTest::mouseClick(planner->findChild<QPushButton*>("cmdUseHour"), Qt::LeftButton);
-    QCOMPARE(w->pointsBox("WBGT")->text(), points15);
-    QVERIFY(!w->list("Dry_Bulb")->isEnabled()); // as a click on the list would
-    calculate(w);
-    QCOMPARE(total(w).trimmed(), QString::number(total15));
-    QVERIFY(w->record());
-    w->mnuCopyAsText_Click();
-    const QString record = QApplication::clipboard()->text();
-    QVERIFY2(
-        record.contains("1. Wet Bulb Globe Temperature: from the weather forecast, Adelaide") &&
-            record.contains("Weather data by Open-Meteo.com"),
-        qPrintable(record));
-
-    // The plan's own record names its source and holds every hour.
-    const QString plan = recordText(*planner->planRecord());
-    QVERIFY(plan.contains("Weather data by Open-Meteo.com (CC BY 4.0)"));
-    QVERIFY(plan.contains("The coolest start"));
-    QCOMPARE(plan.count(u'\n' + table->item(0, 0)->text().left(5)), 1);
-}
-
-// A refusal from the service is shown with its reason, and no earlier plan stays beside it; an
-// answer to the air temperature locks "Use This Hour", saying why.
-void TestPlanner::refusalLeavesNoPlan() {
-    frm_Solvane_Calc* w = openCalculator();
-    frmEventPlanner* planner = open(w);
-    planner->findChild<QComboBox*>("cboPlace")->setCurrentText("Adelaide, SA");
-    server_.answer = http(200, "OK", forecast());
-    QTest::mouseClick(planner->findChild<QPushButton*>("cmdGetForecast"), Qt::LeftButton);
-    auto* table = planner->findChild<QTableWidget*>("tblHours");
-    QTRY_COMPARE(table->rowCount(), 24);
-    table->selectRow(12);
-    QVERIFY(planner->findChild<QPushButton*>("cmdUseHour")->isEnabled());
-    choose(w, "Dry_Bulb", 1);
-    QVERIFY(!planner->findChild<QPushButton*>("cmdUseHour")->isEnabled());
-    QVERIFY(label(planner, "lblLock").contains("air temperature"));
-
-    server_.answer = http(400, "Bad Request",
-                          R"({"error":true,"reason":"Latitude must be in range of -90 to 90°."})");
-    QTest::mouseClick(planner->findChild<QPushButton*>("cmdGetForecast"), Qt::LeftButton);
-    QTRY_VERIFY(label(planner, "lblProblem").contains("Latitude must be in range"));
-    QCOMPARE(table->rowCount(), 0);
-    QVERIFY(planner->findChild<BandChart*>("chtForecast")->model().series.empty());
-    QVERIFY(!planner->findChild<QPushButton*>("cmdSavePlan")->isEnabled());
-}
-
-// Settings of their own, before Qt starts.
-int main(int argc, char** argv) {
-    QTemporaryDir config;
-    qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
-    QApplication app(argc, argv);
-    TestPlanner test;
-    return QTest::qExec(&test, argc, argv);
-}
+ORVANE_TEST_MAIN_OWN_SETTINGS(TestPlanner)
 
 #include "tst_planner.moc"
