@@ -139,6 +139,10 @@ private slots:
         QVERIFY2(estimator->option().has_value(),
                  qPrintable(label(estimator, "Problem with the input")));
         NumberField* box = field(estimator, fieldName);
+        if (fieldName.startsWith("Dew")) // the field is labelled by what it holds
+            for (const QLabel* l : estimator->findChildren<QLabel*>())
+                if (l->buddy() == box)
+                    QCOMPARE(l->text(), QString("Dew point:"));
         type(box, typed);
         QCOMPARE(box->text(), typed + box->suffix()); // kept as typed
         QVERIFY(!estimator->option().has_value());
