@@ -73,7 +73,8 @@ private slots:
         frm_Solvane_Calc* w = assessed(choices);
         QTest::keyClick(w, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
         const QString text = QApplication::clipboard()->text();
-        QVERIFY(text.startsWith("Heat illness risk assessment\nSolvane Calculator \u00b0F " ORVANE_VERSION));
+        QVERIFY(text.startsWith(
+            "Heat illness risk assessment\nSolvane Calculator \u00b0F " ORVANE_VERSION));
         QVERIFY(text.contains("Calculated: " + QDate::currentDate().toString("yyyy-MM-dd")));
         QVERIFY(text.contains("Decision taken: ___"));
         for (const QString& line : holds)
