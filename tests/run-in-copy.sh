@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Runs a test program from a scratch folder holding a copy of it and of the documents that lie
-# beside the built program, so a test may add, change or remove documents "beside the program"
+# Runs a test program from a scratch folder holding a copy of it, of the documents and of the
+# network module that lie beside the built program, so a test may add, change or remove documents "beside the program"
 # without touching the build's bin/, and tests can run side by side.
 # Usage: run-in-copy.sh TEST_PROGRAM BIN_DIR [ARGS...]
 set -euo pipefail
@@ -10,4 +10,5 @@ work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 cp "$program" "$work/"
 cp "$bin"/*.rtf "$bin"/*.htm "$work/"
+cp -r "$bin/modules" "$work/"
 "$work/$(basename "$program")" "$@"

@@ -38,10 +38,9 @@ QString describe(const Forecast& f) {
 }
 
 QString describe(const Failure& f) {
-    const char* kinds[] = {"InvalidRequest", "NoNetwork",        "ConnectionRefused",
-                           "HostNotFound",   "ConnectionFailed", "Timeout",
-                           "RateLimited",    "HttpError",        "NotJson",
-                           "ServiceError",   "BadData"};
+    const char* kinds[] = {"InvalidRequest",   "NoNetwork",    "ConnectionRefused", "HostNotFound",
+                           "ConnectionFailed", "Timeout",      "RateLimited",       "HttpError",
+                           "NotJson",          "ServiceError", "BadData",           "Unavailable"};
     return QStringLiteral("%1: %2").arg(kinds[int(f.kind)], f.message);
 }
 
@@ -257,6 +256,35 @@ private slots:
         client.cancel();
         QTest::qWait(50);
         QCOMPARE(recorder.log.size(), 2);
+    }
+
+    // A missing or damaged network module is a message, and a later request tries again.
+    void withoutTheNetworkModule() {
+        LocalServer server;
+        server.answer = http(200, "OK", R"({"results":[]})");
+        Endpoints endpoints;
+        endpoints.geocoding = server.url("/v1/search");
+        QTemporaryDir folder;
+        WeatherClient client(endpoints);
+        client.setModuleFolder(folder.path());
+        Recorder recorder(client);
+        client.searchPlaces("Springfield");
+        QFile damaged(folder.filePath("liborvane_http.so"));
+        QVERIFY(damaged.open(QIODevice::WriteOnly) && damaged.write("not a library") > 0);
+        damaged.close();
+        QTRY_COMPARE(recorder.log.size(), 1);
+        client.searchPlaces("Springfield");
+        QTRY_COMPARE(recorder.log.size(), 2);
+        for (const QString& said : recorder.log)
+            QVERIFY2(said.startsWith("Unavailable: The program's network module could not be "
+                                     "loaded, so nothing can be fetched: ") &&
+                         said.endsWith(". Reinstall the program."),
+                     qPrintable(said));
+        QVERIFY(server.requests.isEmpty());
+        client.setModuleFolder(QCoreApplication::applicationDirPath() + "/modules");
+        client.searchPlaces("Springfield");
+        QTRY_COMPARE(recorder.log.size(), 3);
+        QCOMPARE(recorder.log.last(), "0 places");
     }
 };
 

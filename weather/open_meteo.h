@@ -31,6 +31,7 @@ enum class FailureKind {
     NotJson,           // the body is not JSON
     ServiceError,      // Open-Meteo's error body: {"error": true, "reason": "..."}
     BadData,           // JSON, but not what was asked for, or values the planner cannot read
+    Unavailable,       // the program's own network module is missing or damaged
 };
 
 struct Failure {

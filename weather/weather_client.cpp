@@ -1,46 +1,12 @@
 #include "weather/weather_client.h"
 
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
-#include <QNetworkRequest>
+#include <QCoreApplication>
 
 #include <cmath>
 #include <utility>
 
 namespace orvane::weather {
 namespace {
-
-// A sixteen-day forecast is some 40 kB; anything this large is not one, and must not fill memory.
-constexpr qint64 kMaxBodyBytes = 16 << 20;
-
-QString placeOf(const QUrl& url) {
-    return url.port() > 0 ? url.host() + ':' + QString::number(url.port()) : url.host();
-}
-
-Failure networkFailure(const QNetworkReply& reply) {
-    const QString where = placeOf(reply.url());
-    switch (reply.error()) {
-    case QNetworkReply::ConnectionRefusedError:
-        return {FailureKind::ConnectionRefused,
-                QStringLiteral("%1 refused the connection: no weather service listens there. "
-                               "Check the address, or whether that server is running.")
-                    .arg(where)};
-    case QNetworkReply::HostNotFoundError:
-        return {FailureKind::HostNotFound,
-                QStringLiteral("The host name %1 does not resolve: check the address, and "
-                               "whether this computer is online.")
-                    .arg(reply.url().host())};
-    case QNetworkReply::NetworkSessionFailedError:
-    case QNetworkReply::TemporaryNetworkFailureError:
-    case QNetworkReply::UnknownNetworkError:
-        return {FailureKind::NoNetwork,
-                QStringLiteral("No network: this computer could not reach %1 (%2).")
-                    .arg(where, reply.errorString())};
-    default:
-        return {FailureKind::ConnectionFailed,
-                QStringLiteral("The connection to %1 failed: %2.").arg(where, reply.errorString())};
-    }
-}
 
 Failure httpFailure(int status, const QString& phrase, const QString& reason) {
     const QString says = reason.isEmpty() ? QString() : " It says: " + reason;
@@ -61,7 +27,8 @@ Failure httpFailure(int status, const QString& phrase, const QString& reason) {
 } // namespace
 
 WeatherClient::WeatherClient(Endpoints endpoints, QObject* parent)
-    : QObject(parent), endpoints_(std::move(endpoints)) {
+    : QObject(parent), endpoints_(std::move(endpoints)),
+      moduleFolder_(QCoreApplication::applicationDirPath() + QStringLiteral("/modules")) {
     timer_.setSingleShot(true);
     timer_.setInterval(kDefaultTimeout);
     connect(&timer_, &QTimer::timeout, this, &WeatherClient::timedOut);
@@ -70,9 +37,7 @@ WeatherClient::WeatherClient(Endpoints endpoints, QObject* parent)
     connect(&refusalTimer_, &QTimer::timeout, this, [this] { conclude(refusal_); });
 }
 
-WeatherClient::~WeatherClient() {
-    dropReply();
-}
+WeatherClient::~WeatherClient() = default;
 
 void WeatherClient::setEndpoints(const Endpoints& endpoints) {
     endpoints_ = endpoints;
@@ -107,61 +72,49 @@ void WeatherClient::searchPlaces(const QString& name) {
 void WeatherClient::cancel() {
     timer_.stop();
     refusalTimer_.stop();
-    dropReply();
+    if (transport_)
+        transport_->cancel();
     busy_ = false;
 }
 
 // Told after the call returns, like every other outcome, so the caller sees one order of events.
-void WeatherClient::refuse(const QString& message) {
+void WeatherClient::refuse(const QString& message, FailureKind kind) {
     cancel();
-    refusal_ = {FailureKind::InvalidRequest, message};
+    refusal_ = {kind, message};
     busy_ = true;
     refusalTimer_.start();
 }
 
 void WeatherClient::start(const QUrl& url, Asking asking) {
     cancel();
-    if (!network_)
-        network_ = new QNetworkAccessManager(this);
+    if (!transport_) {
+        auto loaded = LoadHttpTransport(moduleFolder_);
+        if (auto* failure = std::get_if<Failure>(&loaded))
+            return refuse(failure->message, failure->kind);
+        transport_ = std::move(std::get<std::unique_ptr<HttpTransport>>(loaded));
+    }
     asking_ = asking;
+    asked_ = url;
     busy_ = true;
-    QNetworkReply* reply = network_->get(QNetworkRequest(url));
-    reply_ = reply;
-    connect(reply, &QNetworkReply::finished, this, [this, reply] { finish(reply); });
-    connect(reply, &QNetworkReply::downloadProgress, this, [this](qint64 received, qint64) {
-        if (received <= kMaxBodyBytes)
-            return;
-        dropReply();
-        conclude({FailureKind::BadData,
-                  "The weather service's answer is over 16 MB: it cannot be a forecast."});
-    });
+    transport_->get(url, [this](const HttpAnswer& answer) { finish(answer); });
     timer_.start();
 }
 
-// Only the reply in flight reaches here: a dropped one is disconnected first.
-void WeatherClient::finish(QNetworkReply* reply) {
-    reply_ = nullptr;
-    reply->deleteLater();
-    const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-    const int code = status.isValid() ? status.toInt() : 0;
-    if (code != 0 && (code < 200 || code > 299))
-        return conclude(httpFailure(
-            code, reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString(),
-            ServiceReason(reply->readAll())));
-    if (reply->error() != QNetworkReply::NoError)
-        return conclude(networkFailure(*reply));
-    deliver(reply->readAll());
+void WeatherClient::finish(const HttpAnswer& answer) {
+    if (answer.status != 0 && (answer.status < 200 || answer.status > 299))
+        return conclude(httpFailure(answer.status, answer.phrase, ServiceReason(answer.body)));
+    if (answer.failure)
+        return conclude(*answer.failure);
+    deliver(answer.body);
 }
 
 void WeatherClient::timedOut() {
-    if (!reply_)
-        return;
-    const QString where = placeOf(reply_->url());
-    dropReply();
+    if (transport_)
+        transport_->cancel();
     conclude({FailureKind::Timeout,
               QStringLiteral("No answer from %1 within %2 s. The service may be busy or the "
                              "network slow: try again.")
-                  .arg(where)
+                  .arg(HostAndPort(asked_))
                   .arg(timer_.interval() / 1000.0)});
 }
 
@@ -187,15 +140,6 @@ void WeatherClient::conclude(const Failure& failure) {
     timer_.stop();
     busy_ = false;
     emit failed(failure);
-}
-
-void WeatherClient::dropReply() {
-    QNetworkReply* reply = std::exchange(reply_, nullptr);
-    if (!reply)
-        return;
-    reply->disconnect(this);
-    reply->abort();
-    reply->deleteLater();
 }
 
 } // namespace orvane::weather

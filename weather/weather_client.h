@@ -1,9 +1,10 @@
 #pragma once
 
 // Asks Open-Meteo for a forecast or for places by name without blocking the window. One request
-// at a time: a new one replaces the one in flight, whose answer then never arrives. Qt Network is
-// set up only on the first request, so the program's start-up never pays for it.
+// at a time: a new one replaces the one in flight, whose answer then never arrives. The network
+// module is loaded only on the first request, so the program's start-up never pays for it.
 
+#include "weather/http_transport.h"
 #include "weather/open_meteo.h"
 #include "weather/weather_settings.h"
 
@@ -11,9 +12,7 @@
 #include <QTimer>
 
 #include <chrono>
-
-class QNetworkAccessManager;
-class QNetworkReply;
+#include <memory>
 
 namespace orvane::weather {
 
@@ -37,6 +36,9 @@ public:
     void searchPlaces(const QString& name);
     // Drops the request in flight; no signal follows for it.
     void cancel();
+    // Where the network module is looked for: modules/ in the program's folder unless told
+    // otherwise.
+    void setModuleFolder(const QString& folder) { moduleFolder_ = folder; }
 
 signals:
     void forecastReady(const orvane::weather::Forecast& forecast);
@@ -47,16 +49,16 @@ private:
     enum class Asking { Forecast, Places };
 
     void start(const QUrl& url, Asking asking);
-    void refuse(const QString& message);
-    void finish(QNetworkReply* reply);
+    void refuse(const QString& message, FailureKind kind = FailureKind::InvalidRequest);
+    void finish(const HttpAnswer& answer);
     void timedOut();
     void conclude(const Failure& failure);
     void deliver(const QByteArray& body);
-    void dropReply();
 
     Endpoints endpoints_;
-    QNetworkAccessManager* network_ = nullptr;
-    QNetworkReply* reply_ = nullptr;
+    QString moduleFolder_;
+    std::unique_ptr<HttpTransport> transport_;
+    QUrl asked_; // the request in flight, for the messages that name it
     QTimer timer_;
     QTimer refusalTimer_; // tells refusal_ once the call that was refused has returned
     Failure refusal_;
