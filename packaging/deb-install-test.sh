@@ -21,6 +21,16 @@ dpkg -x "$deb" "$root"
 
 app="$root/usr/lib/orvane-calculator"
 [[ -x "$app/OrvaneCalculatorF" ]] || fail "program missing"
+# The network is a module beside the program, loaded when a forecast is first asked for: the
+# program itself must not load Qt Network at start-up, and the module must find what it needs.
+[[ -f "$app/modules/liborvane_http.so" ]] || fail "network module missing"
+if [[ "$(readelf -d "$app/OrvaneCalculatorF")" == *libQt6Network* ]]; then
+    fail "the program loads Qt Network at start-up"
+fi
+[[ "$(readelf -W --dyn-syms "$app/modules/liborvane_http.so")" == *orvane_create_http_transport_v1* ]] ||
+    fail "the network module has no entry point"
+if ldd "$app/modules/liborvane_http.so" | grep -q 'not found'; then fail "the network module lacks a library"; fi
+dpkg-deb --field "$deb" Depends | grep -q libqt6network6 || fail "no dependency on Qt Network"
 [[ "$(ls "$app" | grep -c -E '\.(rtf|htm)$')" == 9 ]] || fail "not all nine documents installed"
 [[ -L "$root/usr/bin/OrvaneCalculatorF" ]] || fail "no link in bin/"
 desktop="$root/usr/share/applications/org.solvane.Calculator.desktop"
