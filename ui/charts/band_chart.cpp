@@ -41,6 +41,17 @@ void BandChart::paintEvent(QPaintEvent*) {
     render(painter, QRectF(rect()), model_, font());
 }
 
+QImage BandChart::printImage(const ChartModel& model) {
+    QImage picture(1600, 600, QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    QPainter painter(&picture);
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(22);
+    painter.setPen(Qt::black);
+    render(painter, QRectF(picture.rect()), model, font);
+    return picture;
+}
+
 void BandChart::render(QPainter& painter, const QRectF& area, const ChartModel& m,
                        const QFont& font) {
     painter.save();

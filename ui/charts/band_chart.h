@@ -8,6 +8,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <QImage>
 #include <QString>
 #include <QTimeZone>
 #include <QWidget>
@@ -70,6 +71,9 @@ public:
     // Draws `model` into `area` of any paint device: the screen, an image or a page.
     static void render(QPainter& painter, const QRectF& area, const ChartModel& model,
                        const QFont& font);
+    // The chart as a picture for a printed page: on white, wide, and lettered large enough to
+    // stay readable when the page shrinks it.
+    static QImage printImage(const ChartModel& model);
 
     QSize sizeHint() const override { return {640, 240}; }
 

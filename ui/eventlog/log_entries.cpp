@@ -4,8 +4,6 @@
 #include "core/evaluation.h"
 #include "core/wbgt_table.h"
 
-#include <QImage>
-#include <QPainter>
 #include <QRegularExpression>
 #include <QTextDocument>
 #include <QTimeZone>
@@ -165,16 +163,7 @@ std::unique_ptr<QTextDocument> buildDayReport(const eventlog::Event& event,
     w.fillInLines({QStringLiteral("Responsible person"), QStringLiteral("Role")});
 
     w.heading(QStringLiteral("The day"));
-    QImage picture(1600, 600, QImage::Format_RGB32);
-    picture.fill(Qt::white);
-    {
-        QPainter painter(&picture);
-        QFont font(QStringLiteral("Arial"));
-        font.setPixelSize(22);
-        painter.setPen(Qt::black);
-        BandChart::render(painter, QRectF(picture.rect()), timelineModel(event, entries), font);
-    }
-    w.image(picture, 680);
+    w.image(BandChart::printImage(timelineModel(event, entries)), 680);
 
     w.heading(QStringLiteral("Every assessment"));
     std::vector<QStringList> rows;

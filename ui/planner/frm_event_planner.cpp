@@ -22,11 +22,9 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSettings>
@@ -537,16 +535,7 @@ std::unique_ptr<QTextDocument> frmEventPlanner::planRecord() const {
            cboTerrain_->currentText().toLower() + QStringLiteral("."));
     w.fillInLines({QStringLiteral("Event"), QStringLiteral("Planned by")});
     w.heading(QStringLiteral("The day"));
-    QImage picture(1600, 600, QImage::Format_RGB32);
-    picture.fill(Qt::white);
-    {
-        QPainter painter(&picture);
-        QFont font(QStringLiteral("Arial"));
-        font.setPixelSize(22);
-        painter.setPen(Qt::black);
-        BandChart::render(painter, QRectF(picture.rect()), chart_->model(), font);
-    }
-    w.image(picture, 680);
+    w.image(BandChart::printImage(chart_->model()), 680);
     w.smallLine(lblCoolest_->text());
     w.smallLine(lblAnswers_->text());
     w.heading(QStringLiteral("Hour by hour"));
