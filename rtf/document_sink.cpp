@@ -7,6 +7,8 @@
 #include <QTextTable>
 #include <QUrl>
 
+#include <utility>
+
 namespace orvane::rtf {
 namespace {
 
@@ -299,6 +301,9 @@ void DocumentSink::fillRow(QTextTable* table, int r, const Row& row, VerticalMer
     for (int c = columns; c < table->columns(); ++c)
         padding(r, c);
 
+    // A merge down stays open only through rows that continue it: one this row has no cell for,
+    // or covers with a merge across, ends here.
+    const VerticalMerges above = std::exchange(merges, {});
     // A cell joins a merge by its own word for that direction, and only if it is merged away.
     const auto joins = [&row](std::size_t i, CellFormat::Merge CellFormat::*direction) {
         const CellFormat* f = row.cellFormat(i);
@@ -317,8 +322,8 @@ void DocumentSink::fillRow(QTextTable* table, int r, const Row& row, VerticalMer
         // A merge down goes on only where this row has, under the whole width it started with,
         // cells merged away and no wider merge across: Qt would otherwise swallow a cell with
         // text, or one it added to square the table off.
-        const auto started = merges.find(c);
-        bool down = started != merges.end() && joins(std::size_t(c), &CellFormat::vertical) &&
+        const auto started = above.find(c);
+        bool down = started != above.end() && joins(std::size_t(c), &CellFormat::vertical) &&
                     (span == 1 || span == started->second.columns) &&
                     c + started->second.columns <= columns;
         for (int next = c + 1; down && next < c + started->second.columns; ++next)
@@ -327,10 +332,9 @@ void DocumentSink::fillRow(QTextTable* table, int r, const Row& row, VerticalMer
             table->mergeCells(started->second.row, c, r - started->second.row + 1,
                               started->second.columns);
             span = started->second.columns;
+            merges[c] = started->second;
         } else if (f && f->vertical == CellFormat::First) {
             merges[c] = VerticalMerge{r, span};
-        } else {
-            merges.erase(c);
         }
         c += span - 1;
     }

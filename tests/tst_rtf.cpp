@@ -390,6 +390,12 @@ void TestRtf::tables_data() {
                "\\cell x\\cell y\\cell\\row}")
         << "2x3 (0,0 1x2)"
         << "a\t\tb\n\tx\ty\n";
+    QTest::newRow("a merge down ends at a row without its column")
+        << QByteArray("{\\rtf1\\trowd\\cellx1000\\clvmgf\\cellx2000\\intbl a\\cell b\\cell\\row"
+                      "\\trowd\\cellx1000\\intbl x\\cell\\row\\trowd\\cellx1000\\clvmrg\\cellx2000"
+                      "\\intbl y\\cell\\cell\\row}")
+        << "3x2"
+        << "a\tb\nx\ny\t\n";
     QTest::newRow("a merged cell with text keeps it")
         << QByteArray("{\\rtf1\\trowd\\clmgf\\cellx1000\\clmrg\\cellx2000"
                       "\\intbl a\\cell kept\\cell\\row}")
