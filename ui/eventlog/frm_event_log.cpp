@@ -100,7 +100,7 @@ frmEventLog::frmEventLog(QWidget* owner, EventLogKeeper* keeper)
     layout->addLayout(right, 4);
     resize(980, 640);
 
-    connect(lstEvents_, &QListWidget::currentRowChanged, this, &frmEventLog::showEvent);
+    connect(lstEvents_, &QListWidget::currentRowChanged, this, &frmEventLog::displayEvent);
     connect(tblEntries_, &QTableWidget::itemSelectionChanged, this, &frmEventLog::updateButtons);
     connect(newEvent, &QPushButton::clicked, this, &frmEventLog::cmdNewEvent_Click);
     connect(cmdStrikeOut_, &QPushButton::clicked, this, &frmEventLog::cmdStrikeOut_Click);
@@ -151,10 +151,10 @@ void frmEventLog::reload(qint64 eventId) {
             select = i;
     }
     lstEvents_->setCurrentRow(select);
-    showEvent(select);
+    displayEvent(select);
 }
 
-void frmEventLog::showEvent(int row) {
+void frmEventLog::displayEvent(int row) {
     entries_.clear();
     tblEntries_->setRowCount(0);
     if (row < 0 || row >= events_.size()) {

@@ -39,7 +39,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    void showEvent(int row);
+    void displayEvent(int row);
     void updateButtons();
 
     EventLogKeeper* keeper_;
