@@ -33,7 +33,7 @@ struct Sample {
 xcb_atom_t atom(xcb_connection_t* c, const char* name) {
     auto* reply =
         xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, uint16_t(std::strlen(name)), name), nullptr);
-    const xcb_atom_t a = reply ? reply->atom : XCB_ATOM_NONE;
+    const xcb_atom_t a = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
     std::free(reply);
     return a;
 }
