@@ -312,6 +312,8 @@ private slots:
         figure("the humid day, by the WBGT page's formula",
                R"re(84 °F and 70 % relative humidity[^.]* WBGT of (\S+) °F)re",
                QString::number(humidDay, 'f', 1), {full, star});
+        figure("rest between games on a tournament day",
+               R"re(at least (\S+ (?:hours?|minutes)) between games)re", "2 hours", {full, kAdvice[2]});
         figure("emergency numbers", R"re((\(911\b[^)]*\)|\b911 \([^)]*\)))re", "(911, 000, 112)",
                {full, kAdvice[1], kAdvice[3]});
         // The WBGT ceiling, one sentence wherever a band's figures or the races are explained.
