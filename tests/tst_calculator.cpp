@@ -43,7 +43,8 @@ private slots:
         MessageCapture messages;
         calculate(w);
         QCOMPARE(messages.texts, QStringList{"Please add Overall Length of Event data."});
-        QCOMPARE(messages.icons, QList{QMessageBox::NoIcon}); // a reminder, not a warning
+        QCOMPARE(messages.icons, QList{QMessageBox::NoIcon});        // a reminder, not a warning
+        QCOMPARE(messages.titles, QStringList{"OrvaneCalculatorF"}); // the design's own caption
         QCOMPARE(total(w), QString(" 40"));
         QVERIFY(advice(w).isEmpty());
     }
