@@ -5,6 +5,7 @@
 
 #include "coreqt/core_qt.h"
 #include "tests/calculator_driver.h"
+#include "tests/window_checks.h"
 #include "ui/charts/band_chart.h"
 #include "ui/eventlog/event_log_keeper.h"
 #include "ui/eventlog/frm_event_log.h"
@@ -206,6 +207,8 @@ private slots:
 
         // The day report, as a reader of the PDF sees it.
         QTest::mouseClick(window->findChild<QPushButton*>("cmdDayReport"), Qt::LeftButton);
+        keepFile(out.filePath("Heat risk day report " + day + ".pdf"));
+        saveShot(window, "eventlog");
         QProcess text;
         text.start("pdftotext", {out.filePath("Heat risk day report " + day + ".pdf"), "-"});
         QVERIFY(text.waitForFinished());
@@ -266,6 +269,22 @@ private slots:
                 stored.next());
         QCOMPARE(stored.value(0).toString(), "first/ | second/typed while locked");
         QVERIFY(w->findChild<QLabel*>("lblStatus")->text().startsWith("Added to the event log"));
+    }
+
+    // With a font half as large again and a dark desktop theme, the Event Log window shows the
+    // day whole: no label cut, nothing over anything else, on a 1024x768 screen.
+    void largeFontDarkTheme() {
+        LargeDarkDesktop desktop;
+        frm_Solvane_Calc* w = assessed(kModerate);
+        addToLog(w, "Go ahead as planned", "Big letters day");
+        QTRY_VERIFY(!QApplication::activeModalWidget());
+        w->mnuEventLog_Click();
+        frmEventLog* window = w->eventLog()->window();
+        QVERIFY(window && QTest::qWaitForWindowActive(window));
+        QTest::qWait(50);
+        saveShot(window, "eventlog-large-dark");
+        QCOMPARE(clippedOrOverlapping(window).join(" / "), QString());
+        QCOMPARE(clashingMnemonics(window), QStringList());
     }
 
     // An event made in the Event Log window takes assessments only when asked to; an event of

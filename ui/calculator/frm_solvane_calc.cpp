@@ -150,9 +150,13 @@ void frm_Solvane_Calc::buildQuestions() {
             orLabel->setObjectName("lbl_Or");
             orLabel->setFont(regular);
             orLabel->setGeometry(twipsRect(480, 765, 615, 172));
-            QPalette darkRed = orLabel->palette();
-            darkRed.setColor(QPalette::WindowText, QColor(128, 0, 0));
-            orLabel->setPalette(darkRed);
+            // The design's dark red, but a light one on a dark desktop theme, where the dark red
+            // would all but vanish.
+            QPalette red = orLabel->palette();
+            const bool darkGround = red.color(QPalette::Window).lightness() < 128;
+            red.setColor(QPalette::WindowText,
+                         darkGround ? QColor(255, 128, 128) : QColor(128, 0, 0));
+            orLabel->setPalette(red);
         }
     }
     for (const Row& row : kRows) {
@@ -360,7 +364,7 @@ void frm_Solvane_Calc::showCeiling(const CeilingJudgement& ceiling, bool referra
         cursor.movePosition(QTextCursor::PreviousBlock);
         cursor.setBlockFormat(block);
     }
-    cursor.insertText(qs(ceiling.text), format);
+    cursor.insertText(qs(ceiling.summary), format);
     ceilingBlock_ = cursor.block().blockNumber();
     txtGuidelines_->moveCursor(QTextCursor::Start);
 }

@@ -44,7 +44,7 @@ frmEventLog::frmEventLog(QWidget* owner, EventLogKeeper* keeper)
     lstEvents_->setMinimumWidth(220);
     auto* newEvent = new QPushButton("&New Event\u2026");
     newEvent->setObjectName("cmdNewEvent");
-    cmdUseEvent_ = new QPushButton("Add New Assessments &Here");
+    cmdUseEvent_ = new QPushButton("New Assessments &Here");
     cmdUseEvent_->setObjectName("cmdUseEvent");
     cmdUseEvent_->setToolTip("Assessments added from the calculator go to the event chosen here.");
     lblCurrent_ = new QLabel;
