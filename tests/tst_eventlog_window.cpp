@@ -9,6 +9,7 @@
 #include "ui/charts/band_chart.h"
 #include "ui/eventlog/event_log_keeper.h"
 #include "ui/eventlog/frm_event_log.h"
+#include "ui/eventlog/log_entries.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -19,6 +20,8 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
+#include <QPaintEngine>
+#include <QPainter>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QScopeGuard>
@@ -86,6 +89,42 @@ QStringList column(QTableWidget* table, int c) {
     for (int r = 0; r < table->rowCount(); ++r)
         texts << table->item(r, c)->text();
     return texts;
+}
+
+// How many texts the chart draws: its labels, its legend and its titles.
+int labelsDrawn(const ChartModel& model) {
+    class Counter : public QPaintEngine {
+    public:
+        int texts = 0;
+        bool begin(QPaintDevice*) override { return true; }
+        bool end() override { return true; }
+        void updateState(const QPaintEngineState&) override {}
+        void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
+        void drawTextItem(const QPointF&, const QTextItem&) override { ++texts; }
+        void drawPolygon(const QPointF*, int, PolygonDrawMode) override {}
+        Type type() const override { return User; }
+    };
+    class Device : public QPaintDevice {
+    public:
+        Counter engine;
+        QPaintEngine* paintEngine() const override { return const_cast<Counter*>(&engine); }
+        int metric(PaintDeviceMetric metric) const override {
+            switch (metric) {
+            case PdmWidth: return 1600;
+            case PdmHeight: return 600;
+            case PdmDpiX:
+            case PdmDpiY:
+            case PdmPhysicalDpiX:
+            case PdmPhysicalDpiY: return 96;
+            case PdmDepth: return 32;
+            default: return 1;
+            }
+        }
+    } device;
+    QPainter painter(&device);
+    BandChart::render(painter, QRectF(0, 0, 1600, 600), model, QFont("Arial", 10));
+    painter.end();
+    return device.engine.texts;
 }
 
 } // namespace
@@ -330,6 +369,45 @@ private slots:
         QCOMPARE(asked.texts.size(), 1);
         QVERIFY2(asked.texts[0].contains("not today"), qPrintable(asked.texts[0]));
         QCOMPARE(events->item(0)->text().count("0 assessments"), 1); // nothing added to it
+    }
+
+    // A log edited elsewhere, with entries in the years 1 and 9999 and a note of 10 MB: the
+    // window shows it at once, its timeline labels a bounded number of ticks, the note comes
+    // back cut with a mark, and the day report prints a page's worth of it.
+    void aLogFromElsewhere() {
+        frm_Solvane_Calc* w = assessed(kModerate);
+        addToLog(w, "go", "Edited day");
+        QTRY_VERIFY(!QApplication::activeModalWidget());
+        {
+            QSqlDatabase other = QSqlDatabase::addDatabase("QSQLITE", "elsewhere");
+            other.setDatabaseName(qEnvironmentVariable("ORVANE_EVENT_LOG"));
+            QVERIFY(other.open());
+            for (const char* time : {"0001-01-01T00:00:00+00:00", "9999-12-31T23:00:00+00:00"})
+                QVERIFY(QSqlQuery(other).exec(
+                    QStringLiteral("INSERT INTO entries (event_id, time, time_zone, "
+                                   "temperature_source, referral, total, note, program_version) "
+                                   "SELECT event_id, '%1', time_zone, temperature_source, 0, '57', "
+                                   "printf('%.10000000c', 'n'), 'elsewhere' FROM entries WHERE "
+                                   "event_id = (SELECT max(id) FROM events) LIMIT 1")
+                        .arg(time)));
+            other.close();
+        }
+        QSqlDatabase::removeDatabase("elsewhere");
+        w->mnuEventLog_Click();
+        frmEventLog* window = w->eventLog()->window();
+        QVERIFY(window && QTest::qWaitForWindowActive(window));
+        auto* table = window->findChild<QTableWidget*>("tblEntries");
+        QCOMPARE(table->rowCount(), 3);
+        QVERIFY(table->item(0, 6)->text().endsWith(orvane::eventlog::cutMark()));
+        QCOMPARE(table->item(0, 6)->text().size(),
+                 orvane::eventlog::kMaxNoteLength + orvane::eventlog::cutMark().size());
+        const ChartModel& chart = window->findChild<BandChart*>("chtTimeline")->model();
+        QCOMPARE(labelsDrawn(chart), labelsDrawn(chart)); // drawn at all, and alike each time
+        QVERIFY2(labelsDrawn(chart) < 120, qPrintable(QString::number(labelsDrawn(chart))));
+        const auto report = buildDayReport(*window->shownEvent(), window->shownEntries());
+        const QString text = report->toPlainText();
+        QVERIFY(text.contains(QString(kPrintedNoteLength, u'n') + " [\u2026 cut here"));
+        QVERIFY(text.size() < 20'000);
     }
 
     // A log that turns unreadable under the program: "Add to Event Log" says why, and no dialog

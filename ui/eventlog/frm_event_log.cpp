@@ -138,6 +138,11 @@ bool frmEventLog::retryIfBusy(const eventlog::LogError& error, qint64 eventId) {
     return true;
 }
 
+const eventlog::Event* frmEventLog::shownEvent() const {
+    const int row = lstEvents_->currentRow();
+    return row >= 0 && row < events_.size() ? &events_[row] : nullptr;
+}
+
 qint64 frmEventLog::shownEventId() const {
     const int row = lstEvents_->currentRow();
     return row >= 0 && row < events_.size() ? events_[row].id : 0;

@@ -30,6 +30,9 @@ public:
     // Reads the log again and shows this event (0: the one shown, else the newest).
     void reload(qint64 eventId = 0);
     qint64 shownEventId() const;
+    // The event shown and its entries as read, or nothing while none is.
+    const eventlog::Event* shownEvent() const;
+    const QList<eventlog::Entry>& shownEntries() const { return entries_; }
 
     void cmdNewEvent_Click();
     void cmdLoadAnswers_Click();
