@@ -112,25 +112,17 @@ BENCHMARK(BM_OpenEmptyLog)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_OpenBusyLog)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_BusiestDayEntries)->Unit(benchmark::kMicrosecond);
 
-class RatioReporter : public orvane::bench::TimingReporter {
-public:
-    void Finalize() override {
-        TimingReporter::Finalize();
-        const double empty = time("BM_OpenEmptyLog");
-        const double busy = time("BM_OpenBusyLog");
-        if (empty > 0 && busy > 0)
-            std::printf("Opening a log of %d events x %d entries takes %.2f times as long as "
-                        "opening an empty one (%.0f us against %.0f us)\n",
-                        kEvents, kEntriesPerEvent, busy / empty, busy, empty);
-    }
-};
+void summary(const orvane::bench::TimingReporter& r) {
+    const double empty = r.time("BM_OpenEmptyLog");
+    const double busy = r.time("BM_OpenBusyLog");
+    if (empty > 0 && busy > 0)
+        std::printf("Opening a log of %d events x %d entries takes %.2f times as long as "
+                    "opening an empty one (%.0f us against %.0f us)\n",
+                    kEvents, kEntriesPerEvent, busy / empty, busy, empty);
+}
 
 } // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    return 0;
+    return orvane::bench::runBenchmarks(argc, argv, summary);
 }

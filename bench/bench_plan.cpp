@@ -3,6 +3,7 @@
 // Liljegren model one by one, in the same run. The plan should cost no more than the model does:
 // whatever it adds around the model must vanish beside the model's iterations.
 
+#include "bench/timing_reporter.h"
 #include "core/forecast_plan.h"
 
 #include <benchmark/benchmark.h>
@@ -76,40 +77,18 @@ void BM_SingleEstimates(benchmark::State& state) {
 BENCHMARK(BM_Plan)->Unit(benchmark::kMicrosecond)->Repetitions(9);
 BENCHMARK(BM_SingleEstimates)->Unit(benchmark::kMicrosecond)->Repetitions(9);
 
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) {
-            if (run.run_type != Run::RT_Iteration)
-                continue;
-            double& fastest = fastest_[run.run_name.function_name];
-            const double time = run.GetAdjustedCPUTime();
-            fastest = fastest == 0 ? time : std::min(fastest, time);
-        }
-    }
-    void Finalize() override {
-        ConsoleReporter::Finalize();
-        const double plan = fastest_["BM_Plan"];
-        const double single = fastest_["BM_SingleEstimates"];
-        if (plan <= 0 || single <= 0)
-            return;
-        std::printf("Fastest in processor time: a %d-hour plan %.0f us, %d single estimates "
-                    "%.0f us: the plan costs "
-                    "%.2f times the model's own time\n",
-                    kHours, plan, kHours, single, plan / single);
-    }
-
-private:
-    std::map<std::string, double> fastest_;
-};
+void summary(const orvane::bench::TimingReporter& r) {
+    const double plan = r.cpuTime("BM_Plan");
+    const double single = r.cpuTime("BM_SingleEstimates");
+    if (plan <= 0 || single <= 0)
+        return;
+    std::printf("Fastest in processor time: a %d-hour plan %.0f us, %d single estimates %.0f us: "
+                "the plan costs %.2f times the model's own time\n",
+                kHours, plan, kHours, single, plan / single);
+}
 
 } // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    return 0;
+    return orvane::bench::runBenchmarks(argc, argv, summary);
 }

@@ -117,25 +117,20 @@ BENCHMARK(BM_QtSetHtml)
     ->Unit(benchmark::kMillisecond);
 
 // Google Benchmark's table, then the ratios that matter.
-class RatioReporter : public bench::TimingReporter {
-public:
-    void Finalize() override {
-        TimingReporter::Finalize();
-        for (const qsizetype size : kSizes) {
-            const std::string arg = "/" + std::to_string(size);
-            const double build = time("BM_BuildDocument" + arg);
-            const double html = time("BM_QtSetHtml" + arg);
-            const double tokenize = time("BM_Tokenize" + arg);
-            if (build <= 0 || html <= 0 || tokenize <= 0)
-                continue;
-            const double mb = double(document(size).rtf.size()) / 1e6;
-            std::printf("%6.1f MB file: tokenize %7.1f MB/s, build %6.1f MB/s, setHtml %6.1f MB/s, "
-                        "build/setHtml time ratio %.2f\n",
-                        mb, mb / (tokenize / 1e3), mb / (build / 1e3), mb / (html / 1e3),
-                        build / html);
-        }
+void summary(const bench::TimingReporter& r) {
+    for (const qsizetype size : kSizes) {
+        const std::string arg = "/" + std::to_string(size);
+        const double build = r.time("BM_BuildDocument" + arg);
+        const double html = r.time("BM_QtSetHtml" + arg);
+        const double tokenize = r.time("BM_Tokenize" + arg);
+        if (build <= 0 || html <= 0 || tokenize <= 0)
+            continue;
+        const double mb = double(document(size).rtf.size()) / 1e6;
+        std::printf("%6.1f MB file: tokenize %7.1f MB/s, build %6.1f MB/s, setHtml %6.1f MB/s, "
+                    "build/setHtml time ratio %.2f\n",
+                    mb, mb / (tokenize / 1e3), mb / (build / 1e3), mb / (html / 1e3), build / html);
     }
-};
+}
 
 struct ChildRun {
     double seconds = 0;
@@ -291,10 +286,7 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i)
         if (std::strncmp(argv[i], "--conversion-mb=", 16) == 0)
             megabytes = std::atoi(argv[i] + 16);
-    benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
+    bench::runBenchmarks(argc, argv, summary);
     if (megabytes > 0 &&
         !conversions(QCoreApplication::applicationFilePath().toStdString(), megabytes))
         return 1;

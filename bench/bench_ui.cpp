@@ -179,28 +179,24 @@ BENCHMARK(BM_FullGuidelinesAsHtml)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PlannerSixteenDays)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EventLogBusiestDay)->Unit(benchmark::kMillisecond);
 
-class RatioReporter : public orvane::bench::TimingReporter {
-public:
-    void Finalize() override {
-        TimingReporter::Finalize();
-        auto line = [this](const char* what, const char* ours, const char* html, double target) {
-            if (time(ours) > 0 && time(html) > 0)
-                std::printf("%-36s %6.2f ms (target %4.0f ms), %.2f x Qt's HTML of the same\n",
-                            what, time(ours), target, time(ours) / time(html));
-        };
-        line("Calculate Total: to band document", "BM_CalculateToBandDocument",
-             "BM_BandDocumentAsHtml", 5);
-        line("Full guidelines open in the viewer", "BM_OpenFullGuidelines",
-             "BM_FullGuidelinesAsHtml", 50);
-        auto against = [this](const char* what, const char* ours) {
-            if (time(ours) > 0 && time("BM_OpenFullGuidelines") > 0)
-                std::printf("%-36s %6.2f ms, %.2f x opening the full guidelines\n", what,
-                            time(ours), time(ours) / time("BM_OpenFullGuidelines"));
-        };
-        against("Planner: 384 hours laid out, painted", "BM_PlannerSixteenDays");
-        against("Event log: busiest day of 100 x 50", "BM_EventLogBusiestDay");
-    }
-};
+void summary(const orvane::bench::TimingReporter& r) {
+    auto line = [&r](const char* what, const char* ours, const char* html, double target) {
+        if (r.time(ours) > 0 && r.time(html) > 0)
+            std::printf("%-36s %6.2f ms (target %4.0f ms), %.2f x Qt's HTML of the same\n", what,
+                        r.time(ours), target, r.time(ours) / r.time(html));
+    };
+    line("Calculate Total: to band document", "BM_CalculateToBandDocument", "BM_BandDocumentAsHtml",
+         5);
+    line("Full guidelines open in the viewer", "BM_OpenFullGuidelines", "BM_FullGuidelinesAsHtml",
+         50);
+    auto against = [&r](const char* what, const char* ours) {
+        if (r.time(ours) > 0 && r.time("BM_OpenFullGuidelines") > 0)
+            std::printf("%-36s %6.2f ms, %.2f x opening the full guidelines\n", what, r.time(ours),
+                        r.time(ours) / r.time("BM_OpenFullGuidelines"));
+    };
+    against("Planner: 384 hours laid out, painted", "BM_PlannerSixteenDays");
+    against("Event log: busiest day of 100 x 50", "BM_EventLogBusiestDay");
+}
 
 } // namespace
 
@@ -209,9 +205,5 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     setUpApplication(app);
-    benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    return 0;
+    return orvane::bench::runBenchmarks(argc, argv, summary);
 }

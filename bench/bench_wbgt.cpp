@@ -71,26 +71,18 @@ void BM_PageFormula(benchmark::State& state) {
 BENCHMARK(BM_LiljegrenModel);
 BENCHMARK(BM_PageFormula);
 
-class RateReporter : public bench::TimingReporter {
-public:
-    void Finalize() override {
-        TimingReporter::Finalize();
-        const double model = time("BM_LiljegrenModel");
-        const double formula = time("BM_PageFormula");
-        if (model <= 0 || formula <= 0)
-            return;
-        std::printf("Liljegren model %.0f estimates/s, page formula %.0f estimates/s: the model "
-                    "takes %.0f times as long\n",
-                    1e9 / model, 1e9 / formula, model / formula);
-    }
-};
+void summary(const bench::TimingReporter& r) {
+    const double model = r.time("BM_LiljegrenModel");
+    const double formula = r.time("BM_PageFormula");
+    if (model <= 0 || formula <= 0)
+        return;
+    std::printf("Liljegren model %.0f estimates/s, page formula %.0f estimates/s: the model takes "
+                "%.0f times as long\n",
+                1e9 / model, 1e9 / formula, model / formula);
+}
 
 } // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    RateReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    return 0;
+    return bench::runBenchmarks(argc, argv, summary);
 }

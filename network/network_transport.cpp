@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -69,7 +70,8 @@ public:
 
     void cancel() override {
         done_ = nullptr;
-        QByteArray().swap(body_); // what was read goes back to the system at once
+        std::vector<QByteArray>().swap(pieces_); // what was read goes back to the system at once
+        received_ = 0;
         QNetworkReply* reply = std::exchange(reply_, nullptr);
         if (!reply)
             return;
@@ -81,12 +83,26 @@ public:
 private:
     // Only the reply in flight reaches here: a dropped one is disconnected first. The caller is
     // told last, as it may start the next request from its handler.
+    // Kept in the pieces they came in: one growing buffer would reserve up to twice what it
+    // holds, and an answer that stops at the limit would take twice the limit.
     void take() {
         while (reply_ && reply_->bytesAvailable() > 0) {
-            body_ += reply_->read(std::min<qint64>(reply_->bytesAvailable(), kChunk));
-            if (body_.size() > orvane::weather::kMaxAnswerBytes)
+            const qint64 size = std::min<qint64>(reply_->bytesAvailable(), kChunk);
+            if (received_ + size > orvane::weather::kMaxAnswerBytes)
                 return tooLarge();
+            pieces_.push_back(reply_->read(size));
+            received_ += pieces_.back().size();
         }
+    }
+
+    QByteArray body() {
+        QByteArray whole;
+        whole.reserve(received_);
+        for (const QByteArray& piece : pieces_)
+            whole += piece;
+        std::vector<QByteArray>().swap(pieces_);
+        received_ = 0;
+        return whole;
     }
 
     void finish() {
@@ -99,7 +115,7 @@ private:
         const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
         answer.status = status.isValid() ? status.toInt() : 0;
         answer.phrase = reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString();
-        answer.body = std::exchange(body_, QByteArray());
+        answer.body = body();
         if (reply->error() != QNetworkReply::NoError)
             answer.failure = networkFailure(*reply);
         std::exchange(done_, nullptr)(answer);
@@ -121,7 +137,8 @@ private:
 
     QNetworkAccessManager network_;
     QNetworkReply* reply_ = nullptr;
-    QByteArray body_;
+    std::vector<QByteArray> pieces_;
+    qint64 received_ = 0;
     Done done_;
 };
 

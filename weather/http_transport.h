@@ -4,7 +4,7 @@
 // in a module of their own beside the program, loaded on the first request: most runs never plan
 // an event day, and none should pay for the network at start-up.
 
-#include "weather/open_meteo.h"
+#include "weather/failure.h"
 
 #include <QByteArray>
 #include <QString>

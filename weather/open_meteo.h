@@ -6,6 +6,7 @@
 // daylight-saving change; nothing else is sent but the place and the dates.
 
 #include "core/forecast_plan.h"
+#include "weather/failure.h"
 
 #include <QByteArray>
 #include <QDate>
@@ -18,27 +19,6 @@
 #include <vector>
 
 namespace orvane::weather {
-
-// What went wrong. Each kind has its own message, written for the person at the window.
-enum class FailureKind {
-    InvalidRequest,    // an address, place or date range that cannot be asked for
-    NoNetwork,         // the computer reaches no network
-    ConnectionRefused, // the host answered, but nothing listens at that port
-    HostNotFound,      // the host name does not resolve
-    ConnectionFailed,  // the connection broke or could not be secured
-    Timeout,           // no whole answer in the time allowed
-    RateLimited,       // HTTP 429: the free endpoint's limit is reached
-    HttpError,         // any other HTTP error, with Open-Meteo's reason when it gives one
-    NotJson,           // the body is not JSON
-    ServiceError,      // Open-Meteo's error body: {"error": true, "reason": "..."}
-    BadData,           // JSON, but not what was asked for, or values the planner cannot read
-    Unavailable,       // the program's own network module is missing or damaged
-};
-
-struct Failure {
-    FailureKind kind = FailureKind::BadData;
-    QString message;
-};
 
 struct Forecast {
     double latitude = 0; // of the model's grid cell, a little off the place asked for
