@@ -66,7 +66,9 @@ public:
         drawSpan();
         for (const Panel& panel : panels)
             drawAxis(panel);
-        drawLevels(panels[0]);
+        drawLevels(panels[0], m_.levels);
+        if (panels.size() > 1)
+            drawLevels(panels[1], m_.strip->levels);
         drawTimeAxis();
         double legendX = plot_.left() + 4;
         for (const ChartSeries& s : m_.series)
@@ -138,13 +140,13 @@ private:
         p_.drawText(title, Qt::AlignRight | Qt::AlignVCenter, axis.title);
     }
 
-    void drawLevels(const Panel& panel) {
+    void drawLevels(const Panel& panel, const std::vector<ChartLevel>& levels) {
         p_.save();
         const QFont small = scaled(font_, 0.85);
         const double smallLine = QFontMetricsF(small, p_.device()).height();
         p_.setFont(small);
         double lastLabel = 1e9; // levels go up: each label above the one before, or none
-        for (const ChartLevel& level : m_.levels) {
+        for (const ChartLevel& level : levels) {
             if (panel.off(level.value))
                 continue;
             const double at = panel.y(level.value);

@@ -62,6 +62,7 @@ struct ChartSeries {
 struct ChartStrip {
     ChartAxis axis;
     std::vector<ChartBand> bands;
+    std::vector<ChartLevel> levels;
 };
 
 struct ChartModel {

@@ -2,6 +2,7 @@
 
 #include "core/catalogue.h"
 #include "core/evaluation.h"
+#include "core/wbgt_ceiling.h"
 #include "core/wbgt_table.h"
 #include "coreqt/core_qt.h"
 
@@ -142,6 +143,10 @@ ChartModel timelineModel(const eventlog::Event& event, const QList<eventlog::Ent
         for (int i = 0; i < 4; ++i)
             strip.bands.push_back(
                 {edges[i], edges[i + 1], bandShade(i), qs(options[std::size_t(i)])});
+        // The ceiling's levels across the strip: a WBGT over one stopped the event, whatever
+        // the score above it says.
+        for (const CeilingRule& rule : CeilingRules())
+            strip.levels.push_back({rule.aboveF, qs(rule.name), bandInk(3)});
         m.strip = strip;
         m.series.push_back(wbgt);
     }
