@@ -4,7 +4,7 @@
 //   orvane-eval outcome KEY TEXT   the option's outcome; exit 1 when there is none
 //   orvane-eval evaluate           groups of 12 box texts on stdin -> one JSON line each
 //   orvane-eval wbgt               weather as JSON lines on stdin -> one estimated WBGT line each
-//   orvane-eval log --db FILE ...  reads an event log (see log_command.cpp)
+//   orvane-eval log --db FILE ...  reads an event log, or takes in a CSV (see log_command.cpp)
 //   orvane-eval forecast [--urban] an Open-Meteo forecast on stdin -> one JSON line per hour
 //
 // Exit status 2 with a one-line message on stderr for a wrong call or a trailing partial group.
@@ -39,7 +39,7 @@ namespace {
 
 constexpr const char* kCommands =
     "catalogue | outcome KEY TEXT | evaluate | wbgt | forecast [--urban] [--answer KEY=TEXT] | "
-    "log --db FILE events | log --db FILE export-csv EVENT_ID";
+    "log --db FILE events | log --db FILE export-csv EVENT_ID | log --db FILE import-csv CSV";
 
 int usage(const std::string& why) {
     std::fprintf(stderr, "orvane-eval: %s (usage: orvane-eval %s; see --help)\n", why.c_str(),
@@ -72,7 +72,11 @@ int help() {
         "  log --db FILE events\n"
         "                     the events of an event log as JSON lines, read-only\n"
         "  log --db FILE export-csv EVENT_ID\n"
-        "                     one event's entries as CSV, as the Event Log window writes it\n\n"
+        "                     one event's entries as CSV, as the Event Log window writes it\n"
+        "  log --db FILE import-csv CSV\n"
+        "                     takes in a CSV that this program or its web edition wrote, each\n"
+        "                     entry to its event (found by name, place and date, or made), in\n"
+        "                     one transaction; an entry already there is skipped\n\n"
         "Options:\n"
         "  -h, --help         show this help and exit\n"
         "  -v, --version      show the version and exit\n\n"

@@ -388,6 +388,13 @@ Result<qint64> EventLog::addEvent(const Event& event) {
 }
 
 Result<qint64> EventLog::addEntry(const Entry& entry) {
+    const QSqlDatabase db = QSqlDatabase::database(connection_, false);
+    return sql::inWriteTransaction(db, path_, busyTimeoutMs_, [&]() -> Result<qint64> {
+        return insertEntry(entry, QStringLiteral(ORVANE_EVENTLOG_WRITER));
+    });
+}
+
+Result<qint64> EventLog::insertEntry(const Entry& entry, const QString& version) {
     const Assessment& a = entry.assessment;
     if (!CivilUtc(a.at.utcSeconds) || a.at.utcSeconds == 0)
         return invalid(QStringLiteral("An entry needs the time it was assessed."));
@@ -405,53 +412,50 @@ Result<qint64> EventLog::addEntry(const Entry& entry) {
     const Answer* wbgt = a.answer("WBGT");
     const QString inputs = wbgt ? qs(wbgt->source.inputs) : QString();
     const QDateTime time = entry.time();
-    const QSqlDatabase db = QSqlDatabase::database(connection_, false);
-    return sql::inWriteTransaction(db, path_, busyTimeoutMs_, [&]() -> Result<qint64> {
-        QSqlQuery query(db);
-        if (!run(query, QStringLiteral("SELECT 1 FROM events WHERE id = :event"),
-                 {{":event", entry.eventId}}))
+    QSqlQuery query(QSqlDatabase::database(connection_, false));
+    if (!run(query, QStringLiteral("SELECT 1 FROM events WHERE id = :event"),
+             {{":event", entry.eventId}}))
+        return failure(path_, query.lastError(), Step::Write, busyTimeoutMs_);
+    if (!query.next())
+        return invalid(QStringLiteral("The event log %1 has no event %2.")
+                           .arg(named(path_))
+                           .arg(entry.eventId));
+    query.finish();
+    if (!run(query,
+             QStringLiteral("INSERT INTO entries (event_id, time, time_zone, temperature_source, "
+                            "source_inputs, wbgt_f, referral, total, band, ceiling, decision, "
+                            "note, program_version) VALUES (:event, :time, :zone, :source, "
+                            ":inputs, :wbgt, :referral, :total, :band, :ceiling, :decision, "
+                            ":note, :version)"),
+             {{":event", entry.eventId},
+              {":time", isoWithOffset(time)},
+              {":zone", a.at.zone.empty() ? zoneOf(time) : qs(a.at.zone)},
+              {":source", sourceLabel(a.temperatureSource())},
+              {":inputs", sql::textOrNull(inputs)},
+              {":wbgt", sql::numberOrNull(a.wbgtF())},
+              {":referral", a.referral ? 1 : 0},
+              {":total", sql::textOrNull(qs(a.total))},
+              {":band", sql::textOrNull(a.band ? qs(a.band->range) : QString())},
+              {":ceiling", ceilingValue(entry)},
+              {":decision", sql::text(entry.decision)},
+              {":note", sql::text(entry.note)},
+              {":version", version}}))
+        return failure(path_, query.lastError(), Step::Write, busyTimeoutMs_);
+    const qint64 id = query.lastInsertId().toLongLong();
+    if (!query.prepare(QStringLiteral("INSERT INTO answers (entry_id, position, question, "
+                                      "option_text, points) VALUES (:entry, :position, "
+                                      ":question, :option, :points)")))
+        return failure(path_, query.lastError(), Step::Write, busyTimeoutMs_);
+    for (std::size_t i = 0; i < a.answers.size(); ++i) {
+        query.bindValue(QStringLiteral(":entry"), id);
+        query.bindValue(QStringLiteral(":position"), qint64(i));
+        query.bindValue(QStringLiteral(":question"), qs(a.answers[i].key));
+        query.bindValue(QStringLiteral(":option"), sql::text(qs(a.answers[i].option)));
+        query.bindValue(QStringLiteral(":points"), sql::text(qs(a.answers[i].points)));
+        if (!query.exec())
             return failure(path_, query.lastError(), Step::Write, busyTimeoutMs_);
-        if (!query.next())
-            return invalid(QStringLiteral("The event log %1 has no event %2.")
-                               .arg(named(path_))
-                               .arg(entry.eventId));
-        query.finish();
-        if (!run(query,
-                 QStringLiteral(
-                     "INSERT INTO entries (event_id, time, time_zone, temperature_source, "
-                     "source_inputs, wbgt_f, referral, total, band, ceiling, decision, note, "
-                     "program_version) VALUES (:event, :time, :zone, :source, :inputs, :wbgt, "
-                     ":referral, :total, :band, :ceiling, :decision, :note, :version)"),
-                 {{":event", entry.eventId},
-                  {":time", isoWithOffset(time)},
-                  {":zone", a.at.zone.empty() ? zoneOf(time) : qs(a.at.zone)},
-                  {":source", sourceLabel(a.temperatureSource())},
-                  {":inputs", sql::textOrNull(inputs)},
-                  {":wbgt", sql::numberOrNull(a.wbgtF())},
-                  {":referral", a.referral ? 1 : 0},
-                  {":total", sql::textOrNull(qs(a.total))},
-                  {":band", sql::textOrNull(a.band ? qs(a.band->range) : QString())},
-                  {":ceiling", ceilingValue(entry)},
-                  {":decision", sql::text(entry.decision)},
-                  {":note", sql::text(entry.note)},
-                  {":version", QStringLiteral(ORVANE_EVENTLOG_WRITER)}}))
-            return failure(path_, query.lastError(), Step::Write, busyTimeoutMs_);
-        const qint64 id = query.lastInsertId().toLongLong();
-        if (!query.prepare(QStringLiteral("INSERT INTO answers (entry_id, position, question, "
-                                          "option_text, points) VALUES (:entry, :position, "
-                                          ":question, :option, :points)")))
-            return failure(path_, query.lastError(), Step::Write, busyTimeoutMs_);
-        for (std::size_t i = 0; i < a.answers.size(); ++i) {
-            query.bindValue(QStringLiteral(":entry"), id);
-            query.bindValue(QStringLiteral(":position"), qint64(i));
-            query.bindValue(QStringLiteral(":question"), qs(a.answers[i].key));
-            query.bindValue(QStringLiteral(":option"), sql::text(qs(a.answers[i].option)));
-            query.bindValue(QStringLiteral(":points"), sql::text(qs(a.answers[i].points)));
-            if (!query.exec())
-                return failure(path_, query.lastError(), Step::Write, busyTimeoutMs_);
-        }
-        return id;
-    });
+    }
+    return id;
 }
 
 Result<> EventLog::strikeOut(qint64 entryId, const QString& reason) {

@@ -116,6 +116,18 @@ struct Entry {
     QDateTime time() const { return localTime(assessment.at); }
 };
 
+// The entries of one event, as a CSV from this program or the web edition holds them.
+struct ImportedDay {
+    Event event;
+    QList<Entry> entries;
+};
+
+struct ImportCount {
+    int added = 0;
+    int skipped = 0;      // already in the log: the same event, time and total
+    QList<qint64> events; // the events the entries went to, in the order of the days
+};
+
 class EventLog {
 public:
     enum class Access {
@@ -156,6 +168,10 @@ public:
     Result<qint64> addEvent(const Event& event);
     Result<qint64> addEntry(const Entry& entry);
     Result<> strikeOut(qint64 entryId, const QString& reason);
+    // Takes in the days of a CSV in one write transaction: each to its event, found by name,
+    // place and date or made; an entry already there is not added twice. An entry keeps the
+    // program version that made it and its strike-out, as the file gives them.
+    Result<ImportCount> importDays(const QList<ImportedDay>& days);
 
     // The schema version this program writes (PRAGMA user_version); it reads every older one.
     static constexpr int kSchemaVersion = 2;
@@ -169,6 +185,8 @@ private:
           busyTimeoutMs_(busyTimeoutMs) {}
     Result<> prepare(Access access);
     void close();
+    // Inside a write transaction: the entry's row and its answers, with the version given.
+    Result<qint64> insertEntry(const Entry& entry, const QString& version);
 
     QString connection_; // empty once moved from
     QString path_;

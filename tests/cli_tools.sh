@@ -167,5 +167,14 @@ check "no log: refused, not created" "1|orvane-eval: There is no event log at \"
 cp "$db" "$work/newer.sqlite" && sqlite3 "$work/newer.sqlite" 'PRAGMA user_version = 3'
 "$eval_bin" log --db "$work/newer.sqlite" events 2>&1 | grep -q 'newer version'; check "a newer format refused" "1|0" "${PIPESTATUS[0]}|${PIPESTATUS[1]}"
 "$eval_bin" log --db "$db" export-csv 9 >/dev/null 2>&1; check "no such event" 1 $?
+# import-csv: a file that is no day's CSV is refused with its line, and the log is left as it was
+# (the round trip of a whole day is tst_eventlog's).
+sum="$(md5sum <"$db")"
+printf 'Event,Place
+x,y
+' >"$work/not-a-day.csv"
+err="$("$eval_bin" log --db "$db" import-csv "$work/not-a-day.csv" 2>&1)"; rc=$?
+check "import-csv of a CSV that is no day's" "1|yes|$sum" "$rc|$([[ "$err" == *'line 1: this is not an event log'*'Nothing was imported.' ]] && echo yes)|$(md5sum <"$db")"
+"$eval_bin" log --db "$db" import-csv "$work" >/dev/null 2>&1; check "import-csv of a folder" 1 $?
 "$eval_bin" log events >/dev/null 2>&1; check "log without --db" 2 $?
 exit $fail

@@ -3,7 +3,9 @@
 // programs writing at once. The test program also plays those other programs: run with
 // --killed-writer, --writer or --write-sample it is a child process (see main at the end).
 
+#include "core/catalogue.h"
 #include "core/evaluation.h"
+#include "eventlog/csv_reader.h"
 #include "eventlog/event_log.h"
 #include "eventlog/log_path.h"
 #include "eventlog/test_hooks.h"
@@ -51,6 +53,39 @@ Entry assessment(qint64 eventId, int minutes, const QString& total, const QStrin
     entry.assessment.total = utf8(total);
     if (!total.isEmpty())
         entry.assessment.band = BandFor(total.toDouble());
+    entry.note = note;
+    return entry;
+}
+
+// A whole assessment at the given minutes after 9:00 in Adelaide: every question answered, with
+// option `wbgt` of question 1 and the medical condition named (a referral for "Medical").
+Entry complete(qint64 eventId, int minutes, int wbgt, const QString& decision, const QString& note,
+               const char* referral = nullptr) {
+    const char* options[][2] = {
+        {"WBGT", nullptr},
+        {"Dry_Bulb", ""},
+        {"Duration", "60 to 120"},
+        {"Intensity", "Moderate pace throughout"},
+        {"Acclimatization", "Used to warm weather conditions"},
+        {"Ability", "Good fitness level"},
+        {"Age", "13 to 17"},
+        {"Drinks", "15 to 25"},
+        {"Time", "9 am to 12 noon"},
+        {"Surface", "Grass"},
+        {"Venue", "Outdoors"},
+        {"Medical", referral ? "High: Asthma, Diabetes, Pregnancy, *" : "None"},
+        {"Other", "Shade available during breaks?"}};
+    std::vector<Answer> answers;
+    for (const auto& [key, option] : options) {
+        const std::string text = option ? option : std::string(FactorOptions(key)[wbgt]);
+        answers.push_back({key, text, std::string(OptionOutcome(key, text).value_or("")), {}});
+    }
+    Entry entry;
+    entry.eventId = eventId;
+    entry.assessment = std::get<Assessment>(Assess(answers));
+    entry.assessment.at =
+        assessedAt(QDateTime(QDate(2026, 12, 7), QTime(9, 0), kAdelaide).addSecs(minutes * 60));
+    entry.decision = decision;
     entry.note = note;
     return entry;
 }
@@ -464,6 +499,63 @@ private slots:
         QCOMPARE(entries.size(), 2);
         QCOMPARE(entries[1].note, QString(kMaxNoteLength, u'w') + cutMark());
         QCOMPARE(must(log->events()).first().name, QString(kMaxNameLength, u'e') + cutMark());
+    }
+
+    // A day out as CSV and in again, into a log of its own: the same CSV out once more; taken in
+    // a second time, nothing added; a file with one broken line refused whole, naming the line,
+    // the log's bytes as they were.
+    void csvComesBackWhole() {
+        const QString from = dir_.filePath("csv-from.sqlite"), to = dir_.filePath("csv-to.sqlite");
+        auto source = EventLog::open(from, Access::Create);
+        const qint64 day =
+            must(source->addEvent(newEvent("=Fun run, \"north\"", QDate(2026, 12, 7))));
+        Entry estimated = complete(day, 0, 3, "-extra drinks", "two\nlines");
+        estimated.assessment.answers[0].source = {AnswerSource::Kind::Estimated, "air 95 °F", 88.4};
+        estimated.assessment.ceiling = JudgeCeiling(estimated.assessment.question1());
+        for (const Entry& e : {estimated, complete(day, 30, 1, "go", "@note"),
+                               complete(day, 60, 2, "stop", "", "Medical")}) {
+            const auto added = source->addEntry(e);
+            QVERIFY2(added, why(added).constData());
+        }
+        QVERIFY(source->strikeOut(2, "=wrong"));
+        const QByteArray csv = must(source->csv(day));
+
+        const QString file = dir_.filePath("day.csv");
+        QFile out(file);
+        QVERIFY(out.open(QIODevice::WriteOnly) && out.write(csv) == csv.size());
+        out.close();
+        auto read = readEventCsvFile(file);
+        const auto* refused = std::get_if<QString>(&read);
+        QVERIFY2(!refused, refused ? qPrintable(*refused) : "");
+        auto target = EventLog::open(to, Access::Create);
+        const ImportCount first = must(target->importDays(std::get<QList<ImportedDay>>(read)));
+        QCOMPARE(first.added, 3);
+        QCOMPARE(must(target->csv(first.events.front())), csv);
+        const ImportCount again = must(target->importDays(std::get<QList<ImportedDay>>(read)));
+        QCOMPARE(again.added, 0);
+        QCOMPARE(again.skipped, 3);
+
+        const QByteArray before = contents(to);
+        const QList<QByteArray> lines = csv.split('\n');
+        for (const auto& [broken, said] :
+             {std::pair{QByteArray(csv).replace(",57,", ",58,"), "line 4: its total"},
+              std::pair{QByteArray(csv).replace("Outdoors", "Moon"), "no option"},
+              std::pair{QByteArray(csv).replace("\"two", "two"), "fields where the header"},
+              std::pair{csv.left(csv.indexOf('\n')) + "\r\n", "nothing to"}}) {
+            QFile bad(file);
+            QVERIFY(bad.open(QIODevice::WriteOnly) && bad.write(broken) == broken.size());
+            bad.close();
+            const auto refused = readEventCsvFile(file);
+            if (std::string_view(said) == "nothing to") { // a header alone: no day, nothing done
+                QVERIFY(std::get<QList<ImportedDay>>(refused).isEmpty());
+                continue;
+            }
+            QVERIFY(std::holds_alternative<QString>(refused));
+            QVERIFY2(std::get<QString>(refused).contains(said) &&
+                         std::get<QString>(refused).contains("Nothing was imported"),
+                     qPrintable(std::get<QString>(refused)));
+        }
+        QCOMPARE(contents(to), before);
     }
 
     void whichFile_data() {

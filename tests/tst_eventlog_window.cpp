@@ -244,6 +244,16 @@ private slots:
                  "67 yes estimated 88.4 not acclimatized: cancel\n"
                  " no estimated 88.4 not acclimatized: cancel\n");
 
+        // The same day's CSV taken in again: each entry is known, none added twice.
+        setOpenFileChooser([&] { return out.filePath(day + ".csv"); });
+        const auto forgetOpen = qScopeGuard([] { setOpenFileChooser({}); });
+        QTest::mouseClick(window->findChild<QPushButton*>("cmdImportCsv"), Qt::LeftButton);
+        QVERIFY2(window->findChild<QLabel*>("lblStatus")
+                     ->text()
+                     .endsWith(": 0 added, 3 already in the log."),
+                 qPrintable(window->findChild<QLabel*>("lblStatus")->text()));
+        QCOMPARE(table->rowCount(), 3);
+
         // The day report, as a reader of the PDF sees it.
         QTest::mouseClick(window->findChild<QPushButton*>("cmdDayReport"), Qt::LeftButton);
         keepFile(out.filePath("Heat risk day report " + day + ".pdf"));

@@ -19,6 +19,11 @@ SaveFileChooser& saveFileChooser() {
     return instance;
 }
 
+OpenFileChooser& openFileChooser() {
+    static OpenFileChooser instance;
+    return instance;
+}
+
 QString& lastSaveFolder() {
     static QString folder;
     return folder;
@@ -97,6 +102,17 @@ QString chooseSaveFile(QWidget* parent, const QString& caption, const QString& f
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().front();
+}
+
+void setOpenFileChooser(OpenFileChooser chooser) {
+    openFileChooser() = std::move(chooser);
+}
+
+QString chooseOpenFile(QWidget* parent, const QString& caption, const QString& folder,
+                       const QString& filter) {
+    if (openFileChooser())
+        return openFileChooser()();
+    return QFileDialog::getOpenFileName(parent, caption, folder, filter);
 }
 
 QString safeFileName(QString name) {

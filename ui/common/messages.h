@@ -35,6 +35,13 @@ void showProblem(QWidget* parent, const QString& text);
 QString chooseSaveFile(QWidget* parent, const QString& caption, const QString& folder,
                        const QString& name, const QString& filter, const QString& suffix);
 
+// Asks for a file to open, starting in `folder`; empty when the user cancels.
+QString chooseOpenFile(QWidget* parent, const QString& caption, const QString& folder,
+                       const QString& filter);
+// Answers chooseOpenFile in place of the dialog; an empty chooser restores the dialog.
+using OpenFileChooser = std::function<QString()>;
+void setOpenFileChooser(OpenFileChooser chooser);
+
 // A name a file can take on every system: characters some systems refuse become "-".
 QString safeFileName(QString name);
 

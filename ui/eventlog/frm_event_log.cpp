@@ -1,5 +1,6 @@
 #include "ui/eventlog/frm_event_log.h"
 
+#include "eventlog/csv_reader.h"
 #include "ui/charts/band_chart.h"
 #include "ui/common/messages.h"
 #include "ui/eventlog/event_log_keeper.h"
@@ -44,6 +45,10 @@ frmEventLog::frmEventLog(QWidget* owner, EventLogKeeper* keeper)
     lstEvents_->setMinimumWidth(220);
     auto* newEvent = new QPushButton("&New Event\u2026");
     newEvent->setObjectName("cmdNewEvent");
+    auto* importCsv = new QPushButton("&Import CSV\u2026");
+    importCsv->setObjectName("cmdImportCsv");
+    importCsv->setToolTip("Takes in a day's CSV from this program or its web edition, such as "
+                          "a day logged on a phone.");
     cmdUseEvent_ = new QPushButton("New Assessments &Here");
     cmdUseEvent_->setObjectName("cmdUseEvent");
     cmdUseEvent_->setToolTip("Assessments added from the calculator go to the event chosen here.");
@@ -59,6 +64,7 @@ frmEventLog::frmEventLog(QWidget* owner, EventLogKeeper* keeper)
     left->addWidget(lblCurrent_);
     left->addWidget(cmdUseEvent_);
     left->addWidget(newEvent);
+    left->addWidget(importCsv);
 
     chtTimeline_ = new BandChart;
     chtTimeline_->setObjectName("chtTimeline");
@@ -112,6 +118,7 @@ frmEventLog::frmEventLog(QWidget* owner, EventLogKeeper* keeper)
     connect(lstEvents_, &QListWidget::currentRowChanged, this, &frmEventLog::displayEvent);
     connect(tblEntries_, &QTableWidget::itemSelectionChanged, this, &frmEventLog::updateButtons);
     connect(newEvent, &QPushButton::clicked, this, &frmEventLog::cmdNewEvent_Click);
+    connect(importCsv, &QPushButton::clicked, this, &frmEventLog::cmdImportCsv_Click);
     connect(cmdUseEvent_, &QPushButton::clicked, this, [this] {
         if (const qint64 id = shownEventId()) {
             keeper_->useEvent(id);
@@ -268,6 +275,28 @@ void frmEventLog::updateButtons() {
 void frmEventLog::cmdNewEvent_Click() {
     if (const auto id = keeper_->newEvent())
         reload(*id);
+}
+
+void frmEventLog::cmdImportCsv_Click() {
+    const QString path = chooseOpenFile(this, "Import a day's CSV", proposedSaveFolder(),
+                                        "CSV files (*.csv);;All files (*)");
+    if (path.isEmpty())
+        return;
+    const auto read = eventlog::readEventCsvFile(path);
+    if (const auto* refused = std::get_if<QString>(&read)) {
+        showProblem(this, *refused);
+        return;
+    }
+    const auto count = keeper_->log()->importDays(std::get<QList<eventlog::ImportedDay>>(read));
+    if (!count) {
+        showProblem(this, count.error().message + QStringLiteral("\n\nNothing was imported."));
+        return;
+    }
+    reload(count->events.isEmpty() ? 0 : count->events.front());
+    lblStatus_->setText(QStringLiteral("Imported %1: %2 added, %3 already in the log.")
+                            .arg(QDir::toNativeSeparators(path))
+                            .arg(count->added)
+                            .arg(count->skipped));
 }
 
 void frmEventLog::cmdLoadAnswers_Click() {

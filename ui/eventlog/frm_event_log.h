@@ -3,8 +3,9 @@
 // The Event Log window: the events in the log, newest first, and for the chosen one its day on
 // a timeline (the totals over the bands, the WBGT beside them) above a table of every
 // assessment with the decision taken. Entries are never edited: a mistake is struck out with a
-// reason and stays, marked. The day goes out as a PDF report or a CSV for a spreadsheet. The
-// window belongs to the calculator and closes with it.
+// reason and stays, marked. The day goes out as a PDF report or a CSV for a spreadsheet, and a
+// day's CSV comes in, such as one logged on a phone with the web edition. The window belongs to
+// the calculator and closes with it.
 
 #include "eventlog/event_log.h"
 #include "ui/common/tool_window.h"
@@ -35,6 +36,7 @@ public:
     const QList<eventlog::Entry>& shownEntries() const { return entries_; }
 
     void cmdNewEvent_Click();
+    void cmdImportCsv_Click();
     void cmdLoadAnswers_Click();
     void cmdStrikeOut_Click();
     void cmdDayReport_Click();
