@@ -126,7 +126,7 @@ QStringList hourHeader() {
 
 QString hourName(const PlannedHour& hour, const DaySpan& day,
                  const std::vector<PlannedHour>& plan) {
-    const QString name = clock(hour.weather.utcSeconds, day.zone);
+    QString name = clock(hour.weather.utcSeconds, day.zone);
     const auto same = std::count_if(plan.begin(), plan.end(), [&](const PlannedHour& other) {
         return clock(other.weather.utcSeconds, day.zone) == name;
     });
