@@ -3,11 +3,12 @@
 #include "core/catalogue.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <limits>
+#include <locale>
+#include <sstream>
 
 namespace orvane {
 namespace {
@@ -57,40 +58,6 @@ std::size_t numberPrefix(std::string_view s) {
     return i;
 }
 
-// Roughly where the first significant digit of an unsigned decimal number stands: positive
-// for numbers of 1 and more, zero or negative below. Only used to tell overflow from underflow.
-long long decimalMagnitude(std::string_view s) {
-    long long magnitude = 0;
-    std::size_t i = 0;
-    while (i < s.size() && s[i] == '0')
-        ++i;
-    long long integerDigits = 0;
-    while (i < s.size() && isDigit(s[i]))
-        ++i, ++integerDigits;
-    if (integerDigits > 0) {
-        magnitude = integerDigits;
-        while (i < s.size() && s[i] != 'e' && s[i] != 'E')
-            ++i;
-    } else if (i < s.size() && s[i] == '.') {
-        ++i;
-        while (i < s.size() && s[i] == '0')
-            ++i, --magnitude;
-        while (i < s.size() && isDigit(s[i]))
-            ++i;
-    }
-    if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
-        ++i;
-        const bool negative = i < s.size() && s[i] == '-';
-        if (i < s.size() && (s[i] == '+' || s[i] == '-'))
-            ++i;
-        long long exponent = 0;
-        for (; i < s.size() && isDigit(s[i]); ++i)
-            exponent = std::min<long long>(exponent * 10 + (s[i] - '0'), 1'000'000'000'000LL);
-        magnitude += negative ? -exponent : exponent;
-    }
-    return magnitude;
-}
-
 std::int16_t roundToInt16(double value) {
     if (std::isnan(value))
         return 0;
@@ -119,20 +86,17 @@ double ReadNumber(std::string_view text) {
     const std::size_t length = numberPrefix(text);
     if (length == 0)
         return 0;
-    const char* first = text.data();
-    const char* last = first + length;
-    const bool negative = *first == '-';
-    if (*first == '+' || *first == '-')
-        ++first;
+    // A stream in the classic locale reads the number as C does, correctly rounded, whatever
+    // locale the desktop took from the user's environment (where strtod would want "2,5"), and
+    // both the desktop's and the web build's standard libraries provide it. Out of range it
+    // sets failbit but still leaves a value: the largest double or infinity when too large (the
+    // two libraries differ; saturate() folds both into DBL_MAX), the nearest value, 0 or a
+    // subnormal, when too small. That value is kept, not the failure.
+    std::istringstream stream{std::string(text.substr(0, length))};
+    stream.imbue(std::locale::classic());
     double value = 0;
-    const auto [ptr, ec] = std::from_chars(first, last, value, std::chars_format::general);
-    if (ec == std::errc::result_out_of_range)
-        value = decimalMagnitude(std::string_view(first, last)) > 0
-                    ? std::numeric_limits<double>::max()
-                    : 0.0;
-    else if (ec != std::errc())
-        value = 0;
-    return negative ? -value : value;
+    stream >> value;
+    return saturate(value);
 }
 
 std::optional<RiskBand> BandFor(double total) {

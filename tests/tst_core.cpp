@@ -181,6 +181,8 @@ private slots:
         row("tiny totals spelled out", "0", "-0.000000000000000000022", "-2e-21");
         row("saturated, never infinite", "0", " 179769313486232000000" + QString(288, u'0'),
             QByteArray(1000, '9'));
+        row("below the smallest double reads 0", "0", " 0", "1e-400");
+        row("subnormals are read, not zeroed", "0", " 0." + QString(308, u'0') + "11", "1e-310");
     }
 
     void directCallers() {
