@@ -77,6 +77,12 @@ check "wbgt refusals" '{"error":"air_c: must be -40 to 60 '$'\xc2\xb0''C"}
 {"error":"not JSON: illegal value"}
 {"error":"not a JSON object"}' "$out"
 printf '%s\n' "$ok" "${bad[0]}" | "$eval_bin" wbgt >/dev/null; check "wbgt exit status after a refusal" 1 $?
+# --exact gives the rounded line's values to every digit, for comparing another build of the model.
+wbgt_of() { sed -E 's/^\{"wbgt_c":(-?[0-9.]+),.*/\1/'; }
+exact="$(printf '%s\n' "$ok" | "$eval_bin" wbgt --exact | wbgt_of)"
+rounded="$(printf '%s\n' "$ok" | "$eval_bin" wbgt | wbgt_of)"
+check "wbgt --exact keeps every digit" "$rounded|yes" \
+    "$(printf '%.2f' "$exact")|$([[ "$exact" =~ \.[0-9]{10,}$ ]] && echo yes || echo "no: $exact")"
 
 # An answer comes back while the input is still open: a program can talk to it line by line.
 coproc EVAL { "$eval_bin" wbgt; }
