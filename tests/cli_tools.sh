@@ -60,6 +60,10 @@ for mode in "" --document; do
         "abcdef|1|3" "$out|$(grep -c 'cut off' "$work/err")|$rc"
 done
 
+# --cells parts a row's cells for a reader of the text, as the record's Copy as Text does.
+printf '%s' '{\rtf1\trowd\cellx1000\cellx2000\intbl A\cell B\cell\row}' >"$work/row.rtf"
+check "rtf2text --document --cells" "A | B" "$("$rtf2text" --document --cells ' | ' "$work/row.rtf" 2>/dev/null)"
+
 # wbgt: one line out per line in, member order kept, a refusal names the member; exit 1 if any failed.
 ok='{"utc":"2023-07-15T17:08:00Z","lat":38.9,"lon":-77,"air_c":35,"rh":40,"wind_ms":2,"sky":"clear"}'
 out="$(printf '%s\r\n\r\n\n%s\r\n' "$ok" "${ok/\"sky\":\"clear\"/\"solar_wm2\":800,\"shade\":true,\"pressure_hpa\":990}" | "$eval_bin" wbgt)"; rc=$?
