@@ -24,9 +24,17 @@ async function compiledWasm() {
     }
     if (!response.ok)
         throw problem(`is missing: the server answered ${response.status} ${response.statusText}`.trim());
-    const bytes = await response.arrayBuffer();
+    const copy = response.clone();
     try {
-        return await WebAssembly.compile(bytes);
+        // Compiled as it arrives, where the server names its type as application/wasm.
+        return await WebAssembly.compileStreaming(response);
+    } catch (error) {
+        if (error instanceof WebAssembly.CompileError)
+            throw problem(`is damaged (${error.message})`);
+    }
+    // A server that sends the file under another type: compiled once it is all here.
+    try {
+        return await WebAssembly.compile(await copy.arrayBuffer());
     } catch (error) {
         throw problem(`is damaged (${error.message})`);
     }

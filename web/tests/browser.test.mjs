@@ -19,6 +19,7 @@ import { join } from 'node:path';
 import { fileURLToPath } from 'node:url';
 import puppeteer from 'puppeteer-core';
 import { startServer } from '../serve.mjs';
+import { kChromiumArgs, kChromiumPath } from '../chromium.mjs';
 
 const require = createRequire(import.meta.url);
 const repo = fileURLToPath(new URL('../../', import.meta.url));
@@ -26,13 +27,6 @@ const webBuild = process.env.ORVANE_WEB_BUILD ?? join(repo, 'build/web');
 const shots = process.env.ORVANE_WEB_SHOTS ?? join(repo, 'build/web-test');
 const axeSource = readFileSync(require.resolve('axe-core/axe.min.js'), 'utf8');
 const fixture = name => readFileSync(new URL(`fixtures/${name}`, import.meta.url), 'utf8');
-
-// Chromium as the machine notes say it runs here: no sandbox as root, and none of its own
-// traffic to Google's services, which this machine's closed network refuses.
-export const kChromiumArgs = ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
-    '--disable-background-networking', '--disable-component-update', '--disable-sync',
-    '--disable-default-apps', '--disable-domain-reliability', '--no-default-browser-check',
-    '--disable-features=Translate,OptimizationHints,MediaRouter,AutofillServerCommunication'];
 
 const kPhone = { width: 360, height: 740 };
 const kDesk = { width: 1366, height: 768 };
@@ -59,7 +53,7 @@ before(async () => {
     origin = `http://127.0.0.1:${server.address().port}`;
     userData = mkdtempSync(join(tmpdir(), 'orvane-chromium-'));
     browser = await puppeteer.launch({
-        executablePath: process.env.CHROMIUM ?? '/usr/bin/chromium',
+        executablePath: kChromiumPath,
         headless: true,
         userDataDir: userData,
         args: kChromiumArgs,
