@@ -50,13 +50,14 @@ QString write(Logs& logs) {
         for (int i = 0; i < kEntriesPerEvent; ++i) {
             Entry entry;
             entry.eventId = *day;
-            entry.time =
-                QDateTime(QDate(2026, 1, 1).addDays(e), QTime(7, 0), zone).addSecs(i * 900);
+            entry.assessment.at = orvane::assessedAt(
+                QDateTime(QDate(2026, 1, 1).addDays(e), QTime(7, 0), zone).addSecs(i * 900));
             for (const char* key : {"WBGT", "Duration", "Intensity", "Acclimatization", "Ability",
                                     "Age", "Drinks", "Time", "Surface", "Venue", "Medical"})
-                entry.answers << Answer{key, "an option as the list shows it", "6"};
-            entry.total = QString::number(40 + i % 40);
-            entry.band = "Risk Score 56-65 recommendation.rtf";
+                entry.assessment.answers.push_back(
+                    {key, "an option as the list shows it", "6", {}});
+            entry.assessment.total = std::to_string(40 + i % 40);
+            entry.assessment.band = orvane::BandFor(40 + i % 40);
             entry.decision = "Extra drinks breaks";
             entry.note = "Measured at the finish line";
             if (const auto added = log->addEntry(entry); !added)

@@ -145,11 +145,12 @@ QString fullLog(QTemporaryDir& dir) {
         for (int i = 0; i < 50; ++i) {
             Entry entry;
             entry.eventId = id;
-            entry.time =
-                QDateTime(QDate(2026, 1, 1).addDays(e), QTime(7, 0), zone).addSecs(i * 900);
-            entry.answers = {{"WBGT", "73-81.9", "10"}, {"Medical", "None", "0"}};
-            entry.total = QString::number(50 + i % 30);
-            entry.band = QString::fromUtf8(orvane::BandFor(50 + i % 30)->document.data());
+            entry.assessment.at = orvane::assessedAt(
+                QDateTime(QDate(2026, 1, 1).addDays(e), QTime(7, 0), zone).addSecs(i * 900));
+            entry.assessment.answers = {{"WBGT", "73-81.9", "10", {}},
+                                        {"Medical", "None", "0", {}}};
+            entry.assessment.total = std::to_string(50 + i % 30);
+            entry.assessment.band = orvane::BandFor(50 + i % 30);
             entry.decision = QStringLiteral("Go ahead");
             log->addEntry(entry);
         }

@@ -3,13 +3,15 @@
 // never touches the network, so scripts and tests can feed it any answer.
 //
 // Each hour gives utc, air_c, rh, wind_10m_ms, wind_2m_ms, solar_wm2, pressure_hpa, wbgt_c,
-// wbgt_f, option and points, or utc and error when it has no WBGT. Such an hour is the forecast's
+// wbgt_f, option, points and ceiling (the rule its WBGT meets whatever the score, or null), or utc
+// and error when it has no WBGT. Such an hour is the forecast's
 // gap, not a failure of the run: the exit status stays 0.
 
 #include "cli/forecast_command.h"
 
 #include "cli/json_line.h"
 #include "core/forecast_plan.h"
+#include "core/wbgt_ceiling.h"
 #include "weather/open_meteo.h"
 
 #include <QFile>
@@ -27,6 +29,12 @@ QJsonValue hundredths(double value) {
 
 QJsonValue number(const std::optional<double>& value) {
     return value ? QJsonValue(*value) : QJsonValue(QJsonValue::Null);
+}
+
+// The rule of the WBGT ceiling that the hour's WBGT meets, or null.
+QJsonValue ceilingOf(double wbgtF) {
+    const CeilingRule* rule = FindCeilingRule(CeilingLevelFor(wbgtF));
+    return rule ? json::text(rule->name) : QJsonValue(QJsonValue::Null);
 }
 
 void writeLine(const QByteArray& line) {
@@ -76,6 +84,7 @@ int forecastCommand(bool urban) {
                       .add("wbgt_f", hundredths(value.wbgtF))
                       .add("option", json::text(value.optionText))
                       .add("points", json::text(value.points))
+                      .add("ceiling", ceilingOf(value.wbgtF))
                       .finish());
     }
     return 0;

@@ -19,6 +19,7 @@
 #include "core/catalogue.h"
 #include "core/evaluation.h"
 #include "core/liljegren.h"
+#include "core/wbgt_ceiling.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -56,7 +57,8 @@ int help() {
         "                     exit status 1 when the question has no such option\n"
         "  evaluate           reads groups of 12 points-box texts, one a line, in the order\n"
         "                     Dry_Bulb WBGT Duration Intensity Acclimatization Ability Age\n"
-        "                     Drinks Time Surface Venue Medical; writes one JSON line a group\n"
+        "                     Drinks Time Surface Venue Medical; writes one JSON line a group,\n"
+        "                     with the WBGT ceiling that applies whatever the score (or null)\n"
         "  wbgt [--exact]     reads weather as JSON lines (utc, lat, lon, air_c, rh, wind_ms,\n"
         "                     and sky or solar_wm2; shade and pressure_hpa optional); writes\n"
         "                     one estimated WBGT line each, or {\"error\": ...}; --exact\n"
@@ -137,12 +139,23 @@ template <class Line> void forEachLine(Line line) {
     }
 }
 
-QByteArray outcomeLine(const EvaluationOutcome& outcome) {
+// The WBGT ceiling beside an outcome: the rule that applies whatever the score, or null, and
+// whether question 1 was answered in a way (the air temperature) that cannot tell.
+void addCeiling(json::Object& line, const BoxTexts& texts) {
+    const CeilingJudgement ceiling = JudgeCeiling(Question1FromBoxes(texts));
+    const CeilingRule* rule = FindCeilingRule(ceiling.level);
+    line.add("ceiling", rule ? json::text(rule->name) : QJsonValue(QJsonValue::Null))
+        .add("ceiling_unknown", ceiling.unknown);
+}
+
+QByteArray outcomeLine(const BoxTexts& texts) {
+    const EvaluationOutcome outcome = EvaluateRisk(texts);
     json::Object line;
     if (const auto* missing = std::get_if<MissingAnswer>(&outcome)) {
         line.add("outcome", "MissingAnswer").add("message", json::text(missing->message));
     } else if (const auto* referral = std::get_if<MedicalReferral>(&outcome)) {
         line.add("outcome", "MedicalReferral").add("document", json::text(referral->document));
+        addCeiling(line, texts);
     } else {
         const auto& scored = std::get<Scored>(outcome);
         line.add("outcome", "Scored")
@@ -150,6 +163,7 @@ QByteArray outcomeLine(const EvaluationOutcome& outcome) {
             .add("display", json::text(scored.display))
             .add("document",
                  scored.band ? json::text(scored.band->document) : QJsonValue(QJsonValue::Null));
+        addCeiling(line, texts);
     }
     return line.finish() + '\n';
 }
@@ -163,7 +177,7 @@ int evaluateStream() {
             BoxTexts texts;
             for (std::size_t i = 0; i < kBoxCount; ++i)
                 texts[i] = group[i];
-            write(outcomeLine(EvaluateRisk(texts)));
+            write(outcomeLine(texts));
             filled = 0;
         }
     });

@@ -15,10 +15,11 @@ namespace {
 
 constexpr std::array<RiskBand, 4> kBands{
     // Two blanks in the first name: the file is named so.
-    RiskBand{"Risk Score  75 recommendation.rtf", "EXTREME RISK (75 and above)", 3},
-    RiskBand{"Risk Score 66-74 recommendation.rtf", "HIGH RISK (66 to 74)", 2},
-    RiskBand{"Risk Score 56-65 recommendation.rtf", "MODERATE RISK (56 to 65)", 1},
-    RiskBand{"Risk Score 55 and below recommendation.rtf", "LOW RISK (55 and below)", 0},
+    RiskBand{"Risk Score  75 recommendation.rtf", "EXTREME RISK (75 and above)", 3, "75 and above"},
+    RiskBand{"Risk Score 66-74 recommendation.rtf", "HIGH RISK (66 to 74)", 2, "66\u201374"},
+    RiskBand{"Risk Score 56-65 recommendation.rtf", "MODERATE RISK (56 to 65)", 1, "56\u201365"},
+    RiskBand{"Risk Score 55 and below recommendation.rtf", "LOW RISK (55 and below)", 0,
+             "55 and below"},
 };
 constexpr std::array<double, 4> kBandFloors{74, 65, 55, 0};
 
@@ -112,6 +113,17 @@ std::optional<RiskBand> BandByDocument(std::string_view document) {
         if (band.document == document)
             return band;
     return std::nullopt;
+}
+
+std::optional<RiskBand> BandByRange(std::string_view range) {
+    for (const RiskBand& band : kBands)
+        if (band.range == range)
+            return band;
+    return std::nullopt;
+}
+
+std::span<const RiskBand> Bands() {
+    return kBands;
 }
 
 std::string TotalDisplayText(double total) {

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -41,10 +42,17 @@ struct RiskBand {
     std::string_view document; // file name in the application folder
     std::string_view label;    // for a person: "MODERATE RISK (56 to 65)"
     int rank = 0;              // 0 for the lowest band, 3 for the highest
+    std::string_view range;    // the totals it takes, as files store it: "56–65" (an en dash)
+
+    bool operator==(const RiskBand&) const = default;
 };
 
 // The band whose advice is this document, or none.
 std::optional<RiskBand> BandByDocument(std::string_view document);
+// The band stored as this range, or none.
+std::optional<RiskBand> BandByRange(std::string_view range);
+// Every band, from the highest down.
+std::span<const RiskBand> Bands();
 
 inline constexpr std::string_view kMedicalDocument = "Medical Conditions.rtf";
 

@@ -41,10 +41,14 @@ int WbgtOptionIndex(double wbgtF) {
     if (!nearEdge)
         return clear;
     // Rounded by the same conversion that prints it, so the option always fits the digits shown.
-    char digits[64];
-    std::snprintf(digits, sizeof digits, "%.1f", wbgtF);
-    const double shown = std::strtod(digits, nullptr);
+    const double shown = ShownTenth(wbgtF);
     return shown < 73.0 ? 0 : shown < 82.0 ? 1 : shown < 86.0 ? 2 : 3;
+}
+
+double ShownTenth(double value) {
+    char digits[64];
+    std::snprintf(digits, sizeof digits, "%.1f", value);
+    return std::strtod(digits, nullptr);
 }
 
 double FahrenheitToCelsius(double f) {

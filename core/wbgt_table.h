@@ -25,6 +25,9 @@ bool OccursOutdoors(double airC, double relativeHumidity);
 // and never falls between two options.
 int WbgtOptionIndex(double wbgtF);
 
+// A temperature rounded to the tenth it is shown with, by the same conversion that prints it.
+double ShownTenth(double value);
+
 double FahrenheitToCelsius(double f);
 double CelsiusToFahrenheit(double c);
 

@@ -1,291 +1,99 @@
 #include "eventlog/event_log.h"
 
 #include "core/evaluation.h"
+#include "core/forecast_plan.h"
 #include "eventlog/event_csv.h"
-#include "eventlog/test_hooks.h"
+#include "eventlog/log_schema.h"
+#include "eventlog/log_sql.h"
 
 #include <QAtomicInteger>
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
 #include <QLocale>
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QTimeZone>
-#include <QVariant>
 
 #include <cstdlib>
 
 namespace orvane::eventlog {
-
-namespace testing {
-namespace {
-Hooks& hooks() {
-    static Hooks installed;
-    return installed;
-}
-} // namespace
-void setHooks(Hooks hooks) {
-    testing::hooks() = std::move(hooks);
-}
-} // namespace testing
-
 namespace {
 
 using Kind = LogError::Kind;
-
-// "ORLG" in the file's header: tells an event log from any other SQLite file.
-constexpr int kApplicationId = 0x4f524c47;
-
-// The file format. The triggers hold the log's promises in the file itself, so no program,
-// this one in a later version included, can change or remove an entry there: the only change
-// an entry takes is being struck out, once.
-constexpr const char* kSchema[] = {
-    R"(CREATE TABLE events (
-        id INTEGER PRIMARY KEY,
-        name TEXT NOT NULL CHECK (name <> ''),
-        place TEXT NOT NULL DEFAULT '',
-        date TEXT NOT NULL CHECK (date GLOB '[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9]'),
-        notes TEXT NOT NULL DEFAULT '',
-        created TEXT NOT NULL))",
-    R"(CREATE TABLE entries (
-        id INTEGER PRIMARY KEY,
-        event_id INTEGER NOT NULL REFERENCES events (id),
-        time TEXT NOT NULL,
-        time_zone TEXT NOT NULL,
-        temperature_source TEXT NOT NULL CHECK (temperature_source IN
-            ('wbgt-by-hand', 'estimated', 'forecast', 'air-temperature')),
-        source_inputs TEXT,
-        referral INTEGER NOT NULL CHECK (referral IN (0, 1)),
-        total TEXT CHECK ((total IS NULL) = (referral = 1)),
-        band TEXT CHECK (band IS NULL OR referral = 0),
-        decision TEXT NOT NULL DEFAULT '',
-        note TEXT NOT NULL DEFAULT '',
-        program_version TEXT NOT NULL,
-        struck_reason TEXT CHECK (struck_reason IS NULL OR struck_reason <> ''),
-        struck_time TEXT CHECK ((struck_time IS NULL) = (struck_reason IS NULL))))",
-    "CREATE INDEX entries_of_event ON entries (event_id)",
-    R"(CREATE TABLE answers (
-        entry_id INTEGER NOT NULL REFERENCES entries (id),
-        position INTEGER NOT NULL,
-        question TEXT NOT NULL CHECK (question <> ''),
-        option_text TEXT NOT NULL,
-        points TEXT NOT NULL,
-        PRIMARY KEY (entry_id, position)) WITHOUT ROWID)",
-    R"(CREATE TRIGGER entries_are_not_changed BEFORE UPDATE OF id, event_id, time, time_zone,
-        temperature_source, source_inputs, referral, total, band, decision, note,
-        program_version ON entries
-        BEGIN SELECT RAISE(ABORT, 'an entry is never changed: add a correction instead'); END)",
-    R"(CREATE TRIGGER entries_are_struck_out_once BEFORE UPDATE OF struck_reason, struck_time
-        ON entries WHEN OLD.struck_reason IS NOT NULL
-        BEGIN SELECT RAISE(ABORT, 'an entry is struck out only once'); END)",
-    R"(CREATE TRIGGER entries_are_kept BEFORE DELETE ON entries
-        BEGIN SELECT RAISE(ABORT, 'an entry is never deleted: strike it out instead'); END)",
-    R"(CREATE TRIGGER answers_are_not_changed BEFORE UPDATE ON answers
-        BEGIN SELECT RAISE(ABORT, 'an answer is never changed'); END)",
-    R"(CREATE TRIGGER answers_are_kept BEFORE DELETE ON answers
-        BEGIN SELECT RAISE(ABORT, 'an answer is never deleted'); END)",
-};
-
-// SQLite's primary result codes that call for their own message; the driver reports the
-// extended code, whose low byte is the primary one.
-enum SqliteCode {
-    kPerm = 3,
-    kBusy = 5,
-    kLocked = 6,
-    kReadOnly = 8,
-    kCorrupt = 11,
-    kFull = 13,
-    kCantOpen = 14,
-    kNotADatabase = 26,
-};
-constexpr int kReadOnlyRollback = kReadOnly | (3 << 8);
-
-enum class Step { Open, Read, Write };
-
-QString named(const QString& path) {
-    return '"' + QDir::toNativeSeparators(path) + '"';
-}
-
-LogError failure(const QString& path, const QSqlError& error, Step step, int busyTimeoutMs) {
-    bool known = false;
-    const int code = error.nativeErrorCode().toInt(&known);
-    const QString file = named(path);
-    const QString detail = error.databaseText().isEmpty() ? error.text() : error.databaseText();
-    const QString unchanged = step == Step::Write ? QStringLiteral(" Nothing was written.")
-                                                  : QStringLiteral(" It was left as it is.");
-    if (known && code == kReadOnlyRollback)
-        return {Kind::ReadOnly,
-                QStringLiteral("The event log %1 holds a write that a program stopped in the "
-                               "middle of. Open it once in Solvane Calculator, which undoes that "
-                               "write, before reading it here. It was left as it is.")
-                    .arg(file)};
-    switch (known ? code & 0xff : -1) {
-    case kBusy:
-    case kLocked:
-        return {Kind::Busy, QStringLiteral("The event log %1 is in use by another program, or "
-                                           "another copy of this one, and stayed locked for %2 "
-                                           "seconds.%3 Please try again.")
-                                .arg(file)
-                                .arg(busyTimeoutMs / 1000.0)
-                                .arg(unchanged)};
-    case kPerm:
-    case kCantOpen:
-        if (step != Step::Write)
-            break;
-        [[fallthrough]]; // a journal that cannot be made beside the file: the folder is read-only
-    case kReadOnly:
-        return {Kind::ReadOnly,
-                QStringLiteral("The event log %1 can only be read: the file or its folder is "
-                               "read-only.%2")
-                    .arg(file, unchanged)};
-    case kFull:
-        return {Kind::Full, QStringLiteral("The disk holding the event log %1 is full.%2 Free "
-                                           "some space and try again.")
-                                .arg(file, unchanged)};
-    case kNotADatabase:
-        return {Kind::NotALog,
-                QStringLiteral("%1 is not an event log: it is not a database. It was left as it "
-                               "is.")
-                    .arg(file)};
-    case kCorrupt:
-        return {Kind::Damaged,
-                QStringLiteral("The event log %1 is damaged (%2). It was left as it is; keep a "
-                               "copy of it before anything tries to repair it.")
-                    .arg(file, detail)};
-    default: break;
-    }
-    return {Kind::Failed, QStringLiteral("The event log %1 could not be %2: %3.%4")
-                              .arg(file,
-                                   step == Step::Open   ? QStringLiteral("opened")
-                                   : step == Step::Read ? QStringLiteral("read")
-                                                        : QStringLiteral("written"),
-                                   detail, step == Step::Read ? QString() : unchanged)};
-}
-
-LogError invalid(const QString& what) {
-    return {Kind::Invalid, what};
-}
-
-// Prepares and runs one statement with `values` bound in order.
-bool run(QSqlQuery& query, const QString& sql, const QVariantList& values = {}) {
-    query.setForwardOnly(true);
-    if (!query.prepare(sql))
-        return false;
-    for (const QVariant& value : values)
-        query.addBindValue(value);
-    return query.exec();
-}
-
-// Qt binds a null QString as SQL NULL; an empty text is still a text.
-QString text(const QString& value) {
-    return value.isNull() ? QStringLiteral("") : value;
-}
-
-QVariant textOrNull(const QString& text) {
-    return text.isEmpty() ? QVariant(QMetaType::fromType<QString>()) : QVariant(text);
-}
+using sql::failure;
+using sql::invalid;
+using sql::named;
+using sql::run;
+using sql::Step;
 
 QString zoneOf(const QDateTime& time) {
-    QByteArray id;
-    switch (time.timeSpec()) {
-    case Qt::TimeZone: id = time.timeZone().id(); break;
-    case Qt::LocalTime: id = QTimeZone::systemTimeZoneId(); break;
-    case Qt::UTC: id = "UTC"; break;
-    case Qt::OffsetFromUTC: break;
-    }
+    const std::string id = assessedAt(time).zone;
     // A bare offset has no IANA id; Qt's name for it ("UTC+10:30") at least says what it is.
-    return QString::fromUtf8(id.isEmpty() ? QTimeZone(time.offsetFromUtc()).id() : id);
+    return id.empty() ? QString::fromUtf8(QTimeZone(time.offsetFromUtc()).id()) : qs(id);
 }
 
 QDateTime timeFrom(const QVariant& stored) {
     return QDateTime::fromString(stored.toString(), Qt::ISODate);
 }
 
-// Runs `body` (which returns a Result) as one write transaction. BEGIN IMMEDIATE takes the
-// write lock before anything is read, so waiting for another writer is the busy timeout's job
-// and can never end in a deadlock between two readers that both want to write.
-template <class Body>
-auto inWriteTransaction(const QSqlDatabase& db, const QString& path, int busyTimeoutMs, Body body)
-    -> decltype(body()) {
-    QSqlQuery query(db);
-    if (!query.exec(QStringLiteral("BEGIN IMMEDIATE")))
-        return failure(path, query.lastError(), Step::Write, busyTimeoutMs);
-    auto result = body();
-    if (result && testing::hooks().insideWrite)
-        testing::hooks().insideWrite();
-    if (result && !query.exec(QStringLiteral("COMMIT")))
-        result = failure(path, query.lastError(), Step::Write, busyTimeoutMs);
-    if (!result)
-        query.exec(QStringLiteral("ROLLBACK")); // fails harmlessly where SQLite rolled back
-    return result;
+// How the file stores a ceiling: its level's key, "unknown", or NULL for none judged.
+QVariant ceilingValue(const Entry& entry) {
+    if (!entry.ceilingJudged)
+        return QVariant(QMetaType::fromType<QString>());
+    const CeilingJudgement& c = entry.assessment.ceiling;
+    return c.unknown ? QStringLiteral("unknown") : qs(CeilingKey(c.level));
 }
 
-// One snapshot for queries that read more than one statement, so another copy of the program
-// committing in between cannot be half seen.
-template <class Body>
-auto inReadTransaction(const QSqlDatabase& db, const QString& path, int busyTimeoutMs, Body body)
-    -> decltype(body()) {
-    QSqlQuery query(db);
-    if (!query.exec(QStringLiteral("BEGIN")))
-        return failure(path, query.lastError(), Step::Read, busyTimeoutMs);
-    auto result = body();
-    query.exec(result ? QStringLiteral("COMMIT") : QStringLiteral("ROLLBACK"));
-    return result;
+// The ceiling as stored, with the words the program shows for it where the answers still lead
+// to the same judgement (they always do, unless the file was edited by hand).
+void readCeiling(Entry& entry, const QVariant& stored) {
+    entry.ceilingJudged = !stored.isNull();
+    if (!entry.ceilingJudged)
+        return;
+    const std::string key = utf8(stored.toString());
+    CeilingJudgement judged;
+    judged.unknown = key == "unknown";
+    judged.level = CeilingFromKey(key).value_or(CeilingLevel::None);
+    const CeilingJudgement again = JudgeCeiling(entry.assessment.question1());
+    if (again.level == judged.level && again.unknown == judged.unknown)
+        judged.text = again.text;
+    entry.assessment.ceiling = judged;
 }
 
-struct Header {
-    int applicationId = 0;
-    int version = 0;
-    int objects = 0; // tables, indexes and triggers of any kind
-};
-
-Result<Header> readHeader(const QSqlDatabase& db, const QString& path, int busyTimeoutMs) {
-    QSqlQuery query(db);
-    if (!run(query, QStringLiteral("SELECT (SELECT application_id FROM pragma_application_id),"
-                                   " (SELECT user_version FROM pragma_user_version),"
-                                   " (SELECT count(*) FROM sqlite_master)")) ||
-        !query.next())
-        return failure(path, query.lastError(), Step::Open, busyTimeoutMs);
-    return Header{query.value(0).toInt(), query.value(1).toInt(), query.value(2).toInt()};
-}
-
-Event eventFrom(const QSqlQuery& query) {
+Event eventFrom(const QSqlQuery& q) {
     Event event;
-    event.id = query.value(0).toLongLong();
-    event.name = query.value(1).toString();
-    event.place = query.value(2).toString();
-    event.date = QDate::fromString(query.value(3).toString(), Qt::ISODate);
-    event.notes = query.value(4).toString();
-    event.created = timeFrom(query.value(5));
-    event.entryCount = query.value(6).toInt();
+    event.id = q.value(0).toLongLong();
+    event.name = sql::cutTo(q.value(1).toString(), q.value(2).toLongLong(), kMaxNameLength);
+    event.place = sql::cutTo(q.value(3).toString(), q.value(4).toLongLong(), kMaxNameLength);
+    event.date = QDate::fromString(q.value(5).toString(), Qt::ISODate);
+    event.notes = sql::cutTo(q.value(6).toString(), q.value(7).toLongLong(), kMaxNoteLength);
+    event.created = timeFrom(q.value(8));
+    event.entryCount = q.value(9).toInt();
+    event.struckCount = q.value(10).toInt();
     return event;
 }
 
 const QString kEventColumns =
-    QStringLiteral("SELECT id, name, place, date, notes, created, (SELECT count(*) FROM entries "
-                   "WHERE event_id = events.id) FROM events");
+    QStringLiteral("SELECT id, %1, %2, date, %3, created, "
+                   "(SELECT count(*) FROM entries WHERE event_id = events.id), "
+                   "(SELECT count(*) FROM entries WHERE event_id = events.id AND struck_reason IS "
+                   "NOT NULL) FROM events")
+        .arg(sql::limited("name", kMaxNameLength), sql::limited("place", kMaxNameLength),
+             sql::limited("notes", kMaxNoteLength));
+
+// The question's answer in an entry being read, made when first met.
+Answer& answerOf(Assessment& a, const QString& key) {
+    const std::string k = utf8(key);
+    for (Answer& answer : a.answers)
+        if (answer.key == k)
+            return answer;
+    return a.answers.emplace_back(Answer{k, {}, {}, {}});
+}
+
+QString sourceLabel(TemperatureSource source) {
+    return qs(TemperatureSourceKey(source));
+}
 
 } // namespace
-
-QString sourceName(TemperatureSource source) {
-    switch (source) {
-    case TemperatureSource::WbgtByHand: return QStringLiteral("wbgt-by-hand");
-    case TemperatureSource::Estimated: return QStringLiteral("estimated");
-    case TemperatureSource::Forecast: return QStringLiteral("forecast");
-    case TemperatureSource::AirTemperature: return QStringLiteral("air-temperature");
-    }
-    return {};
-}
-
-std::optional<TemperatureSource> sourceFromName(const QString& name) {
-    for (const auto source : {TemperatureSource::WbgtByHand, TemperatureSource::Estimated,
-                              TemperatureSource::Forecast, TemperatureSource::AirTemperature})
-        if (sourceName(source) == name)
-            return source;
-    return std::nullopt;
-}
 
 QString isoWithOffset(const QDateTime& time) {
     if (!time.isValid())
@@ -307,6 +115,12 @@ Result<EventLog> EventLog::open(const QString& path, Access access, Options opti
     if (info.isDir())
         return LogError{Kind::NotALog,
                         QStringLiteral("%1 is a folder, not an event log.").arg(named(file))};
+    // A pipe, a device or a socket would block SQLite's first read for ever, or be changed by
+    // it: only a regular file (or a link to one) can be a log.
+    if (info.exists() && !info.isFile())
+        return LogError{Kind::NotALog, QStringLiteral("%1 is not a regular file, so it cannot be "
+                                                      "an event log. It was left as it is.")
+                                           .arg(named(file))};
     if (!info.exists()) {
         if (access != Access::Create)
             return LogError{Kind::Missing,
@@ -339,29 +153,15 @@ Result<EventLog> EventLog::open(const QString& path, Access access, Options opti
 
 Result<> EventLog::prepare(Access access) {
     const QSqlDatabase db = QSqlDatabase::database(connection_, false);
-    const auto header = readHeader(db, path_, busyTimeoutMs_);
+    const auto header = schema::readHeader(db, path_, busyTimeoutMs_);
     if (!header)
         return header.error();
-    const bool empty = header->applicationId == 0 && header->version == 0 && header->objects == 0;
-    if (!empty && header->applicationId != kApplicationId)
-        return LogError{Kind::NotALog,
-                        QStringLiteral("%1 is a database, but not an event log of Solvane "
-                                       "Calculator. It was left as it is.")
-                            .arg(named(path_))};
-    if (header->version > kSchemaVersion)
-        return LogError{Kind::Newer,
-                        QStringLiteral("The event log %1 was written by a newer version of "
-                                       "Solvane Calculator (log format %2; this version knows "
-                                       "format %3). It was left as it is: use the newer version "
-                                       "with it.")
-                            .arg(named(path_))
-                            .arg(header->version)
-                            .arg(kSchemaVersion)};
-    // An older format would be brought up to date here, in one write transaction; format 1 is
-    // the first.
-    if (empty && access == Access::ReadOnly)
+    if (const auto refused = schema::refusal(*header, path_))
+        return *refused;
+    if (header->empty() && access == Access::ReadOnly)
         return LogError{Kind::Missing,
                         QStringLiteral("%1 holds no event log yet.").arg(named(path_))};
+    version_ = header->empty() ? kSchemaVersion : header->version;
 
     QSqlQuery query(db);
     QStringList pragmas{QStringLiteral("PRAGMA foreign_keys = ON")};
@@ -385,28 +185,28 @@ Result<> EventLog::prepare(Access access) {
                                               .arg(named(path_))};
         query.finish();
     }
-    if (!empty)
+    if (access == Access::ReadOnly || header->version == kSchemaVersion)
         return Done{};
-    return inWriteTransaction(db, path_, busyTimeoutMs_, [&]() -> Result<> {
-        // Another copy of the program may have made the log since the header was read.
-        const auto again = readHeader(db, path_, busyTimeoutMs_);
+    return sql::inWriteTransaction(db, path_, busyTimeoutMs_, [&]() -> Result<> {
+        // Another copy of the program may have made or upgraded the log since the header was
+        // read.
+        const auto again = schema::readHeader(db, path_, busyTimeoutMs_);
         if (!again)
             return again.error();
-        if (again->version == kSchemaVersion && again->applicationId == kApplicationId)
+        if (const auto refused = schema::refusal(*again, path_))
+            return *refused;
+        if (again->version == kSchemaVersion)
             return Done{};
-        for (const char* statement : kSchema)
-            if (!run(query, QString::fromUtf8(statement)))
-                return failure(path_, query.lastError(), Step::Write, busyTimeoutMs_);
-        if (!run(query, QStringLiteral("PRAGMA application_id = %1").arg(kApplicationId)) ||
-            !run(query, QStringLiteral("PRAGMA user_version = %1").arg(kSchemaVersion)))
-            return failure(path_, query.lastError(), Step::Write, busyTimeoutMs_);
-        return Done{};
+        auto done = schema::bringUpToDate(db, path_, busyTimeoutMs_, *again);
+        if (done)
+            version_ = kSchemaVersion;
+        return done;
     });
 }
 
 EventLog::EventLog(EventLog&& other) noexcept
     : connection_(std::exchange(other.connection_, QString())), path_(std::move(other.path_)),
-      busyTimeoutMs_(other.busyTimeoutMs_) {}
+      busyTimeoutMs_(other.busyTimeoutMs_), version_(other.version_) {}
 
 EventLog& EventLog::operator=(EventLog&& other) noexcept {
     if (this != &other) {
@@ -414,6 +214,7 @@ EventLog& EventLog::operator=(EventLog&& other) noexcept {
         connection_ = std::exchange(other.connection_, QString());
         path_ = std::move(other.path_);
         busyTimeoutMs_ = other.busyTimeoutMs_;
+        version_ = other.version_;
     }
     return *this;
 }
@@ -444,7 +245,7 @@ Result<QList<Event>> EventLog::events() const {
 
 Result<Event> EventLog::event(qint64 id) const {
     QSqlQuery query(QSqlDatabase::database(connection_, false));
-    if (!run(query, kEventColumns + QStringLiteral(" WHERE id = ?"), {id}))
+    if (!run(query, kEventColumns + QStringLiteral(" WHERE id = :id"), {{":id", id}}))
         return failure(path_, query.lastError(), Step::Read, busyTimeoutMs_);
     if (!query.next())
         return invalid(
@@ -454,63 +255,94 @@ Result<Event> EventLog::event(qint64 id) const {
 
 Result<QList<Entry>> EventLog::entries(qint64 eventId) const {
     const QSqlDatabase db = QSqlDatabase::database(connection_, false);
-    return inReadTransaction(db, path_, busyTimeoutMs_, [&]() -> Result<QList<Entry>> {
-        QSqlQuery query(db);
+    // Format 1 kept neither a tool's WBGT as a number nor a ceiling.
+    const QString format2 =
+        version_ >= 2 ? QStringLiteral("wbgt_f, ceiling") : QStringLiteral("NULL, NULL");
+    return sql::inReadTransaction(db, path_, busyTimeoutMs_, [&]() -> Result<QList<Entry>> {
+        QSqlQuery q(db);
         // julianday() reads the offsets, so times written in different zones sort as instants.
-        if (!run(query,
-                 QStringLiteral("SELECT id, time, time_zone, temperature_source, source_inputs, "
-                                "referral, total, band, decision, note, program_version, "
-                                "struck_reason, struck_time FROM entries WHERE event_id = ? "
-                                "ORDER BY julianday(time), id"),
-                 {eventId}))
-            return failure(path_, query.lastError(), Step::Read, busyTimeoutMs_);
+        if (!run(q,
+                 QStringLiteral("SELECT id, time, time_zone, temperature_source, %1, referral, "
+                                "total, band, %2, %3, program_version, %4, struck_time, %5 "
+                                "FROM entries WHERE event_id = :event ORDER BY julianday(time), id")
+                     .arg(sql::limited("source_inputs", kMaxNoteLength),
+                          sql::limited("decision", kMaxNameLength),
+                          sql::limited("note", kMaxNoteLength),
+                          sql::limited("struck_reason", kMaxNoteLength), format2),
+                 {{":event", eventId}}))
+            return failure(path_, q.lastError(), Step::Read, busyTimeoutMs_);
         QList<Entry> entries;
         QHash<qint64, qsizetype> index;
-        while (query.next()) {
+        std::vector<QVariant> ceilings;
+        while (q.next()) {
             Entry entry;
-            entry.id = query.value(0).toLongLong();
+            entry.id = q.value(0).toLongLong();
             entry.eventId = eventId;
-            entry.time = timeFrom(query.value(1));
-            entry.zone = query.value(2).toString();
-            entry.source =
-                sourceFromName(query.value(3).toString()).value_or(TemperatureSource::WbgtByHand);
-            entry.sourceInputs = query.value(4).toString();
-            entry.referral = query.value(5).toInt() != 0;
-            entry.total = query.value(6).toString();
-            entry.band = query.value(7).toString();
-            entry.decision = query.value(8).toString();
-            entry.note = query.value(9).toString();
-            entry.programVersion = query.value(10).toString();
-            if (!query.value(11).isNull())
-                entry.struck = StruckOut{query.value(11).toString(), timeFrom(query.value(12))};
+            const QDateTime time = timeFrom(q.value(1));
+            entry.assessment.at = {time.isValid() ? time.toSecsSinceEpoch() : 0,
+                                   time.isValid() ? time.offsetFromUtc() : 0,
+                                   utf8(q.value(2).toString())};
+            // Question 1's answer is filled in with the answers below.
+            const auto source = TemperatureSourceFromKey(utf8(q.value(3).toString()))
+                                    .value_or(TemperatureSource::WbgtByHand);
+            AnswerSource tool;
+            tool.kind = source == TemperatureSource::Estimated  ? AnswerSource::Kind::Estimated
+                        : source == TemperatureSource::Forecast ? AnswerSource::Kind::Forecast
+                                                                : AnswerSource::Kind::ByHand;
+            tool.inputs =
+                utf8(sql::cutTo(q.value(4).toString(), q.value(5).toLongLong(), kMaxNoteLength));
+            if (!q.value(17).isNull() && tool.kind != AnswerSource::Kind::ByHand)
+                tool.wbgtF = q.value(17).toDouble();
+            if (tool.kind != AnswerSource::Kind::ByHand)
+                answerOf(entry.assessment, QStringLiteral("WBGT")).source = tool;
+            entry.assessment.referral = q.value(6).toInt() != 0;
+            entry.assessment.total = utf8(q.value(7).toString());
+            const std::string band = utf8(q.value(8).toString());
+            entry.assessment.band = BandByRange(band);
+            if (!entry.assessment.band)
+                entry.assessment.band = BandByDocument(band); // as format 1 stored it
+            entry.decision =
+                sql::cutTo(q.value(9).toString(), q.value(10).toLongLong(), kMaxNameLength);
+            entry.note =
+                sql::cutTo(q.value(11).toString(), q.value(12).toLongLong(), kMaxNoteLength);
+            entry.programVersion = q.value(13).toString();
+            if (!q.value(14).isNull())
+                entry.struck = StruckOut{
+                    sql::cutTo(q.value(14).toString(), q.value(15).toLongLong(), kMaxNoteLength),
+                    timeFrom(q.value(16))};
+            ceilings.push_back(q.value(18));
             index.insert(entry.id, entries.size());
             entries << entry;
         }
-        if (query.lastError().isValid() ||
-            !run(query,
+        if (q.lastError().isValid() ||
+            !run(q,
                  QStringLiteral("SELECT entry_id, question, option_text, points FROM answers "
-                                "WHERE entry_id IN (SELECT id FROM entries WHERE event_id = ?) "
-                                "ORDER BY entry_id, position"),
-                 {eventId}))
-            return failure(path_, query.lastError(), Step::Read, busyTimeoutMs_);
-        while (query.next()) {
-            const auto at = index.constFind(query.value(0).toLongLong());
-            if (at != index.constEnd())
-                entries[*at].answers << Answer{query.value(1).toString(), query.value(2).toString(),
-                                               query.value(3).toString()};
+                                "WHERE entry_id IN (SELECT id FROM entries WHERE event_id = "
+                                ":event) ORDER BY entry_id, position"),
+                 {{":event", eventId}}))
+            return failure(path_, q.lastError(), Step::Read, busyTimeoutMs_);
+        while (q.next()) {
+            const auto at = index.constFind(q.value(0).toLongLong());
+            if (at == index.constEnd())
+                continue;
+            Answer& answer = answerOf(entries[*at].assessment, q.value(1).toString());
+            answer.option = utf8(q.value(2).toString().left(kMaxNameLength));
+            answer.points = utf8(q.value(3).toString().left(kMaxNameLength));
         }
-        if (query.lastError().isValid())
-            return failure(path_, query.lastError(), Step::Read, busyTimeoutMs_);
+        if (q.lastError().isValid())
+            return failure(path_, q.lastError(), Step::Read, busyTimeoutMs_);
 
         // Bands only ever rise with the total, so a different band at a higher total is a
         // higher band, whatever the bands are called.
         const Entry* previous = nullptr;
-        for (Entry& entry : entries) {
-            if (entry.struck || entry.referral)
+        for (qsizetype i = 0; i < entries.size(); ++i) {
+            Entry& entry = entries[i];
+            readCeiling(entry, ceilings[std::size_t(i)]);
+            if (entry.struck || entry.assessment.referral)
                 continue;
             entry.bandRose =
-                previous && entry.band != previous->band &&
-                ReadNumber(entry.total.toStdString()) > ReadNumber(previous->total.toStdString());
+                previous && entry.assessment.band != previous->assessment.band &&
+                ReadNumber(entry.assessment.total) > ReadNumber(previous->assessment.total);
             previous = &entry;
         }
         return entries;
@@ -531,35 +363,53 @@ Result<QByteArray> EventLog::csv(qint64 eventId) const {
 Result<qint64> EventLog::addEvent(const Event& event) {
     if (event.name.trimmed().isEmpty())
         return invalid(QStringLiteral("An event needs a name."));
+    if (event.name.size() > kMaxNameLength || event.place.size() > kMaxNameLength ||
+        event.notes.size() > kMaxNoteLength)
+        return invalid(QStringLiteral("An event's name and place take up to %1 characters, its "
+                                      "notes up to %2.")
+                           .arg(kMaxNameLength)
+                           .arg(kMaxNoteLength));
     if (!event.date.isValid() || event.date.year() < 1 || event.date.year() > 9999)
         return invalid(QStringLiteral("An event needs its date."));
     const QSqlDatabase db = QSqlDatabase::database(connection_, false);
-    return inWriteTransaction(db, path_, busyTimeoutMs_, [&]() -> Result<qint64> {
+    return sql::inWriteTransaction(db, path_, busyTimeoutMs_, [&]() -> Result<qint64> {
         QSqlQuery query(db);
         if (!run(query,
                  QStringLiteral("INSERT INTO events (name, place, date, notes, created) "
-                                "VALUES (?, ?, ?, ?, ?)"),
-                 {event.name, text(event.place), event.date.toString(Qt::ISODate),
-                  text(event.notes), isoWithOffset(QDateTime::currentDateTime())}))
+                                "VALUES (:name, :place, :date, :notes, :created)"),
+                 {{":name", event.name},
+                  {":place", sql::text(event.place)},
+                  {":date", event.date.toString(Qt::ISODate)},
+                  {":notes", sql::text(event.notes)},
+                  {":created", isoWithOffset(QDateTime::currentDateTime())}}))
             return failure(path_, query.lastError(), Step::Write, busyTimeoutMs_);
         return query.lastInsertId().toLongLong();
     });
 }
 
 Result<qint64> EventLog::addEntry(const Entry& entry) {
-    if (!entry.time.isValid())
+    const Assessment& a = entry.assessment;
+    if (!CivilUtc(a.at.utcSeconds) || a.at.utcSeconds == 0)
         return invalid(QStringLiteral("An entry needs the time it was assessed."));
-    if (entry.referral != entry.total.isEmpty())
+    if (a.referral != a.total.empty())
         return invalid(QStringLiteral("An entry has either a total or a referral."));
-    if (entry.referral && !entry.band.isEmpty())
+    if (a.referral && a.band)
         return invalid(QStringLiteral("A referral has no band."));
-    for (const Answer& answer : entry.answers)
-        if (answer.question.isEmpty())
+    if (entry.note.size() > kMaxNoteLength || entry.decision.size() > kMaxNameLength)
+        return invalid(QStringLiteral("A note takes up to %1 characters, a decision up to %2.")
+                           .arg(kMaxNoteLength)
+                           .arg(kMaxNameLength));
+    for (const Answer& answer : a.answers)
+        if (answer.key.empty())
             return invalid(QStringLiteral("Every answer of an entry names its question."));
+    const Answer* wbgt = a.answer("WBGT");
+    const QString inputs = wbgt ? qs(wbgt->source.inputs) : QString();
+    const QDateTime time = entry.time();
     const QSqlDatabase db = QSqlDatabase::database(connection_, false);
-    return inWriteTransaction(db, path_, busyTimeoutMs_, [&]() -> Result<qint64> {
+    return sql::inWriteTransaction(db, path_, busyTimeoutMs_, [&]() -> Result<qint64> {
         QSqlQuery query(db);
-        if (!run(query, QStringLiteral("SELECT 1 FROM events WHERE id = ?"), {entry.eventId}))
+        if (!run(query, QStringLiteral("SELECT 1 FROM events WHERE id = :event"),
+                 {{":event", entry.eventId}}))
             return failure(path_, query.lastError(), Step::Write, busyTimeoutMs_);
         if (!query.next())
             return invalid(QStringLiteral("The event log %1 has no event %2.")
@@ -567,27 +417,36 @@ Result<qint64> EventLog::addEntry(const Entry& entry) {
                                .arg(entry.eventId));
         query.finish();
         if (!run(query,
-                 QStringLiteral("INSERT INTO entries (event_id, time, time_zone, "
-                                "temperature_source, source_inputs, referral, total, band, "
-                                "decision, note, program_version) "
-                                "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-                 {entry.eventId, isoWithOffset(entry.time),
-                  entry.zone.isEmpty() ? zoneOf(entry.time) : entry.zone, sourceName(entry.source),
-                  textOrNull(entry.sourceInputs), entry.referral ? 1 : 0, textOrNull(entry.total),
-                  textOrNull(entry.band), text(entry.decision), text(entry.note),
-                  QStringLiteral(ORVANE_EVENTLOG_WRITER)}))
+                 QStringLiteral(
+                     "INSERT INTO entries (event_id, time, time_zone, temperature_source, "
+                     "source_inputs, wbgt_f, referral, total, band, ceiling, decision, note, "
+                     "program_version) VALUES (:event, :time, :zone, :source, :inputs, :wbgt, "
+                     ":referral, :total, :band, :ceiling, :decision, :note, :version)"),
+                 {{":event", entry.eventId},
+                  {":time", isoWithOffset(time)},
+                  {":zone", a.at.zone.empty() ? zoneOf(time) : qs(a.at.zone)},
+                  {":source", sourceLabel(a.temperatureSource())},
+                  {":inputs", sql::textOrNull(inputs)},
+                  {":wbgt", sql::numberOrNull(a.wbgtF())},
+                  {":referral", a.referral ? 1 : 0},
+                  {":total", sql::textOrNull(qs(a.total))},
+                  {":band", sql::textOrNull(a.band ? qs(a.band->range) : QString())},
+                  {":ceiling", ceilingValue(entry)},
+                  {":decision", sql::text(entry.decision)},
+                  {":note", sql::text(entry.note)},
+                  {":version", QStringLiteral(ORVANE_EVENTLOG_WRITER)}}))
             return failure(path_, query.lastError(), Step::Write, busyTimeoutMs_);
         const qint64 id = query.lastInsertId().toLongLong();
         if (!query.prepare(QStringLiteral("INSERT INTO answers (entry_id, position, question, "
-                                          "option_text, points) VALUES (?, ?, ?, ?, ?)")))
+                                          "option_text, points) VALUES (:entry, :position, "
+                                          ":question, :option, :points)")))
             return failure(path_, query.lastError(), Step::Write, busyTimeoutMs_);
-        for (qsizetype i = 0; i < entry.answers.size(); ++i) {
-            const Answer& answer = entry.answers[i];
-            query.bindValue(0, id);
-            query.bindValue(1, qint64(i));
-            query.bindValue(2, answer.question);
-            query.bindValue(3, text(answer.option));
-            query.bindValue(4, text(answer.points));
+        for (std::size_t i = 0; i < a.answers.size(); ++i) {
+            query.bindValue(QStringLiteral(":entry"), id);
+            query.bindValue(QStringLiteral(":position"), qint64(i));
+            query.bindValue(QStringLiteral(":question"), qs(a.answers[i].key));
+            query.bindValue(QStringLiteral(":option"), sql::text(qs(a.answers[i].option)));
+            query.bindValue(QStringLiteral(":points"), sql::text(qs(a.answers[i].points)));
             if (!query.exec())
                 return failure(path_, query.lastError(), Step::Write, busyTimeoutMs_);
         }
@@ -598,12 +457,14 @@ Result<qint64> EventLog::addEntry(const Entry& entry) {
 Result<> EventLog::strikeOut(qint64 entryId, const QString& reason) {
     if (reason.trimmed().isEmpty())
         return invalid(QStringLiteral("Striking out an entry needs a reason."));
+    if (reason.size() > kMaxNoteLength)
+        return invalid(QStringLiteral("A reason takes up to %1 characters.").arg(kMaxNoteLength));
     const QSqlDatabase db = QSqlDatabase::database(connection_, false);
-    return inWriteTransaction(db, path_, busyTimeoutMs_, [&]() -> Result<> {
+    return sql::inWriteTransaction(db, path_, busyTimeoutMs_, [&]() -> Result<> {
         QSqlQuery query(db);
         if (!run(query,
-                 QStringLiteral("SELECT struck_reason IS NOT NULL FROM entries WHERE id = ?"),
-                 {entryId}))
+                 QStringLiteral("SELECT struck_reason IS NOT NULL FROM entries WHERE id = :id"),
+                 {{":id", entryId}}))
             return failure(path_, query.lastError(), Step::Write, busyTimeoutMs_);
         if (!query.next())
             return invalid(
@@ -612,9 +473,11 @@ Result<> EventLog::strikeOut(qint64 entryId, const QString& reason) {
             return invalid(QStringLiteral("Entry %1 is struck out already.").arg(entryId));
         query.finish();
         if (!run(query,
-                 QStringLiteral(
-                     "UPDATE entries SET struck_reason = ?, struck_time = ? WHERE id = ?"),
-                 {reason, isoWithOffset(QDateTime::currentDateTime()), entryId}))
+                 QStringLiteral("UPDATE entries SET struck_reason = :reason, struck_time = :time "
+                                "WHERE id = :id"),
+                 {{":reason", reason},
+                  {":time", isoWithOffset(QDateTime::currentDateTime())},
+                  {":id", entryId}}))
             return failure(path_, query.lastError(), Step::Write, busyTimeoutMs_);
         return Done{};
     });

@@ -11,6 +11,9 @@
 // file itself refuses any other change. Opening is explicit: nothing happens to the file
 // system until open() is called.
 
+#include "core/assessment.h"
+#include "coreqt/core_qt.h"
+
 #include <QDate>
 #include <QDateTime>
 #include <QList>
@@ -42,6 +45,9 @@ struct LogError {
 
 struct Done {};
 
+using orvane::Answer;
+using orvane::Assessment;
+
 // "2026-12-07T14:30:00+10:30": the local time to the second and its offset from UTC, also for
 // UTC itself ("+00:00"), as the file and the CSV hold times.
 QString isoWithOffset(const QDateTime& time);
@@ -70,27 +76,9 @@ struct Event {
     QString place;
     QDate date; // the event's day
     QString notes;
-    QDateTime created;  // set by the log when added, with the local offset of the time
-    int entryCount = 0; // every entry, struck-out ones too; filled by events() and event()
-};
-
-// How question 1, the temperature, was answered.
-enum class TemperatureSource {
-    WbgtByHand,     // a WBGT option chosen in the list
-    Estimated,      // a WBGT from the estimator
-    Forecast,       // a WBGT from the planner's forecast
-    AirTemperature, // the dry-bulb list
-};
-// The texts stored in the file and the CSV: "wbgt-by-hand", "estimated", "forecast",
-// "air-temperature".
-QString sourceName(TemperatureSource source);
-std::optional<TemperatureSource> sourceFromName(const QString& name);
-
-struct Answer {
-    QString question; // the catalogue's key, e.g. "WBGT"
-    QString option;   // the option's text as listed; empty when not answered
-    QString points;   // the points text as shown beside the list
-    bool operator==(const Answer&) const = default;
+    QDateTime created;   // set by the log when added, with the local offset of the time
+    int entryCount = 0;  // every entry, struck-out ones too; filled by events() and event()
+    int struckCount = 0; // of those, the struck-out ones
 };
 
 struct StruckOut {
@@ -98,20 +86,24 @@ struct StruckOut {
     QDateTime time;
 };
 
+// How long a text typed into the log may be. Longer texts are refused when added, and a log from
+// elsewhere that holds one gives it back cut, with a mark saying so: nothing a file holds may
+// make a window or a report slow.
+inline constexpr int kMaxNameLength = 200;  // an event's name and place, a decision
+inline constexpr int kMaxNoteLength = 2000; // a note, an event's notes, a reason, a tool's inputs
+
+// What is put after a text that was cut on reading.
+QString cutMark();
+
 struct Entry {
     qint64 id = 0; // given by the log
     qint64 eventId = 0;
-    // When the assessment was made. Kept as local time with its UTC offset, so read back it
-    // has that fixed offset; `zone` is the IANA id of the place's time zone (taken from `time`
-    // when empty on adding, "UTC" for a UTC time).
-    QDateTime time;
-    QString zone;
-    QList<Answer> answers; // in the window's order; written and read back as given
-    TemperatureSource source = TemperatureSource::WbgtByHand;
-    QString sourceInputs; // the estimator's or planner's inputs as text; empty when not used
-    bool referral = false;
-    QString total; // as displayed; empty for a referral
-    QString band;  // the band's document name; empty for a referral or a total with no band
+    // The assessment as it was made: every answer and where question 1's came from, the total
+    // and band or the referral, the WBGT ceiling, and when, with the IANA id of the place's time
+    // zone (the zone of the time itself when empty on adding).
+    Assessment assessment;
+    // Logs of format 1 kept no ceiling: the program judged none then.
+    bool ceilingJudged = true;
     QString decision;
     QString note;
     QString programVersion;          // set by the log when added
@@ -119,6 +111,9 @@ struct Entry {
     // Read only: the band is higher than at the previous entry that was not struck out
     // (referrals and struck-out entries are never marked and are not compared against).
     bool bandRose = false;
+
+    // The time of the assessment in the place's zone, or at its offset where the zone is unknown.
+    QDateTime time() const { return localTime(assessment.at); }
 };
 
 class EventLog {
@@ -162,8 +157,11 @@ public:
     Result<qint64> addEntry(const Entry& entry);
     Result<> strikeOut(qint64 entryId, const QString& reason);
 
-    // The schema version this program writes and reads (PRAGMA user_version).
-    static constexpr int kSchemaVersion = 1;
+    // The schema version this program writes (PRAGMA user_version); it reads every older one.
+    static constexpr int kSchemaVersion = 2;
+    // The version of the file as opened: older than kSchemaVersion only when opened read-only,
+    // since opening it to write brings it up to date first.
+    int version() const { return version_; }
 
 private:
     EventLog(QString connection, QString path, int busyTimeoutMs)
@@ -175,6 +173,7 @@ private:
     QString connection_; // empty once moved from
     QString path_;
     int busyTimeoutMs_;
+    int version_ = kSchemaVersion;
 };
 
 } // namespace orvane::eventlog

@@ -21,5 +21,7 @@ struct Hooks {
 };
 
 void setHooks(Hooks hooks);
+// The hooks set, for the log's own code.
+const Hooks& hooks();
 
 } // namespace orvane::eventlog::testing

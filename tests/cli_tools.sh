@@ -11,17 +11,19 @@ check() { # name, expected, actual
 
 group_57=$'\n14\n6\n6\n5\n6\n5\n4\n5\n2\n4\n0'   # WBGT 14 ... totals 57
 out="$(printf '%s\n' "$group_57" | "$eval_bin" evaluate)"; rc=$?
-check "scored line" '{"outcome":"Scored","total":57,"display":" 57","document":"Risk Score 56-65 recommendation.rtf"}|0' "$out|$rc"
+check "scored line, with the ceiling its WBGT option reaches" '{"outcome":"Scored","total":57,"display":" 57","document":"Risk Score 56-65 recommendation.rtf","ceiling":"races: cancel level","ceiling_unknown":false}|0' "$out|$rc"
 
 out="$(printf '%s\n' $'\n14\n6\n6\n5\n6\n5\n4\n5\n2\n4\nX' | "$eval_bin" evaluate)"
-check "referral" '{"outcome":"MedicalReferral","document":"Medical Conditions.rtf"}' "$out"
+check "referral" '{"outcome":"MedicalReferral","document":"Medical Conditions.rtf","ceiling":"races: cancel level","ceiling_unknown":false}' "$out"
 
 # Windows line ends: a blank answer stays blank, it is not read as "\r" worth 0 points.
 out="$(printf '%s\r\n' "" 14 6 6 5 6 5 4 5 2 "" 0 | "$eval_bin" evaluate)"
 check "CR before LF ends the line" '{"outcome":"MissingAnswer","message":"Please add Venue data."}' "$out"
 
 out="$(printf '0\n0\n0\n0\n0\n0\n0\n0\n0\n0\n0\n0' | "$eval_bin" evaluate)"   # no final newline
-check "zero total has no document, last line unterminated" '{"outcome":"Scored","total":0,"display":" 0","document":null}' "$out"
+check "zero total has no document, last line unterminated" '{"outcome":"Scored","total":0,"display":" 0","document":null,"ceiling":null,"ceiling_unknown":false}' "$out"
+out="$(printf '%s\n' 20 "" 6 6 5 6 5 4 5 2 4 0 | "$eval_bin" evaluate)"
+check "air temperature at its top: the ceiling cannot be judged" '{"outcome":"Scored","total":63,"display":" 63","document":"Risk Score 56-65 recommendation.rtf","ceiling":null,"ceiling_unknown":true}' "$out"
 
 out="$(printf '' | "$eval_bin" evaluate)"; rc=$?
 check "empty input" "|0" "$out|$rc"
@@ -105,7 +107,7 @@ check "an unknown option is named" "2|yes" "$rc|$([[ "$err" == *"unknown option 
 # cannot use is one error line and status 1.
 fc='{"latitude":38.9,"longitude":-77,"timezone":"America/New_York","hourly":{"time":[1689444000,1689447600],"temperature_2m":[33,null],"relative_humidity_2m":[50,50],"wind_speed_10m":[3,3],"shortwave_radiation_instant":[700,700],"surface_pressure":[1012,1012]}}'
 out="$(printf '%s' "$fc" | "$eval_bin" forecast)"; rc=$?
-check "forecast hours" '{"utc":"2023-07-15T18:00:00Z","air_c":33,"rh":50,"wind_10m_ms":3,"wind_2m_ms":2.68,"solar_wm2":700,"pressure_hpa":1012,"wbgt_c":30.51,"wbgt_f":86.92,"option":">= 86'$'\xc2\xb0''F","points":"20"}
+check "forecast hours" '{"utc":"2023-07-15T18:00:00Z","air_c":33,"rh":50,"wind_10m_ms":3,"wind_2m_ms":2.68,"solar_wm2":700,"pressure_hpa":1012,"wbgt_c":30.51,"wbgt_f":86.92,"option":">= 86'$'\xc2\xb0''F","points":"20","ceiling":"not acclimatized: cancel"}
 {"utc":"2023-07-15T19:00:00Z","error":"no air temperature in the forecast"}|0' "$out|$rc"
 out="$(printf '%s' "$fc" | "$eval_bin" forecast --urban | grep -o '"wind_2m_ms":[0-9.]*')"
 check "forecast --urban" '"wind_2m_ms":2.36' "$out"
@@ -133,21 +135,24 @@ head, body = rows[0], [dict(zip(rows[0], row)) for row in rows[1:]]
 assert len(body) == 4 and all(len(row) == len(head) for row in rows)
 assert not [f for row in rows for f in row if f and f[0] in '=+-@'], 'a field a spreadsheet would run'
 first, struck, referral, rose = body
-assert (first['event'], first['place']) == ("'=HYPERLINK(\"http://x\")", 'Oval, "North" gate')
-assert (first['time'], first['time zone']) == ('2026-12-07T09:00:00+10:30', 'Australia/Adelaide')
-assert (first['WBGT'], first['WBGT points'], first['total'], first['band']) == \
-    ('73-81.9', '10', '53', 'Risk Score 55 and below recommendation.rtf')
-assert (first['note'], first['decision'], first['struck out']) == ('two\nlines', "'-extra drinks", 'no')
-assert (struck['note'], struck['struck out'], struck['struck out reason']) == ("'@mistake", 'yes', "'=wrong event")
-assert re.fullmatch(r'\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d[+-]\d\d:\d\d', struck['struck out time'])
-assert (referral['referral'], referral['total'], referral['Medical points']) == ('yes', '', 'X')
-assert [row['band rose'] for row in body] == ['no', 'no', 'no', 'yes'], 'the struck-out entry is passed over'
+wbgt = '1. Wet Bulb Globe Temperature'
+assert (first['Event'], first['Place']) == ("'=HYPERLINK(\"http://x\")", 'Oval, "North" gate')
+assert (first['Time'], first['Time zone']) == ('2026-12-07T09:00:00+10:30', 'Australia/Adelaide')
+assert (first[wbgt], first[wbgt + ': points'], first['Total'], first['Band']) == \
+    ('73-81.9', '10', '53', '55 and below')
+assert (first['Note'], first['Decision'], first['Struck out']) == ('two\nlines', "'-extra drinks", 'no')
+assert (struck['Note'], struck['Struck out'], struck['Reason struck out']) == ("'@mistake", 'yes', "'=wrong event")
+assert re.fullmatch(r'\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d[+-]\d\d:\d\d', struck['Time struck out'])
+assert (referral['Medical referral'], referral['Total'],
+        referral["11. Athletes' Other Risky Medical Conditions*: points"]) == ('yes', '', 'X')
+assert [row['Band rose'] for row in body] == ['no', 'no', 'no', 'yes'], 'the struck-out entry is passed over'
+assert 'Dry_Bulb' not in ','.join(head) and 'WBGT °F' in head, 'names a person reads'
 PY
 check "the driver leaves the file as it was" "$sum" "$(md5sum <"$db")"
 out="$("$eval_bin" log --db "$work/none.sqlite" events 2>&1)"; rc=$?
 check "no log: refused, not created" "1|orvane-eval: There is no event log at \"$work/none.sqlite\".|absent" \
     "$rc|$out|$([[ -e "$work/none.sqlite" ]] && echo present || echo absent)"
-cp "$db" "$work/newer.sqlite" && sqlite3 "$work/newer.sqlite" 'PRAGMA user_version = 2'
+cp "$db" "$work/newer.sqlite" && sqlite3 "$work/newer.sqlite" 'PRAGMA user_version = 3'
 "$eval_bin" log --db "$work/newer.sqlite" events 2>&1 | grep -q 'newer version'; check "a newer format refused" "1|0" "${PIPESTATUS[0]}|${PIPESTATUS[1]}"
 "$eval_bin" log --db "$db" export-csv 9 >/dev/null 2>&1; check "no such event" 1 $?
 "$eval_bin" log events >/dev/null 2>&1; check "log without --db" 2 $?

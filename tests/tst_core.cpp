@@ -1,10 +1,13 @@
 // The risk core: every band edge with totals worked out by hand, the first missing answer and the
-// referral, lookups by exact text, the selection rule, and how the evaluation reads texts that
-// only a direct caller can give it.
+// referral, lookups by exact text, the selection rule, how the evaluation reads texts that only a
+// direct caller can give it, and the WBGT ceiling at each of its edges.
 
 #include "core/catalogue.h"
 #include "core/evaluation.h"
+#include "core/wbgt_ceiling.h"
+#include "core/wbgt_table.h"
 
+#include <QRegularExpression>
 #include <QTest>
 
 #include <limits>
@@ -196,6 +199,80 @@ private slots:
                 if (i != std::size_t(Box::Time))
                     texts[i] = o;
         QCOMPARE(QString::fromStdString(std::get<Scored>(EvaluateRisk(texts)).display), display);
+    }
+
+    // The ceiling at each edge of the guidelines' table, in both units, from a value a tool
+    // worked out; from an option, only what the option tells; from the air, that it is unknown.
+    void ceiling_data() {
+        QTest::addColumn<int>("way");
+        QTest::addColumn<double>("value"); // the option's index, or the WBGT
+        QTest::addColumn<QString>("level");
+        QTest::addColumn<bool>("unknown");
+        using Way = Question1::Way;
+        const auto f = [](const char* name, double f, const char* level) {
+            QTest::newRow(name) << int(Way::WbgtValue) << f << level << false;
+        };
+        const auto c = [&](const char* name, double celsius, const char* level) {
+            f(name, CelsiusToFahrenheit(celsius), level);
+        };
+        f("60 °F", 60, "none");
+        f("82.0 °F", 82.0, "none");
+        f("82.04 °F shows 82.0", 82.04, "none");
+        f("82.06 °F shows 82.1", 82.06, "races-cancel");
+        f("82.1 °F", 82.1, "races-cancel");
+        f("86.0 °F", 86.0, "races-cancel");
+        f("86.1 °F", 86.1, "not-acclimatized-cancel");
+        f("90.0 °F", 90.0, "not-acclimatized-cancel");
+        f("90.1 °F", 90.1, "everyone-cancel");
+        c("27.8 °C", 27.8, "none");
+        c("27.9 °C", 27.9, "races-cancel");
+        c("30.0 °C", 30.0, "races-cancel");
+        c("30.1 °C", 30.1, "not-acclimatized-cancel");
+        c("32.2 °C", 32.2, "not-acclimatized-cancel");
+        c("32.3 °C", 32.3, "everyone-cancel");
+        const auto option = [](const char* name, Way way, int index, const char* level,
+                               bool unknown) {
+            QTest::newRow(name) << int(way) << double(index) << level << unknown;
+        };
+        option("option <73", Way::WbgtOption, 0, "none", false);
+        option("option 73-81.9", Way::WbgtOption, 1, "none", false);
+        option("option 82-85.9", Way::WbgtOption, 2, "races-cancel", false);
+        option("option >= 86", Way::WbgtOption, 3, "races-cancel", false);
+        option("air <75", Way::AirOption, 0, "none", false);
+        option("air 75-85.9", Way::AirOption, 1, "none", false);
+        option("air 86-90.9", Way::AirOption, 2, "none", true);
+        option("air >= 91", Way::AirOption, 3, "none", true);
+        option("unanswered", Way::Unanswered, -1, "none", false);
+    }
+
+    void ceiling() {
+        QFETCH(int, way);
+        QFETCH(double, value);
+        QFETCH(QString, level);
+        QFETCH(bool, unknown);
+        Question1 q{Question1::Way(way), int(value), value};
+        const CeilingJudgement j = JudgeCeiling(q);
+        QCOMPARE(QString::fromUtf8(CeilingKey(j.level).data()), level);
+        QCOMPARE(j.unknown, unknown);
+        // Said when, and only when, something applies; an option never claims a value.
+        const QString text = QString::fromStdString(j.text);
+        QCOMPARE(!text.isEmpty(), j.shown());
+        static const QRegularExpression claimed(u"WBGT of [0-9.]+ °F \\("_qs);
+        QCOMPARE(text.contains(claimed), q.way == Question1::Way::WbgtValue && j.shown());
+        if (q.way == Question1::Way::WbgtOption && q.option == 3) {
+            QVERIFY2(text.contains(u"86 °F or above"_qs), qPrintable(text));
+            QVERIFY2(text.contains(u"above 90.0 °F exercise is cancelled for everyone"_qs),
+                     qPrintable(text));
+        }
+    }
+
+    // A script's twelve boxes tell question 1 by its points alone.
+    void ceilingFromBoxes() {
+        BoxTexts texts{"", "20", "4", "6", "5", "6", "2", "4", "2", "2", "8", "0"};
+        QCOMPARE(JudgeCeiling(Question1FromBoxes(texts)).level, CeilingLevel::Races);
+        texts[std::size_t(Box::WBGT)] = "";
+        texts[std::size_t(Box::Dry_Bulb)] = "14";
+        QVERIFY(JudgeCeiling(Question1FromBoxes(texts)).unknown);
     }
 };
 

@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QStandardPaths>
@@ -21,6 +22,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace orvane;
@@ -40,14 +42,15 @@ const EventLog::Options kPatient{60000};
 Entry assessment(qint64 eventId, int minutes, const QString& total, const QString& note = {}) {
     Entry entry;
     entry.eventId = eventId;
-    entry.time = QDateTime(QDate(2026, 12, 7), QTime(9, 0), kAdelaide).addSecs(minutes * 60);
-    entry.answers = {
-        {"WBGT", QString::fromUtf8("73-81.9"), "10"},
-        {"Medical", total.isEmpty() ? "Heart condition" : "None", total.isEmpty() ? "X" : "0"}};
-    entry.referral = total.isEmpty();
-    entry.total = total;
-    if (const auto band = BandFor(total.toDouble()); band && !total.isEmpty())
-        entry.band = QString::fromUtf8(band->document.data());
+    entry.assessment.at =
+        assessedAt(QDateTime(QDate(2026, 12, 7), QTime(9, 0), kAdelaide).addSecs(minutes * 60));
+    entry.assessment.answers = {
+        {"WBGT", "73-81.9", "10", {}},
+        {"Medical", total.isEmpty() ? "Heart condition" : "None", total.isEmpty() ? "X" : "0", {}}};
+    entry.assessment.referral = total.isEmpty();
+    entry.assessment.total = utf8(total);
+    if (!total.isEmpty())
+        entry.assessment.band = BandFor(total.toDouble());
     entry.note = note;
     return entry;
 }
@@ -130,9 +133,10 @@ private slots:
         // Added out of order, and the UTC time reads as an earlier text than the Adelaide one
         // while it is the later instant.
         Entry utc = assessment(day, 0, "57", "second");
-        utc.time = QDateTime(QDate(2026, 12, 7), QTime(0, 0), Qt::UTC);
-        utc.source = TemperatureSource::Estimated;
-        utc.sourceInputs = "air 35 \u00b0C, RH 40 %";
+        utc.assessment.at = assessedAt(QDateTime(QDate(2026, 12, 7), QTime(0, 0), Qt::UTC));
+        utc.assessment.answers[0] = {
+            "WBGT", "82-85.9", "14", {AnswerSource::Kind::Estimated, "air 35 °C, RH 40 %", 84.25}};
+        utc.assessment.ceiling = JudgeCeiling(utc.assessment.question1());
         for (const Entry& entry :
              {utc, assessment(day, 0, "53", "first"), assessment(day, 100, {}, "referral"),
               assessment(day, 120, "70", "struck"), assessment(day, 180, "68", "high"),
@@ -156,13 +160,20 @@ private slots:
             rose << entry.bandRose;
         QCOMPARE(rose, (QList<bool>{false, true, false, false, true, false}));
 
+        // Everything the assessment was, its tool's exact WBGT and its ceiling as numbers and
+        // keys of their own, not words to parse.
         const Entry& second = entries[1];
-        QCOMPARE(isoWithOffset(second.time), "2026-12-07T00:00:00+00:00");
-        QCOMPARE(second.zone, "UTC");
-        QCOMPARE(second.source, TemperatureSource::Estimated);
-        QCOMPARE(second.sourceInputs, utc.sourceInputs);
-        QCOMPARE(second.answers, utc.answers);
-        QCOMPARE(second.band, "Risk Score 56-65 recommendation.rtf");
+        QCOMPARE(isoWithOffset(second.time()), "2026-12-07T00:00:00+00:00");
+        QCOMPARE(second.assessment.at, utc.assessment.at);
+        QVERIFY(second.assessment.answers == utc.assessment.answers);
+        QCOMPARE(second.assessment.temperatureSource(), TemperatureSource::Estimated);
+        QCOMPARE(second.assessment.band->range, "56\u201365");
+        QVERIFY(second.ceilingJudged);
+        QVERIFY(second.assessment.ceiling == utc.assessment.ceiling);
+        QCOMPARE(second.assessment.ceiling.level, CeilingLevel::Races);
+        QCOMPARE(OtherConnection(path).value("SELECT wbgt_f || ' ' || ceiling || ' ' || band FROM "
+                                             "entries WHERE note = 'second'"),
+                 "84.25 races-cancel 56\u201365");
         QVERIFY(!second.programVersion.isEmpty());
         QVERIFY(entries[3].struck && !entries[4].struck);
     }
@@ -178,6 +189,8 @@ private slots:
         QTest::newRow("an event without a name") << "event" << Kind::Invalid;
         // Another program going round the log: the file itself refuses.
         QTest::newRow("change a note") << "UPDATE entries SET note = 'x'" << Kind::Failed;
+        QTest::newRow("change a WBGT") << "UPDATE entries SET wbgt_f = 90" << Kind::Failed;
+        QTest::newRow("change a ceiling") << "UPDATE entries SET ceiling = 'none'" << Kind::Failed;
         QTest::newRow("change an answer") << "UPDATE answers SET points = '0'" << Kind::Failed;
         QTest::newRow("unstrike") << "UPDATE entries SET struck_reason = NULL, struck_time = NULL"
                                   << Kind::Failed;
@@ -206,7 +219,7 @@ private slots:
             keepError(log->strikeOut(words[1].toLongLong(), words.mid(2).join(' ')));
         } else if (words[0] == "add") {
             Entry entry = assessment(words[1] == "referral" ? day : 9, 60, "57");
-            entry.referral = words[1] == "referral";
+            entry.assessment.referral = words[1] == "referral";
             keepError(log->addEntry(entry));
         } else if (words[0] == "event") {
             keepError(log->addEvent(newEvent(" ", QDate(2026, 12, 7))));
@@ -232,7 +245,9 @@ private slots:
         QTest::newRow("random bytes") << noise << Kind::NotALog << "not a database";
         QTest::newRow("another program's database")
             << QByteArray("other") << Kind::NotALog << "not an event log of Solvane";
-        QTest::newRow("a newer format") << QByteArray() << Kind::Newer << "log format 2";
+        QTest::newRow("a newer format") << QByteArray() << Kind::Newer << "log format 3";
+        QTest::newRow("format 0 of a log") << QByteArray("0") << Kind::NotALog << "log format 0";
+        QTest::newRow("a pipe") << QByteArray("pipe") << Kind::NotALog << "not a regular file";
     }
 
     void filesLeftAlone() {
@@ -240,16 +255,22 @@ private slots:
         QFETCH(Kind, refused);
         QFETCH(QString, said);
         const QString path = dir_.filePath(QTest::currentDataTag() + QString(".sqlite"));
-        if (bytes.isEmpty() || bytes == "other") {
-            if (bytes.isEmpty())
+        if (bytes == "pipe") {
+            // Opened as a file, a pipe with no writer would block the read for ever.
+            QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        } else if (bytes.isEmpty() || bytes == "0" || bytes == "other") {
+            if (bytes != "other")
                 QVERIFY(EventLog::open(path, Access::Create));
             OtherConnection other(path);
-            QVERIFY(other.exec(bytes.isEmpty() ? "PRAGMA user_version = 2" : "CREATE TABLE t (x)"));
+            QVERIFY(other.exec(bytes.isEmpty() ? "PRAGMA user_version = 3"
+                               : bytes == "0"  ? "PRAGMA user_version = 0"
+                                               : "CREATE TABLE t (x)"));
         } else {
             QFile file(path);
             QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
         }
-        const QByteArray before = contents(path);
+        const bool pipe = bytes == "pipe"; // reading it would wait for a writer, as SQLite would
+        const QByteArray before = pipe ? QByteArray() : contents(path);
         for (const Access access : {Access::ReadOnly, Access::ReadWrite, Access::Create}) {
             const auto log = EventLog::open(path, access);
             QVERIFY(!log);
@@ -257,7 +278,7 @@ private slots:
             QVERIFY2(log.error().message.contains(said) && log.error().message.contains(path),
                      qPrintable(log.error().message));
         }
-        QCOMPARE(contents(path), before);
+        QCOMPARE(pipe ? QByteArray() : contents(path), before);
         QCOMPARE(QDir(dir_.path()).entryList({"*journal"}, QDir::Files), QStringList());
     }
 
@@ -298,8 +319,9 @@ private slots:
             QVERIFY(other->exec("INSERT INTO events (name, date, created) VALUES ('x', "
                                 "'2026-12-07', '2026-12-07T09:00:00+10:30')"));
         }
-        // A note long enough to need new pages wherever the file has room left.
-        const Entry candidate = assessment(day, 30, "57", "candidate " + QString(20000, u'x'));
+        // An entry long enough to need new pages wherever the file has room left.
+        Entry candidate = assessment(day, 30, "57", "candidate");
+        candidate.assessment.answers.push_back({"Other", std::string(20000, 'x'), "", {}});
         const auto added = log->addEntry(candidate);
         QVERIFY(!added);
         QCOMPARE(added.error().kind, refused);
@@ -372,6 +394,78 @@ private slots:
         QCOMPARE(OtherConnection(path).value("PRAGMA integrity_check").toString(), "ok");
     }
 
+    // A log that version 1.2.0 wrote: readable as it is without a word written to it, and
+    // brought to the current format in one step when opened to write. Its band names become
+    // ranges, the WBGT its words held becomes a number (in Arabic digits too), its entries stay
+    // unchangeable, and none claims a ceiling it never showed.
+    void aLogOfFormat1() {
+        const QString path = dir_.filePath("format-1.sqlite");
+        QVERIFY(QFile::copy(ORVANE_TEST_DATA "/eventlog-format-1.sqlite", path));
+        QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner));
+        const QByteArray before = contents(path);
+        const auto read = [&](Access access) {
+            auto log = EventLog::open(path, access);
+            if (!log)
+                qFatal("%s", qPrintable(log.error().message));
+            QStringList seen;
+            for (const Entry& e : must(log->entries(1)))
+                seen << QString("%1 %2 %3 %4 %5")
+                            .arg(qs(e.assessment.total),
+                                 e.assessment.band ? qs(e.assessment.band->range) : "-",
+                                 e.assessment.wbgtF() ? QString::number(*e.assessment.wbgtF())
+                                                      : "-",
+                                 e.ceilingJudged ? "judged" : "-", e.struck ? "struck" : "-");
+            return std::pair(log->version(), seen);
+        };
+        const QStringList expected{"53 55 and below - - -", "57 56–65 84.3 - struck",
+                                   "67 66–74 87.9 - -",     " - - - -",
+                                   "76 75 and above - - -", "57 56–65 - - -"};
+        const auto [oldVersion, asRead] = read(Access::ReadOnly);
+        QCOMPARE(oldVersion, 1);
+        QCOMPARE(contents(path), before);
+        const auto [newVersion, upgraded] = read(Access::ReadWrite);
+        QCOMPARE(newVersion, EventLog::kSchemaVersion);
+        QCOMPARE(upgraded, expected);
+        QCOMPARE(asRead, QStringList(expected).replaceInStrings(QRegularExpression(" [0-9.]+ - "),
+                                                                " - - "));
+        OtherConnection other(path);
+        QCOMPARE(other.value("PRAGMA user_version").toInt(), EventLog::kSchemaVersion);
+        QCOMPARE(other.value("SELECT group_concat(band, '|') FROM entries").toString(),
+                 "55 and below|56–65|66–74|75 and above|56–65");
+        QCOMPARE(other.value("SELECT count(*) FROM entries WHERE ceiling IS NULL").toInt(), 6);
+        QVERIFY(!other.exec("UPDATE entries SET band = 'x'"));
+        QVERIFY(!other.exec("UPDATE entries SET wbgt_f = 1"));
+        QCOMPARE(other.value("PRAGMA integrity_check").toString(), "ok");
+        QVERIFY(EventLog::open(path, Access::ReadWrite)); // once is enough: nothing left to do
+        QCOMPARE(other.value("PRAGMA user_version").toInt(), EventLog::kSchemaVersion);
+    }
+
+    // Texts a log from elsewhere may hold at any length come back cut, with a mark, at once; a
+    // text over its length is refused when added, and the entry stays with its caller.
+    void longTextsAreBounded() {
+        const QString path = dir_.filePath("long.sqlite");
+        auto log = EventLog::open(path, Access::Create);
+        const qint64 day = must(log->addEvent(newEvent("Day", QDate(2026, 12, 7))));
+        Entry tooLong = assessment(day, 0, "57", QString(kMaxNoteLength + 1, u'n'));
+        const auto refused = log->addEntry(tooLong);
+        QVERIFY(!refused);
+        QCOMPARE(refused.error().kind, Kind::Invalid);
+        QVERIFY(log->addEntry(assessment(day, 0, "57", "short")));
+        {
+            OtherConnection other(path);
+            QVERIFY(other.exec("INSERT INTO entries (event_id, time, time_zone, "
+                               "temperature_source, referral, total, note, program_version) "
+                               "SELECT event_id, time, time_zone, temperature_source, referral, "
+                               "total, printf('%.10000000c', 'w'), 'elsewhere' FROM entries"));
+            QVERIFY(other.exec("INSERT INTO events (name, place, date, created) VALUES "
+                               "(printf('%.1000000c', 'e'), '', '2026-12-08', '')"));
+        }
+        const QList<Entry> entries = must(log->entries(day));
+        QCOMPARE(entries.size(), 2);
+        QCOMPARE(entries[1].note, QString(kMaxNoteLength, u'w') + cutMark());
+        QCOMPARE(must(log->events()).first().name, QString(kMaxNameLength, u'e') + cutMark());
+    }
+
     void whichFile_data() {
         QTest::addColumn<QString>("option");
         QTest::addColumn<QString>("variable");
@@ -428,7 +522,10 @@ int killedWriter(const QString& path) {
             pause();
     }});
     // Larger than SQLite's page cache, so the transaction spills into the file before COMMIT.
-    return log->addEntry(assessment(day, 4, "57", QString(8 << 20, u'h'))) ? 2 : 3;
+    Entry large = assessment(day, 4, "57", "never committed");
+    for (int i = 0; i < 2048; ++i)
+        large.assessment.answers.push_back({"Other", std::string(4096, 'h'), "", {}});
+    return log->addEntry(large) ? 2 : 3;
 }
 
 // --writer FILE NAME: twenty entries into event 1, noted "NAME 0" to "NAME 19".

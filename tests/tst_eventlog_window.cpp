@@ -3,6 +3,7 @@
 // an entry struck out, the CSV read back by a CSV reader, the day report as pdftotext reads it,
 // an entry kept while the log is locked, and the reminder.
 
+#include "coreqt/core_qt.h"
 #include "tests/calculator_driver.h"
 #include "ui/charts/band_chart.h"
 #include "ui/eventlog/event_log_keeper.h"
@@ -106,9 +107,8 @@ private slots:
         QTest::mouseClick(w->findChild<QPushButton*>("cmd_Reset"), Qt::LeftButton);
         for (const auto& [key, option] : with(with(kModerate, "Dry_Bulb", -1), "Venue", 2))
             choose(w, key, option);
-        w->chooseOption(
-            "WBGT", 3,
-            {AnswerSource::Kind::Estimated, "air 95 \u00b0F: WBGT 88.4 \u00b0F (31.3 \u00b0C)"});
+        w->chooseOption("WBGT", 3,
+                        {AnswerSource::Kind::Estimated, "air 95 °F: WBGT 88.4 °F (31.3 °C)", 88.4});
         calculate(w);
         QCOMPARE(total(w), QString(" 67"));
         addToLog(w, "=HYPERLINK(\"x\") extra drink breaks"); // the event is remembered now
@@ -126,8 +126,12 @@ private slots:
         QVERIFY(events->item(0)->text().startsWith("Junior athletics day\n"));
         auto* table = window->findChild<QTableWidget*>("tblEntries");
         QCOMPARE(column(table, 2), (QStringList{"57", "67", "\u2014"}));
-        QCOMPARE(column(table, 1), (QStringList{"air 86-90.9", "WBGT >= 86\u00b0F (estimated)",
-                                                "WBGT >= 86\u00b0F (estimated)"}));
+        QCOMPARE(column(table, 1), (QStringList{"air 86-90.9", "WBGT >= 86°F (estimated 88.4 °F)",
+                                                "WBGT >= 86°F (estimated 88.4 °F)"}));
+        // The ceiling each showed: unknown from the air, and from the estimate's own value.
+        QCOMPARE(column(table, 4),
+                 (QStringList{"not known (air temperature)", "not acclimatized: cancel",
+                              "not acclimatized: cancel"}));
         QCOMPARE(column(table, 3),
                  (QStringList{"MODERATE RISK (56 to 65)", "HIGH RISK (66 to 74)  \u25b2 rose",
                               "medical referral"}));
@@ -151,7 +155,7 @@ private slots:
         });
         QTest::mouseClick(window->findChild<QPushButton*>("cmdStrikeOut"), Qt::LeftButton);
         QCOMPARE(table->rowCount(), 3);
-        QVERIFY(table->item(1, 5)->text().startsWith("Struck out: Wrong venue chosen."));
+        QVERIFY(table->item(1, 6)->text().startsWith("Struck out: Wrong venue chosen."));
         QVERIFY(table->item(1, 2)->font().strikeOut());
         QCOMPARE(window->findChild<BandChart*>("chtTimeline")->model().series[0].points.size(),
                  std::size_t(2));
@@ -168,11 +172,14 @@ private slots:
                      {"-c",
                       "import csv,sys\nfor r in csv.DictReader(open(sys.argv[1],newline='',"
                       "encoding='utf-8')): "
-                      "print(r['total'],r['struck out'],r['temperature source'])",
+                      "print(r['Total'],r['Struck out'],r['Question 1 answered by'],"
+                      "r['WBGT °F'],r['WBGT ceiling'])",
                       out.filePath(day + ".csv")});
         QVERIFY(reader.waitForFinished());
-        QCOMPARE(reader.readAllStandardOutput(),
-                 "57 no air-temperature\n67 yes estimated\n no estimated\n");
+        QCOMPARE(QString::fromUtf8(reader.readAllStandardOutput()),
+                 "57 no air-temperature  unknown\n"
+                 "67 yes estimated 88.4 not acclimatized: cancel\n"
+                 " no estimated 88.4 not acclimatized: cancel\n");
 
         // The day report, as a reader of the PDF sees it.
         QTest::mouseClick(window->findChild<QPushButton*>("cmdDayReport"), Qt::LeftButton);
@@ -182,8 +189,9 @@ private slots:
         const QString report = QString::fromUtf8(text.readAllStandardOutput()).simplified();
         for (const char* fact :
              {"Heat illness risk: day report", "Junior athletics day", "Place: Riverside Oval",
-              "Responsible person: ___", "STRUCK OUT: Wrong venue chosen", "Go ahead as planned",
-              "medical referral", "not medical advice"})
+              "Responsible person: ___", "STRUCK OUT: Wrong venue chosen",
+              "Send the asthmatic runner", "medical referral", "WBGT ceiling",
+              "not acclimatized: cancel", "not medical advice"})
             QVERIFY2(report.contains(QString::fromUtf8(fact)), fact);
     }
 
@@ -246,7 +254,7 @@ private slots:
         QTRY_COMPARE(messages.texts.size(), 1);
         QVERIFY2(messages.texts.front().startsWith("Time to re-assess Reminded day.") &&
                      messages.texts.front().contains(
-                         w->currentAssessment()->calculated.toString("HH:mm")),
+                         orvane::localTime(w->currentAssessment()->at).toString("HH:mm")),
                  qPrintable(messages.texts.front()));
         QVERIFY(QApplication::activeWindow() == w);
         // Cancelled, and gone with the calculator.

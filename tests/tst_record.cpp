@@ -1,6 +1,7 @@
 // The assessment record: what it holds for each kind of result, the PDF as the printer lays it
 // out, saves and prints that fail without harm, and what a save writes.
 
+#include "coreqt/core_qt.h"
 #include "rtf/rtf.h"
 #include "tests/calculator_driver.h"
 #include "tests/file_permissions.h"
@@ -49,7 +50,10 @@ private slots:
                            "8. Time of event  (DST) | 4 pm to sunset | 5",
                            "12. Other factors: Consider, but no points added. | not answered | no "
                            "points",
-                           "Total: 57\nWhat to do\nMODERATE RISK (score 56 to 65)",
+                           "Total: 57\nWhat to do\nWBGT ceiling: not known. At an air "
+                           "temperature of 86 °F or above",
+                           "Estimate WBGT, and answer question 1 with it. (ACSM 2007)\nMODERATE "
+                           "RISK (score 56 to 65)",
                            "- A drink break at least every 15 minutes"}
             << "Ordinary Air Temperature* | not used";
         QTest::newRow("referral")
@@ -96,13 +100,13 @@ private slots:
                     &advice)
                     .ok);
         Assessment a;
-        a.calculated = QDateTime::currentDateTime();
-        a.answers = {{"Age", "Question one", "Answer one", "3", {}}};
+        a.at = orvane::assessedAt(QDateTime::currentDateTime());
+        a.answers = {{"Age", "Answer one", "3", {}}};
         a.total = "3";
-        a.advice = &advice;
-        const QString text = recordText(*buildRecord(a));
-        for (const char* line : {"Question | Answer | Risk points\nQuestion one | Answer one | 3\n",
-                                 "\nA | first\nsecond\n"})
+        const QString text = recordText(*buildRecord(a, &advice));
+        for (const char* line :
+             {"Question | Answer | Risk points\n6. Age of Participants | Answer one | 3\n",
+              "\nA | first\nsecond\n"})
             QVERIFY2(text.contains(line), qPrintable(text));
     }
 
@@ -225,7 +229,7 @@ private slots:
         answerDialog(home + "/kept/first");
         answerDialog("second");
         QCOMPARE(proposed.size(), 2);
-        const QString name = recordFileName(w->currentAssessment()->calculated);
+        const QString name = recordFileName(orvane::localTime(w->currentAssessment()->at));
         QCOMPARE(proposed[0], home + " | " + name);
         QCOMPARE(proposed[1], home + "/kept | " + name); // where the last save went
         QCOMPARE(w->findChild<QLabel*>("lblStatus")->text(), "Saved: " + home + "/kept/second.pdf");

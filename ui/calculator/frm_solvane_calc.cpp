@@ -2,8 +2,9 @@
 
 #include "core/catalogue.h"
 #include "core/evaluation.h"
-#include "ui/calculator/frm_wbgt_estimator.h"
+#include "coreqt/core_qt.h"
 #include "ui/calculator/pick_list.h"
+#include "ui/charts/band_colors.h"
 #include "ui/common/fonts.h"
 #include "ui/common/messages.h"
 #include "ui/common/single_window.h"
@@ -12,29 +13,18 @@
 #include "ui/documents/frm_readme_viewer.h"
 #include "ui/documents/locators.h"
 #include "ui/documents/rich_text_box.h"
-#include "ui/eventlog/event_log_keeper.h"
-#include "ui/planner/frm_event_planner.h"
 #include "ui/record/assessment_record.h"
 
-#include <QClipboard>
-#include <QDir>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPainter>
-#include <QPrintDialog>
-#include <QPrinter>
 #include <QPushButton>
-#include <QStandardPaths>
+#include <QTextBlock>
 #include <QTextDocument>
 
 namespace orvane::ui {
 namespace {
-
-QString qs(std::string_view s) {
-    return QString::fromUtf8(s.data(), qsizetype(s.size()));
-}
 
 // One question row of the design, in twips: caption label, list and points box.
 struct Row {
@@ -311,62 +301,89 @@ void frm_Solvane_Calc::answerChanged() {
 }
 
 void frm_Solvane_Calc::cmd_Calculate_Click() {
-    std::array<QByteArray, kBoxCount> held;
-    BoxTexts texts;
-    const std::array<QString, kBoxCount> boxes = pointsTexts();
-    for (std::size_t i = 0; i < kBoxCount; ++i) {
-        held[i] = boxes[i].toUtf8();
-        texts[i] = std::string_view(held[i].constData(), std::size_t(held[i].size()));
-    }
-    const EvaluationOutcome outcome = EvaluateRisk(texts);
-    if (const auto* missing = std::get_if<MissingAnswer>(&outcome)) {
+    auto assessed = Assess(answers());
+    if (const auto* missing = std::get_if<MissingAnswer>(&assessed)) {
         // An answer is missing, so one changed since any earlier result: that one stays stale.
         showMessage(this, qs(missing->message));
         return;
     }
-    std::optional<QString> total;
-    QString band;
+    Assessment a = std::get<Assessment>(std::move(assessed));
+    a.at = assessedAt(QDateTime::currentDateTime());
     bool shown = false;
-    if (const auto* referral = std::get_if<MedicalReferral>(&outcome)) {
+    if (a.referral) {
         txt_Total_->clear(); // a referral has no score, so no earlier one may stand beside it
-        shown = LoadDocument(txtGuidelines_, "\\" + qs(referral->document));
+        shown = LoadDocument(txtGuidelines_, "\\" + qs(kMedicalDocument));
     } else {
-        const auto& scored = std::get<Scored>(outcome);
-        txt_Total_->setText(QString::fromStdString(scored.display));
-        total = txt_Total_->text().trimmed();
-        if (scored.band) {
-            band = qs(scored.band->document);
-            shown = LoadDocument(txtGuidelines_, "\\" + band);
-        }
+        // The box shows the sign's place: a blank before a total that is not negative.
+        txt_Total_->setText((a.total.starts_with('-') ? QString() : QStringLiteral(" ")) +
+                            qs(a.total));
+        if (a.band)
+            shown = LoadDocument(txtGuidelines_, "\\" + qs(a.band->document));
+        else
+            txtGuidelines_->setText(QString());
     }
-    shown_ = assessment(total, band);
+    // The ceiling is the core's, not the document's: it shows even where a document could not.
+    ceilingBlock_ = -1;
+    showCeiling(a.ceiling, a.referral);
+    shown_ = std::move(a);
     // The record holds the advice the window shows; without it there is nothing to file.
-    record_ = shown ? buildRecord(*shown_) : nullptr;
+    record_ = shown ? buildRecord(*shown_, txtGuidelines_->document()) : nullptr;
     setResultState(ResultState::Current);
 }
 
-Assessment frm_Solvane_Calc::assessment(const std::optional<QString>& total,
-                                        const QString& band) const {
-    Assessment a;
-    a.calculated = QDateTime::currentDateTime();
-    a.total = total;
-    a.band = band;
-    a.advice = txtGuidelines_->document();
+void frm_Solvane_Calc::showCeiling(const CeilingJudgement& ceiling, bool referral) {
+    if (!ceiling.shown())
+        return;
+    QTextDocument* doc = txtGuidelines_->document();
+    // A referral's decision and the rules right under it come first: they outrank any score.
+    QTextBlock after;
+    if (referral) {
+        after = doc->begin();
+        while (after.next().isValid() && after.next().text().startsWith(u"\u2022\t"))
+            after = after.next();
+    }
+    QTextCursor cursor(doc);
+    QTextCharFormat format;
+    format.setFontFamilies({QStringLiteral("Arial")});
+    format.setFontPointSize(10);
+    format.setFontWeight(QFont::Bold);
+    QTextBlockFormat block;
+    block.setBottomMargin(4);
+    if (after.isValid()) {
+        cursor.setPosition(after.position() + after.length() - 1);
+        cursor.insertBlock(block, format);
+    } else {
+        cursor.movePosition(QTextCursor::Start);
+        cursor.insertBlock(block, format);
+        cursor.movePosition(QTextCursor::PreviousBlock);
+        cursor.setBlockFormat(block);
+    }
+    cursor.insertText(qs(ceiling.text), format);
+    ceilingBlock_ = cursor.block().blockNumber();
+    txtGuidelines_->moveCursor(QTextCursor::Start);
+}
+
+std::vector<Answer> frm_Solvane_Calc::answers() const {
+    std::vector<Answer> all;
     for (const RiskFactor& factor : Catalogue()) {
         const QString key = qs(factor.key);
-        Assessment::Answer answer{key, qs(factor.label), lists_.at(key)->currentText(), {}, {}};
+        Answer answer{std::string(factor.key), utf8(lists_.at(key)->currentText()), {}, {}};
         if (factor.scored())
-            answer.points = boxes_.at(key)->text();
+            answer.points = utf8(boxes_.at(key)->text());
         if (const auto source = sources_.find(key);
-            source != sources_.end() && !answer.option.isEmpty())
+            source != sources_.end() && !answer.option.empty())
             answer.source = source->second;
-        a.answers.push_back(answer);
+        all.push_back(std::move(answer));
     }
-    return a;
+    return all;
 }
 
 const Assessment* frm_Solvane_Calc::currentAssessment() const {
     return resultState_ == ResultState::Current && record_ ? &*shown_ : nullptr;
+}
+
+const CeilingJudgement* frm_Solvane_Calc::shownCeiling() const {
+    return shown_ && ceilingBlock_ >= 0 ? &shown_->ceiling : nullptr;
 }
 
 const QTextDocument* frm_Solvane_Calc::record() const {
@@ -384,6 +401,15 @@ void frm_Solvane_Calc::setResultState(ResultState state) {
     if (state == ResultState::Stale)
         shade.setColor(QPalette::Text, palette().color(QPalette::Disabled, QPalette::Text));
     txt_Total_->setPalette(shade);
+    if (const QTextBlock line = txtGuidelines_->document()->findBlockByNumber(ceilingBlock_);
+        ceilingBlock_ >= 0 && line.isValid()) {
+        // The ceiling speaks for the result it came with: greyed with the total when stale.
+        QTextCursor cursor(line);
+        cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+        QTextCharFormat ink;
+        ink.setForeground(state == ResultState::Stale ? QColor(128, 128, 128) : bandInk(3));
+        cursor.mergeCharFormat(ink);
+    }
     setStatus(state == ResultState::Stale
                   ? QStringLiteral("The result shown is for earlier answers. Press "
                                    "\"Calculate Total:\" to update it.")
@@ -397,171 +423,11 @@ void frm_Solvane_Calc::setStatus(const QString& text) {
     lblStatus_->setText(text);
 }
 
-void frm_Solvane_Calc::buildMenu() {
-    menuBar_ = new QMenuBar(this);
-    menuBar_->setObjectName("mnuBar");
-    QMenu* menu = menuBar_->addMenu(QStringLiteral("&Assessment"));
-    menu->setObjectName("mnuAssessment");
-    menu->setAccessibleName(QStringLiteral("Assessment"));
-    auto action = [&](const char* name, const QString& text, const QString& accessible,
-                      const QKeySequence& keys, void (frm_Solvane_Calc::*handler)()) {
-        QAction* a = menu->addAction(text);
-        a->setObjectName(name);
-        a->setShortcut(keys);
-        a->setShortcutVisibleInContextMenu(true);
-        a->setToolTip(accessible);
-        a->setWhatsThis(accessible);
-        a->setEnabled(false);
-        // Shortcuts work in the whole window, not only while the menu is open.
-        addAction(a);
-        connect(a, &QAction::triggered, this, handler);
-        return a;
-    };
-    actSaveAsPdf_ =
-        action("mnuSaveAsPdf", QStringLiteral("&Save as PDF\u2026"),
-               QStringLiteral("Save the assessment record as PDF"),
-               QKeySequence(Qt::CTRL | Qt::Key_S), &frm_Solvane_Calc::mnuSaveAsPdf_Click);
-    actPrint_ = action("mnuPrint", QStringLiteral("&Print\u2026"),
-                       QStringLiteral("Print the assessment record"),
-                       QKeySequence(Qt::CTRL | Qt::Key_P), &frm_Solvane_Calc::mnuPrint_Click);
-    actCopyAsText_ = action("mnuCopyAsText", QStringLiteral("&Copy as Text"),
-                            QStringLiteral("Copy the assessment record as text"),
-                            QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C),
-                            &frm_Solvane_Calc::mnuCopyAsText_Click);
-    menu->addSeparator();
-    actAddToEventLog_ =
-        action("mnuAddToEventLog", QStringLiteral("Add to Event &Log\u2026"),
-               QStringLiteral("Add the assessment to the event log"),
-               QKeySequence(Qt::CTRL | Qt::Key_L), &frm_Solvane_Calc::mnuAddToEventLog_Click);
-    // The reminder is offered once something was added, since it names the last assessment.
-    mnuRemind_ = menu->addMenu(QStringLiteral("&Remind Me to Re-assess"));
-    mnuRemind_->setObjectName("mnuRemind");
-    mnuRemind_->setEnabled(false);
-    for (const int minutes : {15, 30, 60}) {
-        QAction* in = mnuRemind_->addAction(QStringLiteral("In %1 Minutes").arg(minutes));
-        in->setObjectName(QStringLiteral("mnuRemind%1").arg(minutes));
-        connect(in, &QAction::triggered, this, [this, minutes] { eventLog_->remindIn(minutes); });
-    }
-    QAction* cancel = mnuRemind_->addAction(QStringLiteral("&Cancel the Reminder"));
-    cancel->setObjectName("mnuRemindCancel");
-    cancel->setEnabled(false);
-    connect(cancel, &QAction::triggered, this, [this] { eventLog_->cancelReminder(); });
-    action("mnuEventLog", QStringLiteral("E&vent Log\u2026"), QStringLiteral("Show the event log"),
-           QKeySequence(), &frm_Solvane_Calc::mnuEventLog_Click)
-        ->setEnabled(true);
-    menu->addSeparator();
-    action("mnuPlanEventDay", QStringLiteral("Plan the Event &Day\u2026"),
-           QStringLiteral("Plan the event day from the hourly weather forecast"),
-           QKeySequence(Qt::CTRL | Qt::Key_D), &frm_Solvane_Calc::mnuPlanEventDay_Click)
-        ->setEnabled(true);
-    action("mnuEstimateWbgt", QStringLiteral("&Estimate WBGT\u2026"),
-           QStringLiteral("Estimate the wet bulb globe temperature from the weather"),
-           QKeySequence(Qt::CTRL | Qt::Key_E), &frm_Solvane_Calc::mnuEstimateWbgt_Click)
-        ->setEnabled(true);
-
-    eventLog_ = new EventLogKeeper(this);
-    connect(eventLog_, &EventLogKeeper::status, this, &frm_Solvane_Calc::setStatus);
-    connect(eventLog_, &EventLogKeeper::entryAdded, this, [this] { mnuRemind_->setEnabled(true); });
-    connect(eventLog_, &EventLogKeeper::reminderChanged, cancel, &QAction::setEnabled);
-}
-
 void frm_Solvane_Calc::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     menuBar_->setGeometry(0, 0, width(), menuBar_->sizeHint().height());
     const int top = client_->geometry().bottom() + 1;
     lblStatus_->setGeometry(0, top, width(), std::max(0, height() - top));
-}
-
-void frm_Solvane_Calc::mnuSaveAsPdf_Click() {
-    const QTextDocument* doc = record();
-    if (!doc)
-        return;
-    const QString path =
-        chooseSaveFile(this, QStringLiteral("Save the assessment as PDF"), proposedSaveFolder(),
-                       recordFileName(shown_->calculated), QStringLiteral("PDF documents (*.pdf)"),
-                       QStringLiteral("pdf"));
-    if (path.isEmpty())
-        return;
-    if (const QString error = saveRecordPdf(*doc, path, QLocale()); !error.isEmpty()) {
-        showProblem(this, QStringLiteral("The assessment could not be saved as \"%1\": %2.\n\n"
-                                         "Nothing was written; a file already there is unchanged.")
-                              .arg(QDir::toNativeSeparators(path), error));
-        return;
-    }
-    rememberSavedFile(path);
-    setStatus(QStringLiteral("Saved: %1").arg(QDir::toNativeSeparators(path)));
-}
-
-void frm_Solvane_Calc::mnuPrint_Click() {
-    const QTextDocument* doc = record();
-    if (!doc)
-        return;
-    QPrinter printer(QPrinter::HighResolution);
-    prepareRecordPrinter(printer, QLocale(), shown_->calculated);
-    QPrintDialog dialog(&printer, this);
-    if (dialog.exec() != QDialog::Accepted)
-        return;
-    if (const QString error = printRecord(*doc, printer); !error.isEmpty())
-        showProblem(this, QStringLiteral("The assessment could not be printed: %1.").arg(error));
-}
-
-void frm_Solvane_Calc::mnuEstimateWbgt_Click() {
-    // One at a time, owned by this window and closed with it; one that is closing is gone.
-    if (!estimator_ || !estimator_->isVisible()) {
-        estimator_ = new frmWbgtEstimator(this, wbgtLocked());
-        connect(this, &frm_Solvane_Calc::wbgtLockChanged, estimator_,
-                &frmWbgtEstimator::setQuestionOneLocked);
-        connect(estimator_, &frmWbgtEstimator::useInQuestionOne, this,
-                [this](int option, const AnswerSource& source) {
-                    chooseOption(QStringLiteral("WBGT"), option, source);
-                });
-        // Beside the calculator: over it, it would hide question 1, which it answers.
-        placeBeside(estimator_, this);
-        estimator_->show();
-    }
-    estimator_->raise();
-    estimator_->activateWindow();
-}
-
-void frm_Solvane_Calc::chooseOption(const QString& key, int index, const AnswerSource& source) {
-    PickList* list = lists_.at(key);
-    list->setCurrentIndex(index);
-    incomingSource_ = source;
-    emit list->activated(index);
-    incomingSource_ = {}; // in case the list had no handler to take it
-}
-
-void frm_Solvane_Calc::mnuPlanEventDay_Click() {
-    // One at a time, owned by this window and closed with it; one that is closing is gone.
-    if (!planner_ || !planner_->isVisible()) {
-        planner_ = new frmEventPlanner(this, wbgtLocked(), pointsTexts());
-        connect(this, &frm_Solvane_Calc::wbgtLockChanged, planner_,
-                &frmEventPlanner::setQuestionOneLocked);
-        connect(this, &frm_Solvane_Calc::answersChanged, planner_,
-                [this] { planner_->setAnswers(pointsTexts()); });
-        connect(planner_, &frmEventPlanner::useInQuestionOne, this,
-                [this](int option, const AnswerSource& source) {
-                    chooseOption(QStringLiteral("WBGT"), option, source);
-                });
-        placeBeside(planner_, this);
-        planner_->show();
-    }
-    planner_->raise();
-    planner_->activateWindow();
-}
-
-void frm_Solvane_Calc::mnuAddToEventLog_Click() {
-    if (const Assessment* shown = currentAssessment())
-        eventLog_->add(*shown);
-}
-
-void frm_Solvane_Calc::mnuEventLog_Click() {
-    eventLog_->openWindow();
-}
-
-void frm_Solvane_Calc::mnuCopyAsText_Click() {
-    if (const QTextDocument* doc = record())
-        QGuiApplication::clipboard()->setText(recordText(*doc));
 }
 
 void frm_Solvane_Calc::cmd_Reset_Click() {
@@ -574,6 +440,7 @@ void frm_Solvane_Calc::cmd_Reset_Click() {
     }
     txt_Total_->clear();
     txtGuidelines_->setText(QString());
+    ceilingBlock_ = -1;
     sources_.clear();
     setResultState(ResultState::None);
     // Emptying a list is no choice: no selection rule runs, and the boxes stay empty.

@@ -6,8 +6,8 @@
 // and each calculation mean, and the window only carries out what the core returns. Windows that
 // help with an answer (the WBGT estimator) talk to it through its signals and chooseOption().
 
+#include "core/assessment.h"
 #include "ui/common/single_window.h"
-#include "ui/record/assessment_record.h"
 
 #include <QPointer>
 #include <QString>
@@ -77,6 +77,8 @@ public:
     ResultState resultState() const { return resultState_; }
     // The assessment on screen while it is current and its advice is shown, else nullptr.
     const Assessment* currentAssessment() const;
+    // The WBGT ceiling of the last calculation, while its line is shown above the advice.
+    const CeilingJudgement* shownCeiling() const;
     const QTextDocument* record() const;
     // Whether question 1 is locked because the air temperature answers it instead.
     bool wbgtLocked() const;
@@ -109,9 +111,12 @@ private:
     void buildBottomRow();
     void setTabOrder();
 
-    Assessment assessment(const std::optional<QString>& total, const QString& band) const;
-    // The one place the result's state changes; the total's shade, the status line and the
-    // record's actions follow it.
+    // The answers on screen, each with where it came from.
+    std::vector<Answer> answers() const;
+    // The ceiling's line at the top of the advice, or after a referral's opening rules.
+    void showCeiling(const CeilingJudgement& ceiling, bool referral);
+    // The one place the result's state changes; the total's shade, the ceiling's, the status
+    // line and the record's actions follow it.
     void setResultState(ResultState state);
     void setStatus(const QString& text);
     void answerChanged();
@@ -130,6 +135,7 @@ private:
     ResultState resultState_ = ResultState::None;
     // What the last calculation showed; its record exists only when its advice was shown.
     std::optional<Assessment> shown_;
+    int ceilingBlock_ = -1; // the advice's block that holds the ceiling's line; -1 for none
     std::unique_ptr<QTextDocument> record_;
     // Where each answer came from; a choice by hand clears its entry.
     std::map<QString, AnswerSource> sources_;

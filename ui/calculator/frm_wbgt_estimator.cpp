@@ -2,6 +2,7 @@
 
 #include "core/catalogue.h"
 #include "core/wbgt_table.h"
+#include "coreqt/core_qt.h"
 #include "ui/common/example_places.h"
 #include "ui/common/number_field.h"
 
@@ -80,22 +81,13 @@ QDateTime zonedTime(const QDate& date, const QTime& time, const QTimeZone& zone,
 } // namespace
 
 frmWbgtEstimator::frmWbgtEstimator(QWidget* owner, bool wbgtLocked)
-    : QWidget(owner, Qt::Window), locked_(wbgtLocked) {
+    : ToolWindow(owner), locked_(wbgtLocked) {
     setObjectName("frmWbgtEstimator");
     setWindowTitle("Estimate WBGT");
-    setAttribute(Qt::WA_DeleteOnClose);
     buildInputs();
     restorePlace();
     placeChanged();
     adjustSize(); // the size it shows at, which its owner places it by
-}
-
-void frmWbgtEstimator::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-        close();
-        return;
-    }
-    QWidget::keyPressEvent(event);
 }
 
 void frmWbgtEstimator::buildInputs() {
@@ -465,7 +457,8 @@ void frmWbgtEstimator::showOutcome(const Reading& reading, const WbgtOutcome& ou
     if (!reading.note.isEmpty())
         notes << reading.note;
     warning_->setText(notes.join(u'\n'));
-    source_ = {AnswerSource::Kind::Estimated, reading.inputs + QStringLiteral(": ") + wbgt};
+    source_ = {AnswerSource::Kind::Estimated, utf8(reading.inputs + QStringLiteral(": ") + wbgt),
+               f};
     rememberPlace();
     updateUseButton();
 }

@@ -10,6 +10,7 @@
 // field that stops it, with the reason), the model, and showing what came of it.
 
 #include "core/liljegren.h"
+#include "ui/common/tool_window.h"
 #include "ui/record/assessment_record.h"
 
 #include <QWidget>
@@ -27,7 +28,7 @@ namespace orvane::ui {
 
 class NumberField;
 
-class frmWbgtEstimator : public QWidget {
+class frmWbgtEstimator : public ToolWindow {
     Q_OBJECT
 
 public:
@@ -60,9 +61,6 @@ public:
 signals:
     // "Use in question 1": the option to choose, and what it was estimated from.
     void useInQuestionOne(int option, const AnswerSource& source);
-
-protected:
-    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void buildInputs();

@@ -1,5 +1,6 @@
 #include "ui/eventlog/event_log_keeper.h"
 
+#include "coreqt/core_qt.h"
 #include "eventlog/log_path.h"
 #include "ui/common/messages.h"
 #include "ui/eventlog/event_dialogs.h"
@@ -102,10 +103,10 @@ bool EventLogKeeper::add(const Assessment& assessment) {
     std::optional<eventlog::Event> event = currentEvent();
     if (!event && (!chooseEvent() || !(event = currentEvent())))
         return false;
-    const QString result = assessment.total
-                               ? QStringLiteral("total %1, %2")
-                                     .arg(*assessment.total, bandText(entryFor(assessment, {}, {})))
-                               : QStringLiteral("medical referral, no total");
+    const QString result = assessment.referral ? QStringLiteral("medical referral, no total")
+                                               : QStringLiteral("total %1, %2")
+                                                     .arg(qs(assessment.total),
+                                                          bandText(entryFor(assessment, {}, {})));
     dlgAddEntry dialog(eventName(*event), result, owner_);
     for (;;) {
         const int answer = dialog.exec();
@@ -126,7 +127,7 @@ bool EventLogKeeper::add(const Assessment& assessment) {
                                                     "this window: \"Add to Log\" tries again."));
             continue;
         }
-        lastAdded_ = assessment.calculated;
+        lastAdded_ = localTime(assessment.at);
         emit status(QStringLiteral("Added to the event log: %1, at %2.")
                         .arg(eventName(*event), lastAdded_.toString(QStringLiteral("HH:mm"))));
         emit entryAdded(event->id, *added);

@@ -7,6 +7,7 @@
 #include "ui/record/assessment_record.h"
 
 #include "core/evaluation.h"
+#include "coreqt/core_qt.h"
 
 #include <QDir>
 #include <QHBoxLayout>
@@ -25,7 +26,7 @@
 namespace orvane::ui {
 namespace {
 
-enum Column { Time, Temperature, Total, Band, Decision, Note, Columns };
+enum Column { Time, Temperature, Total, Band, Ceiling, Decision, Note, Columns };
 
 QString fileSafe(QString name) {
     static const QString unsafe = QStringLiteral("/\\:*?\"<>|");
@@ -38,10 +39,9 @@ QString fileSafe(QString name) {
 } // namespace
 
 frmEventLog::frmEventLog(QWidget* owner, EventLogKeeper* keeper)
-    : QWidget(owner, Qt::Window), keeper_(keeper) {
+    : ToolWindow(owner), keeper_(keeper) {
     setObjectName("frmEventLog");
     setWindowTitle("Event Log");
-    setAttribute(Qt::WA_DeleteOnClose);
 
     lstEvents_ = new QListWidget;
     lstEvents_->setObjectName("lstEvents");
@@ -65,7 +65,7 @@ frmEventLog::frmEventLog(QWidget* owner, EventLogKeeper* keeper)
     tblEntries_->setObjectName("tblEntries");
     tblEntries_->setAccessibleName("Assessments of the day");
     tblEntries_->setHorizontalHeaderLabels(
-        {"Time", "Temperature", "Total", "Band", "Decision", "Note"});
+        {"Time", "Temperature", "Total", "Band", "WBGT ceiling", "Decision", "Note"});
     tblEntries_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     tblEntries_->setSelectionBehavior(QAbstractItemView::SelectRows);
     tblEntries_->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -110,14 +110,6 @@ frmEventLog::frmEventLog(QWidget* owner, EventLogKeeper* keeper)
     const std::optional<eventlog::Event> current = keeper_->currentEvent();
     reload(current ? current->id : 0);
     lstEvents_->setFocus();
-}
-
-void frmEventLog::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-        close();
-        return;
-    }
-    QWidget::keyPressEvent(event);
 }
 
 qint64 frmEventLog::shownEventId() const {
@@ -181,20 +173,26 @@ void frmEventLog::displayEvent(int row) {
         QString note = e.note;
         if (e.struck)
             note = QStringLiteral("Struck out: %1. %2").arg(e.struck->reason, note).trimmed();
-        const QString cells[Columns] = {e.time.toString(QStringLiteral("HH:mm")),
+        const Assessment& a = e.assessment;
+        const QString cells[Columns] = {entryTime(event, e),
                                         temperatureText(e),
-                                        e.referral ? QStringLiteral("\u2014") : e.total,
+                                        a.referral ? QStringLiteral("\u2014") : qs(a.total),
                                         band,
+                                        ceilingText(e),
                                         e.decision,
                                         note};
-        const QByteArray document = e.band.toUtf8();
-        const auto b = BandByDocument(std::string_view(document.constData(), document.size()));
+        const int rank = a.referral ? 3 : a.band ? a.band->rank : -1;
         for (int c = 0; c < Columns; ++c) {
             auto* item = new QTableWidgetItem(cells[c]);
-            if (c == Band && (b || e.referral)) {
+            if (c == Band && rank >= 0) {
                 // The band's ink on its shade reads the same under any palette.
-                item->setForeground(bandInk(e.referral ? 3 : b->rank));
-                item->setBackground(bandShade(e.referral ? 3 : b->rank));
+                item->setForeground(bandInk(rank));
+                item->setBackground(bandShade(rank));
+            }
+            if (c == Ceiling && a.ceiling.shown()) {
+                item->setForeground(bandInk(3));
+                item->setBackground(bandShade(3));
+                item->setToolTip(qs(a.ceiling.text));
             }
             if (c == Band && e.bandRose)
                 item->setToolTip("The band is higher than at the assessment before.");
@@ -233,7 +231,7 @@ void frmEventLog::cmdStrikeOut_Click() {
         QInputDialog::getText(this, "Strike Out",
                               QStringLiteral("Why is the assessment of %1 struck out? It stays in "
                                              "the log, marked, and leaves the timeline.")
-                                  .arg(entries_[row].time.toString(QStringLiteral("HH:mm"))),
+                                  .arg(entries_[row].time().toString(QStringLiteral("HH:mm"))),
                               QLineEdit::Normal, QString(), &ok)
             .trimmed();
     if (!ok)

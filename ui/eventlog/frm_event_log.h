@@ -7,6 +7,7 @@
 // window belongs to the calculator and closes with it.
 
 #include "eventlog/event_log.h"
+#include "ui/common/tool_window.h"
 
 #include <QWidget>
 
@@ -20,7 +21,7 @@ namespace orvane::ui {
 class BandChart;
 class EventLogKeeper;
 
-class frmEventLog : public QWidget {
+class frmEventLog : public ToolWindow {
     Q_OBJECT
 
 public:
@@ -34,9 +35,6 @@ public:
     void cmdStrikeOut_Click();
     void cmdDayReport_Click();
     void cmdExportCsv_Click();
-
-protected:
-    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void displayEvent(int row);

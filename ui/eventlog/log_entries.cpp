@@ -3,8 +3,9 @@
 #include "core/catalogue.h"
 #include "core/evaluation.h"
 #include "core/wbgt_table.h"
+#include "coreqt/core_qt.h"
 
-#include <QRegularExpression>
+#include <QLocale>
 #include <QTextDocument>
 #include <QTimeZone>
 
@@ -13,110 +14,93 @@
 namespace orvane::ui {
 namespace {
 
-QString qs(std::string_view s) {
-    return QString::fromUtf8(s.data(), qsizetype(s.size()));
-}
-
-const eventlog::Answer* answerTo(const eventlog::Entry& entry, const char* key) {
-    for (const eventlog::Answer& answer : entry.answers)
-        if (answer.question == QLatin1String(key) && !answer.option.isEmpty())
-            return &answer;
-    return nullptr;
-}
-
 // The WBGT in °F for the timeline: as estimated or forecast where a tool gave it, else the
 // middle of the option chosen (the open ends a little past their edge).
 std::optional<double> wbgtOf(const eventlog::Entry& entry) {
-    const eventlog::Answer* wbgt = answerTo(entry, "WBGT");
+    if (const auto exact = entry.assessment.wbgtF())
+        return exact;
+    const Answer* wbgt = entry.assessment.answer("WBGT");
     if (!wbgt)
         return std::nullopt;
-    static const QRegularExpression given(QStringLiteral("WBGT (\\d+(?:[.,]\\d+)?) \u00b0F"));
-    if (const QRegularExpressionMatch m = given.match(entry.sourceInputs); m.hasMatch())
-        return m.captured(1).replace(u',', u'.').toDouble();
     const auto options = FactorOptions("WBGT");
     constexpr double kMiddles[] = {71.0, 77.5, 84.0, 88.0};
     for (std::size_t i = 0; i < options.size() && i < std::size(kMiddles); ++i)
-        if (qs(options[i]) == wbgt->option)
+        if (options[i] == wbgt->option)
             return kMiddles[i];
     return std::nullopt;
 }
 
-std::optional<RiskBand> bandOf(const eventlog::Entry& entry) {
-    const QByteArray document = entry.band.toUtf8();
-    return BandByDocument(std::string_view(document.constData(), std::size_t(document.size())));
+int rankOf(const eventlog::Entry& entry) {
+    const Assessment& a = entry.assessment;
+    return a.referral ? 3 : a.band ? a.band->rank : -1;
 }
 
 } // namespace
 
 eventlog::Entry entryFor(const Assessment& a, const QString& decision, const QString& note) {
     eventlog::Entry entry;
-    entry.time = a.calculated;
-    entry.zone = QString::fromUtf8(a.calculated.timeZone().id());
-    entry.referral = !a.total.has_value();
-    entry.total = a.total.value_or(QString());
-    entry.band = a.band;
+    entry.assessment = a;
     entry.decision = decision.trimmed();
     entry.note = note.trimmed();
-    entry.source = eventlog::TemperatureSource::WbgtByHand;
-    for (const Assessment::Answer& answer : a.answers) {
-        entry.answers << eventlog::Answer{answer.key, answer.option, answer.points};
-        if (answer.option.isEmpty())
-            continue;
-        if (answer.key == QLatin1String("Dry_Bulb")) {
-            entry.source = eventlog::TemperatureSource::AirTemperature;
-        } else if (answer.key == QLatin1String("WBGT")) {
-            switch (answer.source.kind) {
-            case AnswerSource::Kind::ByHand: break;
-            case AnswerSource::Kind::Estimated:
-                entry.source = eventlog::TemperatureSource::Estimated;
-                break;
-            case AnswerSource::Kind::Forecast:
-                entry.source = eventlog::TemperatureSource::Forecast;
-                break;
-            }
-            entry.sourceInputs = answer.source.inputs;
-        }
-    }
     return entry;
 }
 
 QString bandText(const eventlog::Entry& entry) {
-    if (entry.referral)
+    if (entry.assessment.referral)
         return QStringLiteral("medical referral");
-    const auto band = bandOf(entry);
-    return band ? qs(band->label) : QString();
+    return entry.assessment.band ? qs(entry.assessment.band->label) : QString();
 }
 
 QString temperatureText(const eventlog::Entry& entry) {
-    const eventlog::Answer* answer = answerTo(entry, "WBGT");
+    const Assessment& a = entry.assessment;
+    const Answer* answer = a.answer("WBGT");
     if (!answer)
-        answer = answerTo(entry, "Dry_Bulb");
+        answer = a.answer("Dry_Bulb");
     if (!answer)
         return {};
-    switch (entry.source) {
-    case eventlog::TemperatureSource::WbgtByHand:
-        return QStringLiteral("WBGT %1").arg(answer->option);
-    case eventlog::TemperatureSource::Estimated:
-        return QStringLiteral("WBGT %1 (estimated)").arg(answer->option);
-    case eventlog::TemperatureSource::Forecast:
-        return QStringLiteral("WBGT %1 (forecast)").arg(answer->option);
-    case eventlog::TemperatureSource::AirTemperature:
-        return QStringLiteral("air %1").arg(answer->option);
+    const QString option = qs(answer->option);
+    const auto exact = a.wbgtF();
+    const QString value =
+        exact ? QStringLiteral(" %1 \u00b0F").arg(QLocale().toString(*exact, 'f', 1)) : QString();
+    switch (a.temperatureSource()) {
+    case TemperatureSource::WbgtByHand: return QStringLiteral("WBGT %1").arg(option);
+    case TemperatureSource::Estimated:
+        return QStringLiteral("WBGT %1 (estimated%2)").arg(option, value);
+    case TemperatureSource::Forecast:
+        return QStringLiteral("WBGT %1 (forecast%2)").arg(option, value);
+    case TemperatureSource::AirTemperature: return QStringLiteral("air %1").arg(option);
     }
     return {};
 }
 
+QString ceilingText(const eventlog::Entry& entry) {
+    if (!entry.ceilingJudged)
+        return QStringLiteral("not judged");
+    const CeilingJudgement& c = entry.assessment.ceiling;
+    if (c.unknown)
+        return QStringLiteral("not known (air temperature)");
+    const CeilingRule* rule = FindCeilingRule(c.level);
+    return rule ? qs(rule->name) : QString();
+}
+
+QString entryTime(const eventlog::Event& event, const eventlog::Entry& entry) {
+    const QDateTime time = entry.time();
+    return time.date() == event.date ? time.toString(QStringLiteral("HH:mm"))
+                                     : time.toString(QStringLiteral("yyyy-MM-dd HH:mm"));
+}
+
 ChartModel timelineModel(const eventlog::Event& event, const QList<eventlog::Entry>& entries) {
     ChartModel m;
-    m.zone =
-        entries.isEmpty() ? QTimeZone::systemTimeZone() : QTimeZone(entries.front().zone.toUtf8());
+    m.zone = entries.isEmpty()
+                 ? QTimeZone::systemTimeZone()
+                 : QTimeZone(QByteArray::fromStdString(entries.front().assessment.at.zone));
     if (!m.zone.isValid())
-        m.zone = QTimeZone(entries.front().time.offsetFromUtc());
+        m.zone = QTimeZone(entries.front().assessment.at.offsetSeconds);
     // The event's day, widened to take in every entry.
     qint64 from = QDateTime(event.date, QTime(6, 0), m.zone).toSecsSinceEpoch();
     qint64 to = QDateTime(event.date, QTime(20, 0), m.zone).toSecsSinceEpoch();
     for (const eventlog::Entry& entry : entries) {
-        const qint64 at = entry.time.toSecsSinceEpoch();
+        const qint64 at = entry.assessment.at.utcSeconds;
         from = std::min(from, at - at % 3600);
         to = std::max(to, at - at % 3600 + 3600);
     }
@@ -135,10 +119,10 @@ ChartModel timelineModel(const eventlog::Event& event, const QList<eventlog::Ent
     for (const eventlog::Entry& entry : entries) {
         if (entry.struck)
             continue;
-        const qint64 at = entry.time.toSecsSinceEpoch();
+        const qint64 at = entry.assessment.at.utcSeconds;
         std::optional<double> total;
-        if (!entry.referral)
-            total = ReadNumber(entry.total.toStdString());
+        if (!entry.assessment.referral)
+            total = ReadNumber(entry.assessment.total);
         totals.points.push_back({at, total, entry.bandRose});
         if (const auto f = wbgtOf(entry))
             wbgt.points.push_back({at, f, false});
@@ -149,6 +133,13 @@ ChartModel timelineModel(const eventlog::Event& event, const QList<eventlog::Ent
         m.series.push_back(wbgt);
     }
     return m;
+}
+
+QString printedNote(const QString& text) {
+    return text.size() > kPrintedNoteLength
+               ? text.left(kPrintedNoteLength) +
+                     QStringLiteral(" [\u2026 cut here; the whole text is in the event log]")
+               : text;
 }
 
 std::unique_ptr<QTextDocument> buildDayReport(const eventlog::Event& event,
@@ -172,31 +163,37 @@ std::unique_ptr<QTextDocument> buildDayReport(const eventlog::Event& event,
         QString band = bandText(entry);
         if (entry.bandRose)
             band += QStringLiteral(" \u25b2 rose");
-        QString note = entry.note;
+        QString note = printedNote(entry.note);
         if (entry.struck)
-            note = QStringLiteral("STRUCK OUT: %1. %2").arg(entry.struck->reason, note);
-        rows.push_back({entry.time.toString(QStringLiteral("HH:mm")), temperatureText(entry),
-                        entry.referral ? QStringLiteral("none") : entry.total, band, entry.decision,
-                        note.trimmed()});
-        const auto b = bandOf(entry);
-        ranks.push_back(entry.referral ? 3 : b ? b->rank : -1);
+            note =
+                QStringLiteral("STRUCK OUT: %1. %2").arg(printedNote(entry.struck->reason), note);
+        rows.push_back(
+            {entryTime(event, entry), temperatureText(entry),
+             entry.assessment.referral ? QStringLiteral("none") : qs(entry.assessment.total), band,
+             ceilingText(entry), entry.decision, note.trimmed()});
+        ranks.push_back(rankOf(entry));
     }
     w.table({QStringLiteral("Time"), QStringLiteral("Temperature"), QStringLiteral("Total"),
-             QStringLiteral("Band"), QStringLiteral("Decision"), QStringLiteral("Note")},
-            rows, {8, 20, 8, 22, 20, 22}, [&](int row, int column) {
+             QStringLiteral("Band"), QStringLiteral("WBGT ceiling"), QStringLiteral("Decision"),
+             QStringLiteral("Note")},
+            rows, {8, 17, 7, 17, 13, 17, 21}, [&](int row, int column) {
                 if (entries[row].struck)
                     return QColor(128, 128, 128);
+                if (column == 4 && entries[row].assessment.ceiling.shown())
+                    return bandInk(3);
                 return column == 3 && ranks[std::size_t(row)] >= 0
                            ? bandInk(ranks[std::size_t(row)])
                            : QColor(Qt::black);
             });
-    for (const eventlog::Entry& entry : entries)
-        if (!entry.sourceInputs.isEmpty())
+    for (const eventlog::Entry& entry : entries) {
+        const Answer* wbgt = entry.assessment.answer("WBGT");
+        if (wbgt && !wbgt->source.inputs.empty())
             w.smallLine(QStringLiteral("%1: question 1 from %2%3")
-                            .arg(entry.time.toString(QStringLiteral("HH:mm")), entry.sourceInputs,
-                                 entry.source == eventlog::TemperatureSource::Forecast
+                            .arg(entryTime(event, entry), printedNote(qs(wbgt->source.inputs)),
+                                 wbgt->source.kind == AnswerSource::Kind::Forecast
                                      ? QStringLiteral(". ") + kOpenMeteoCredit
                                      : QString()));
+    }
     return w.finish(kRecordDisclaimer);
 }
 

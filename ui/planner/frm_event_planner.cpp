@@ -2,6 +2,7 @@
 
 #include "core/catalogue.h"
 #include "core/wbgt_table.h"
+#include "coreqt/core_qt.h"
 #include "ui/charts/band_chart.h"
 #include "ui/charts/band_colors.h"
 #include "ui/common/example_places.h"
@@ -55,10 +56,9 @@ QLabel* buddyLabel(const QString& text, QWidget* field) {
 } // namespace
 
 frmEventPlanner::frmEventPlanner(QWidget* owner, bool wbgtLocked, const PointsTexts& answers)
-    : QWidget(owner, Qt::Window), answers_(answers), locked_(wbgtLocked) {
+    : ToolWindow(owner), answers_(answers), locked_(wbgtLocked) {
     setObjectName("frmEventPlanner");
     setWindowTitle("Plan the Event Day");
-    setAttribute(Qt::WA_DeleteOnClose);
     client_ = new weather::WeatherClient(weather::CurrentEndpoints(), this);
     connect(client_, &weather::WeatherClient::placesFound, this, &frmEventPlanner::placesFound);
     connect(client_, &weather::WeatherClient::forecastReady, this, &frmEventPlanner::showForecast);
@@ -250,14 +250,6 @@ void frmEventPlanner::buildWindow() {
     connect(cmdCopyAsText_, &QPushButton::clicked, this, &frmEventPlanner::cmdCopyAsText_Click);
     connect(close, &QPushButton::clicked, this, &QWidget::close);
     txtFind_->setFocus();
-}
-
-void frmEventPlanner::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-        close();
-        return;
-    }
-    QWidget::keyPressEvent(event);
 }
 
 void frmEventPlanner::updateNotice() {
@@ -512,7 +504,8 @@ void frmEventPlanner::cmdUseHour_Click() {
     if (locked_ || row < 0 || row >= int(plan_.size()) || !plan_[std::size_t(row)].value())
         return;
     const PlannedHour& hour = plan_[std::size_t(row)];
-    emit useInQuestionOne(hour.value()->option, {AnswerSource::Kind::Forecast, hourInputs(hour)});
+    emit useInQuestionOne(hour.value()->option, {AnswerSource::Kind::Forecast,
+                                                 utf8(hourInputs(hour)), hour.value()->wbgtF});
 }
 
 std::unique_ptr<QTextDocument> frmEventPlanner::planRecord() const {

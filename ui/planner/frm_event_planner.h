@@ -9,6 +9,7 @@
 
 #include "core/evaluation.h"
 #include "core/forecast_plan.h"
+#include "ui/common/tool_window.h"
 #include "ui/planner/plan_view.h"
 #include "ui/record/assessment_record.h"
 #include "weather/open_meteo.h"
@@ -39,7 +40,7 @@ namespace orvane::ui {
 class BandChart;
 class NumberField;
 
-class frmEventPlanner : public QWidget {
+class frmEventPlanner : public ToolWindow {
     Q_OBJECT
 
 public:
@@ -70,9 +71,6 @@ public:
 
 signals:
     void useInQuestionOne(int option, const AnswerSource& source);
-
-protected:
-    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     struct PlaceChoice {

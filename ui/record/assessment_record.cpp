@@ -1,6 +1,7 @@
 #include "ui/record/assessment_record.h"
 
 #include "core/catalogue.h"
+#include "coreqt/core_qt.h"
 #include "rtf/rtf.h"
 #include "ui/common/fonts.h"
 
@@ -36,16 +37,21 @@ QTextCharFormat textFormat(double points, bool bold = false, bool italic = false
     return f;
 }
 
+QString captionOf(const std::string& key) {
+    const RiskFactor* factor = FindFactor(key);
+    return factor ? qs(factor->label) : qs(key);
+}
+
 // How a tool answered a question, for a reader who was not there.
-QString sourceText(const Assessment::Answer& answer) {
+QString sourceText(const Answer& answer) {
     switch (answer.source.kind) {
     case AnswerSource::Kind::ByHand: return {};
     case AnswerSource::Kind::Estimated:
         return QStringLiteral("%1: estimated from the weather, %2")
-            .arg(answer.question, answer.source.inputs);
+            .arg(captionOf(answer.key), qs(answer.source.inputs));
     case AnswerSource::Kind::Forecast:
         return QStringLiteral("%1: from the weather forecast, %2. %3")
-            .arg(answer.question, answer.source.inputs, kOpenMeteoCredit);
+            .arg(captionOf(answer.key), qs(answer.source.inputs), kOpenMeteoCredit);
     }
     return {};
 }
@@ -161,19 +167,18 @@ std::unique_ptr<QTextDocument> RecordWriter::finish(const QString& disclaimer) {
     return std::move(doc_);
 }
 
-std::unique_ptr<QTextDocument> buildRecord(const Assessment& a) {
+std::unique_ptr<QTextDocument> buildRecord(const Assessment& a, const QTextDocument* advice) {
     RecordWriter w(QStringLiteral("Heat illness risk assessment"));
+    const QDateTime calculated = localTime(a.at);
     w.line(QStringLiteral("Calculated: %1 %2")
-               .arg(a.calculated.toString(QStringLiteral("yyyy-MM-dd HH:mm")),
-                    zoneText(a.calculated)));
+               .arg(calculated.toString(QStringLiteral("yyyy-MM-dd HH:mm")), zoneText(calculated)));
     w.fillInLines(
         {QStringLiteral("Event"), QStringLiteral("Location"), QStringLiteral("Assessed by")});
     w.heading(QStringLiteral("The assessment"));
     std::vector<QStringList> rows;
-    for (const Assessment::Answer& row : a.answers) {
-        const QByteArray key = row.key.toUtf8();
-        const RiskFactor* factor = FindFactor(std::string_view(key.constData(), key.size()));
-        QString option = row.option, points = row.points;
+    for (const Answer& row : a.answers) {
+        const RiskFactor* factor = FindFactor(row.key);
+        QString option = qs(row.option), points = qs(row.points);
         if (option.isEmpty()) // a question asked two ways is "not used" the other way
             option = factor && factor->alternativeTo ? QStringLiteral("not used")
                                                      : QStringLiteral("not answered");
@@ -181,20 +186,21 @@ std::unique_ptr<QTextDocument> buildRecord(const Assessment& a) {
             points = QStringLiteral("no points");
         else if (points == QLatin1String(kReferralMarker.data()))
             points = QStringLiteral("referral");
-        rows.push_back({row.question, option, points});
+        rows.push_back({captionOf(row.key), option, points});
     }
     w.table({QStringLiteral("Question"), QStringLiteral("Answer"), QStringLiteral("Risk points")},
             rows, {46, 40, 14});
-    for (const Assessment::Answer& answer : a.answers)
+    for (const Answer& answer : a.answers)
         if (const QString source = sourceText(answer); !source.isEmpty())
             w.smallLine(source);
 
-    // The advice opens with the decision, so the record states it there and only there.
-    w.strongLine(a.total ? QStringLiteral("Total: %1").arg(*a.total)
-                         : QStringLiteral("Total: none (medical referral)"));
-    w.heading(a.total ? QStringLiteral("What to do") : QStringLiteral("Medical advice"));
-    if (a.advice)
-        w.fragment(*a.advice);
+    // The advice opens with the decision (and the ceiling, where one applies, before it), so the
+    // record states them there and only there.
+    w.strongLine(a.referral ? QStringLiteral("Total: none (medical referral)")
+                            : QStringLiteral("Total: %1").arg(qs(a.total)));
+    w.heading(a.referral ? QStringLiteral("Medical advice") : QStringLiteral("What to do"));
+    if (advice)
+        w.fragment(*advice);
     return w.finish(kRecordDisclaimer);
 }
 

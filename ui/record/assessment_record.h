@@ -5,6 +5,8 @@
 // in by hand. It is built once, as one rich-text document, when "Calculate Total:" produces a
 // result; the PDF, the printer and the clipboard all take that same document.
 
+#include "core/assessment.h"
+
 #include <QColor>
 #include <QDateTime>
 #include <QPageSize>
@@ -27,27 +29,8 @@ class QTextDocument;
 
 namespace orvane::ui {
 
-// Where an answer came from: the person's own choice, or a tool that chose it at their request.
-struct AnswerSource {
-    enum class Kind { ByHand, Estimated, Forecast };
-    Kind kind = Kind::ByHand;
-    QString inputs; // what the tool was given and found, in words, for the record and the log
-};
-
-struct Assessment {
-    struct Answer {
-        QString key;      // the question's key in the catalogue
-        QString question; // the caption, as the window shows it
-        QString option;   // the chosen option; empty when none is
-        QString points;   // the points box as shown ("X" for a referral); empty for none
-        AnswerSource source;
-    };
-    QDateTime calculated;                  // local time
-    std::vector<Answer> answers;           // every question, in the window's order
-    std::optional<QString> total;          // none for a medical referral
-    QString band;                          // the band's document; empty for a referral
-    const QTextDocument* advice = nullptr; // what the window shows under the questions
-};
+using orvane::AnswerSource;
+using orvane::Assessment;
 
 // Open-Meteo's data are CC BY 4.0: every record that shows forecast values says so.
 inline const QString kOpenMeteoCredit = QStringLiteral("Weather data by Open-Meteo.com");
@@ -95,7 +78,9 @@ private:
     int images_ = 0;
 };
 
-std::unique_ptr<QTextDocument> buildRecord(const Assessment& assessment);
+// The record of an assessment, with the advice the window showed beside it (none: left out).
+std::unique_ptr<QTextDocument> buildRecord(const Assessment& assessment,
+                                           const QTextDocument* advice);
 
 // The record as plain text, for an e-mail or a log: bullets become "-".
 QString recordText(const QTextDocument& record);
