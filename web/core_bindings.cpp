@@ -1,5 +1,6 @@
-// The risk core as the web page sees it: the catalogue, the evaluation, the selection rule, the
-// WBGT model with its banding, the wind at 2 m and the forecast plan, each an embind function
+// The risk core as the web page sees it: the catalogue, the evaluation and the assessment with
+// its WBGT ceiling, the selection rule, the WBGT model with its banding, the wind at 2 m and the
+// forecast plan, each an embind function
 // that takes and gives plain JavaScript values. Nothing here decides anything: every answer
 // comes from core/, so the page and the desktop cannot disagree. orvane-core.d.ts describes the
 // same functions for the page's code.
@@ -8,10 +9,12 @@
 // and a value crosses once, as a whole. Enumerations cross as their names ("Clear", "Urban"),
 // which read well in the page and in a test's failure message.
 
+#include "core/assessment.h"
 #include "core/catalogue.h"
 #include "core/evaluation.h"
 #include "core/forecast_plan.h"
 #include "core/liljegren.h"
+#include "core/wbgt_ceiling.h"
 #include "core/wbgt_table.h"
 #include "core/wind_profile.h"
 
@@ -57,7 +60,19 @@ val bandValue(const std::optional<RiskBand>& band) {
     b.set("document", text(band->document));
     b.set("label", text(band->label));
     b.set("rank", band->rank);
+    b.set("range", text(band->range));
     return b;
+}
+
+val ceilingValue(const CeilingJudgement& ceiling) {
+    val c = val::object();
+    c.set("level", text(CeilingKey(ceiling.level)));
+    const CeilingRule* rule = FindCeilingRule(ceiling.level);
+    c.set("name", rule ? text(rule->name) : val::null());
+    c.set("unknown", ceiling.unknown);
+    c.set("shown", ceiling.shown());
+    c.set("text", ceiling.text);
+    return c;
 }
 
 // The shape orvane-eval evaluate writes, with the band added.
@@ -120,9 +135,120 @@ struct HeldTexts {
     }
 };
 
+// The outcome with the WBGT ceiling as the boxes tell it, as orvane-eval evaluate gives both.
 val evaluate(const val& boxTexts) {
     const HeldTexts boxes(boxTexts);
-    return outcomeValue(EvaluateRisk(boxes.view));
+    const EvaluationOutcome outcome = EvaluateRisk(boxes.view);
+    val o = outcomeValue(outcome);
+    if (!std::holds_alternative<MissingAnswer>(outcome))
+        o.set("ceiling", ceilingValue(JudgeCeiling(Question1FromBoxes(boxes.view))));
+    return o;
+}
+
+std::optional<AnswerSource::Kind> sourceKindFrom(const std::string& name) {
+    if (name == "ByHand")
+        return AnswerSource::Kind::ByHand;
+    if (name == "Estimated")
+        return AnswerSource::Kind::Estimated;
+    if (name == "Forecast")
+        return AnswerSource::Kind::Forecast;
+    return std::nullopt;
+}
+
+const char* sourceKindName(AnswerSource::Kind kind) {
+    switch (kind) {
+    case AnswerSource::Kind::ByHand: return "ByHand";
+    case AnswerSource::Kind::Estimated: return "Estimated";
+    case AnswerSource::Kind::Forecast: return "Forecast";
+    }
+    return "ByHand";
+}
+
+val answerValue(const Answer& answer) {
+    val a = val::object();
+    a.set("key", answer.key);
+    a.set("option", answer.option);
+    a.set("points", answer.points);
+    val source = val::object();
+    source.set("kind", std::string(sourceKindName(answer.source.kind)));
+    source.set("inputs", answer.source.inputs);
+    source.set("wbgtF", answer.source.wbgtF ? val(*answer.source.wbgtF) : val::null());
+    a.set("source", source);
+    return a;
+}
+
+// "Calculate Total:": the answers [{key, option, points, source?: {kind, inputs, wbgtF}}] in the
+// window's order, assessed by the core: the first missing answer, or the assessment with its
+// outcome and ceiling. The time of the assessment is the page's to give.
+val assess(const val& list) {
+    std::vector<Answer> answers;
+    const int count = list.isArray() ? list["length"].as<int>() : 0;
+    for (int i = 0; i < count; ++i) {
+        const val in = list[i];
+        Answer a;
+        a.key = in["key"].isString() ? in["key"].as<std::string>() : std::string();
+        a.option = in["option"].isString() ? in["option"].as<std::string>() : std::string();
+        a.points = in["points"].isString() ? in["points"].as<std::string>() : std::string();
+        const val source = in["source"];
+        if (source.isUndefined() || source.isNull()) {
+            answers.push_back(std::move(a));
+            continue;
+        }
+        const auto kind = source["kind"].isString()
+                              ? sourceKindFrom(source["kind"].as<std::string>())
+                              : std::nullopt;
+        if (!kind) {
+            val refused = val::object();
+            refused.set("outcome", std::string("Refused"));
+            refused.set("message", "answer " + a.key + ": source.kind must be \"ByHand\", "
+                                   "\"Estimated\" or \"Forecast\"");
+            return refused;
+        }
+        a.source.kind = *kind;
+        if (source["inputs"].isString())
+            a.source.inputs = source["inputs"].as<std::string>();
+        a.source.wbgtF = number(source, "wbgtF");
+        answers.push_back(std::move(a));
+    }
+    auto assessed = Assess(std::move(answers));
+    val o = val::object();
+    if (const auto* missing = std::get_if<MissingAnswer>(&assessed)) {
+        o.set("outcome", std::string("MissingAnswer"));
+        o.set("message", text(missing->message));
+        return o;
+    }
+    const auto& a = std::get<Assessment>(assessed);
+    o.set("outcome", std::string(a.referral ? "MedicalReferral" : "Scored"));
+    o.set("referral", a.referral);
+    o.set("total", a.total);
+    o.set("band", bandValue(a.band));
+    o.set("document", a.referral ? text(kMedicalDocument)
+                                 : (a.band ? text(a.band->document) : val::null()));
+    o.set("ceiling", ceilingValue(a.ceiling));
+    o.set("temperatureSource", text(TemperatureSourceKey(a.temperatureSource())));
+    val answersOut = val::array();
+    for (const Answer& answer : a.answers)
+        answersOut.call<void>("push", answerValue(answer));
+    o.set("answers", answersOut);
+    return o;
+}
+
+// The ceiling for an exact WBGT, as a tool that worked one out shows it.
+val judgeCeilingForWbgt(double wbgtF) {
+    return ceilingValue(JudgeCeiling({Question1::Way::WbgtValue, WbgtOptionIndex(wbgtF), wbgtF}));
+}
+
+val ceilingRules() {
+    val rules = val::array();
+    for (const CeilingRule& rule : CeilingRules()) {
+        val r = val::object();
+        r.set("level", text(CeilingKey(rule.level)));
+        r.set("aboveF", rule.aboveF);
+        r.set("name", text(rule.name));
+        r.set("action", text(rule.action));
+        rules.call<void>("push", r);
+    }
+    return rules;
 }
 
 val selectionRule(const std::string& key, int selectedIndex, const std::string& chosenText) {
@@ -383,6 +509,9 @@ EMSCRIPTEN_BINDINGS(orvane_core) {
     function("boxKeys", &boxKeys);
     function("referralMarker", &referralMarker);
     function("evaluate", &evaluate);
+    function("assess", &assess);
+    function("judgeCeilingForWbgt", &judgeCeilingForWbgt);
+    function("ceilingRules", &ceilingRules);
     function("selectionRule", &selectionRule);
     function("bandFor", &bandFor);
     function("bandByDocument", &bandByDocument);

@@ -23,12 +23,61 @@ export interface RiskBand {
     label: string;
     /** 0 for the lowest band, 3 for the highest. */
     rank: number;
+    /** The totals it takes, as files store it: "56–65". */
+    range: string;
 }
+
+/** The WBGT level that stops the event whatever the score, as question 1 tells it. */
+export interface CeilingJudgement {
+    level: 'none' | 'races-cancel' | 'not-acclimatized-cancel' | 'everyone-cancel';
+    /** "races: cancel level", or null for none. */
+    name: string | null;
+    /** The air temperature is hot enough for the WBGT to be past a level, but does not tell it. */
+    unknown: boolean;
+    /** Whether the calculator shows it: a level applies, or it is unknown. */
+    shown: boolean;
+    /** One paragraph for a person; empty when not shown. */
+    text: string;
+}
+
+export interface AnswerSource {
+    kind: 'ByHand' | 'Estimated' | 'Forecast';
+    /** What the tool was given and found, in words. */
+    inputs?: string;
+    /** The WBGT the tool worked out, exactly. */
+    wbgtF?: number | null;
+}
+
+export interface Answer {
+    key: string;
+    /** The chosen option's text; empty when none is. */
+    option: string;
+    /** The points box as shown ("X" for a referral); empty for none. */
+    points: string;
+    source?: AnswerSource;
+}
+
+export type AssessmentOutcome =
+    | { outcome: 'MissingAnswer'; message: string }
+    | { outcome: 'Refused'; message: string }
+    | {
+        outcome: 'Scored' | 'MedicalReferral';
+        referral: boolean;
+        /** As the total box shows it, without its leading blank; empty for a referral. */
+        total: string;
+        band: RiskBand | null;
+        /** The advice: the band's document, the medical one, or null for a total of 0 or less. */
+        document: string | null;
+        ceiling: CeilingJudgement;
+        temperatureSource: 'wbgt-by-hand' | 'estimated' | 'forecast' | 'air-temperature';
+        answers: Required<Answer>[];
+    };
 
 export type EvaluationOutcome =
     | { outcome: 'MissingAnswer'; message: string }
-    | { outcome: 'MedicalReferral'; document: string }
-    | { outcome: 'Scored'; total: number; display: string; document: string | null; band: RiskBand | null };
+    | { outcome: 'MedicalReferral'; document: string; ceiling: CeilingJudgement }
+    | { outcome: 'Scored'; total: number; display: string; document: string | null; band: RiskBand | null;
+        ceiling: CeilingJudgement };
 
 export interface SelectionEffect {
     /** Write `points` into this question's points box. */
@@ -126,7 +175,12 @@ export interface OrvaneCore {
     /** The twelve points boxes' keys, in the order evaluate() reads them. */
     boxKeys(): string[];
     referralMarker(): string;
+    /** The points boxes evaluated, with the ceiling as the boxes tell it (orvane-eval evaluate). */
     evaluate(boxTexts: string[]): EvaluationOutcome;
+    /** "Calculate Total:": the answers in the window's order, assessed. */
+    assess(answers: Answer[]): AssessmentOutcome;
+    judgeCeilingForWbgt(wbgtF: number): CeilingJudgement;
+    ceilingRules(): { level: string; aboveF: number; name: string; action: string }[];
     selectionRule(key: string, selectedIndex: number, chosenText: string): SelectionEffect;
     bandFor(total: number): RiskBand | null;
     bandByDocument(document: string): RiskBand | null;

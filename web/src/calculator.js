@@ -25,6 +25,35 @@ const kListHints = { WBGT: kChooseHint, Dry_Bulb: kChooseHint };
 export const kStaleText =
     'The result shown is for earlier answers. Press "Calculate Total:" to update it.';
 
+// Puts the ceiling's line into the advice, as the desktop does: first, or for a referral after
+// its decision and the rules right under it, which outrank any score. The same place in the
+// advice's text lines, for Copy as text. Returns the line's element.
+function placeCeiling(node, lines, text, referral) {
+    const line = document.createElement('p');
+    line.className = 'ceiling';
+    line.textContent = text;
+    const container = node.querySelector?.('.rich') ?? node;
+    const paragraphs = [...container.children].filter(child => child.tagName === 'P');
+    let after = -1;
+    if (referral && paragraphs.length) {
+        after = 0;
+        while (after + 1 < paragraphs.length && paragraphs[after + 1].textContent.startsWith('\u2022\t'))
+            ++after;
+    }
+    if (after >= 0)
+        paragraphs[after].after(line);
+    else
+        container.prepend(line);
+    let at = 0;
+    if (referral && lines.length) {
+        at = 1;
+        while (at < lines.length && lines[at].startsWith('\u2022\t'))
+            ++at;
+    }
+    lines.splice(at, 0, text);
+    return line;
+}
+
 const State = Object.freeze({ None: 'none', Current: 'current', Stale: 'stale' });
 
 export class Calculator {
@@ -34,12 +63,12 @@ export class Calculator {
         this.ui = ui;
         this.version = version;
         this.factors = core.catalogue();
-        this.boxKeys = core.boxKeys();
         this.referralMarker = core.referralMarker();
         this.lists = new Map();
         this.boxes = new Map();
         this.state = State.None;
         this.assessment = null; // what the record holds, while it matches the screen
+        this.ceiling = null; // the WBGT ceiling's line in the advice, when one shows
         this.run = 0; // each calculation or reset; an older one's late document is dropped
 
         const $ = id => document.getElementById(id);
@@ -121,71 +150,80 @@ export class Calculator {
             this.setState(State.Stale);
     }
 
-    boxTexts() {
-        return this.boxKeys.map(key => this.boxes.get(key).value);
-    }
-
+    // "Calculate Total:": the core assesses the answers; the page shows the total, the advice and
+    // the WBGT ceiling, and files the record once the advice is there.
     async calculate() {
-        const outcome = this.core.evaluate(this.boxTexts());
-        if (outcome.outcome === 'MissingAnswer') {
+        const result = this.core.assess(this.answers());
+        if (result.outcome === 'MissingAnswer' || result.outcome === 'Refused') {
             // An answer is missing, so one changed since any earlier result: that one stays stale.
-            this.ui.showMessage(outcome.message);
+            this.ui.showMessage(result.message);
             return;
         }
         const run = ++this.run;
         const calculated = new Date();
-        const answers = this.answers();
-        let total = null;
-        let document;
         this.total.className = 'total';
         this.total.title = '';
-        if (outcome.outcome === 'MedicalReferral') {
+        if (result.referral) {
             this.total.value = ''; // a referral has no score, so no earlier one may stand beside it
-            document = outcome.document;
         } else {
-            this.total.value = outcome.display;
-            total = outcome.display.trim();
-            if (outcome.band) {
-                this.total.classList.add(`band-${outcome.band.rank}`);
-                this.total.title = outcome.band.label;
+            // The box shows the sign's place: a blank before a total that is not negative.
+            this.total.value = (result.total.startsWith('-') ? '' : ' ') + result.total;
+            if (result.band) {
+                this.total.classList.add(`band-${result.band.rank}`);
+                this.total.title = result.band.label;
             }
-            document = outcome.document;
         }
         this.assessment = null;
+        this.advice.replaceChildren();
         this.setState(State.Current);
-        if (document === null) {
-            this.advice.replaceChildren(); // a total of 0 or less has no band
-            return;
+
+        let loaded = { shown: false, node: document.createDocumentFragment() };
+        let lines = [];
+        if (result.document !== null) {
+            [loaded, lines] = await Promise.all([
+                loadDocument(result.document),
+                loadDocumentText(result.document).catch(error => error),
+            ]);
+            if (run !== this.run)
+                return; // a later calculation or a reset took over meanwhile
+            if (lines instanceof Error) {
+                loaded = { shown: false, node: problemElement(lines) };
+                lines = [];
+            }
+            if (!loaded.shown) { // a message in the document's place, as one paragraph of it
+                const fragment = document.createDocumentFragment();
+                fragment.append(loaded.node);
+                loaded.node = fragment;
+            }
         }
-        const [loaded, lines] = await Promise.all([
-            loadDocument(document),
-            loadDocumentText(document).catch(error => error),
-        ]);
-        if (run !== this.run)
-            return; // a later calculation or a reset took over meanwhile
+        // The ceiling is the core's, not the document's: it shows even where a document could not.
+        const ceiling = result.ceiling.shown ? placeCeiling(loaded.node, lines, result.ceiling.text, result.referral) : null;
         const filed = loaded.node.cloneNode(true); // placing the fragment empties it
         this.advice.replaceChildren(loaded.node);
-        if (lines instanceof Error)
-            this.advice.append(problemElement(lines));
+        this.ceiling = ceiling;
         // The record holds the advice the screen shows; without it there is nothing to file.
-        if (loaded.shown && !(lines instanceof Error)) {
-            this.assessment = { calculated, answers, total, ceiling: null, advice: { node: filed, lines } };
+        if (loaded.shown) {
+            const answers = result.answers.map(answer => {
+                const factor = this.factors.find(f => f.key === answer.key);
+                return { ...answer, question: factor.label, scored: factor.scored, alternativeTo: factor.alternativeTo };
+            });
+            this.assessment = { calculated, answers, total: result.referral ? null : result.total,
+                                advice: { node: filed, lines } };
             writeRecord(this.record, this.assessment, this.version, this.referralMarker);
             window.document.title = recordTitle(calculated);
         }
         this.setState(this.state);
     }
 
+    // Every question's answer as the core's Assessment takes it, in the window's order.
     answers() {
         return this.factors.map(factor => {
             const list = this.lists.get(factor.key);
             return {
                 key: factor.key,
-                question: factor.label,
                 option: list.selectedIndex >= 0 ? list.options[list.selectedIndex].text : '',
                 points: factor.scored ? this.boxes.get(factor.key).value : '',
-                scored: factor.scored,
-                alternativeTo: factor.alternativeTo,
+                source: { kind: 'ByHand' },
             };
         });
     }
@@ -197,8 +235,10 @@ export class Calculator {
             clearRecord(this.record);
             window.document.title = 'Solvane Calculator \u00b0F';
         }
-        // A result for earlier answers stays readable, but plainly not the answer to these.
+        // A result for earlier answers stays readable, but plainly not the answer to these; the
+        // ceiling speaks for the result it came with, and is greyed with the total.
         this.total.classList.toggle('stale', state === State.Stale);
+        this.ceiling?.classList.toggle('stale', state === State.Stale);
         this.status.textContent = state === State.Stale ? kStaleText : '';
         const filed = this.currentAssessment() !== null;
         this.printButton.disabled = !filed;
@@ -219,6 +259,7 @@ export class Calculator {
         this.total.value = '';
         this.total.className = 'total';
         this.advice.replaceChildren();
+        this.ceiling = null;
         this.setState(State.None);
         // Emptying a list is no choice: no selection rule runs, and the boxes stay empty.
         for (const list of this.lists.values())

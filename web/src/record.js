@@ -54,8 +54,8 @@ function plainLine(line) {
 }
 
 // assessment: {calculated: Date, answers: [{question, option, points, scored, alternativeTo}],
-//              total: text or null (a referral), ceiling: text or null,
-//              advice: {node: DocumentFragment, lines: [text]}}
+//              total: text or null (a referral),
+//              advice: {node: DocumentFragment, lines: [text]}, the WBGT ceiling's line in both}
 export function recordText(assessment, version, referralMarker) {
     const lines = [
         kRecordTitle,
@@ -70,7 +70,6 @@ export function recordText(assessment, version, referralMarker) {
         '', // the table's end
         assessment.total !== null ? `Total: ${assessment.total}` : 'Total: none (medical referral)',
         assessment.total !== null ? 'What to do' : 'Medical advice',
-        ...(assessment.ceiling ? [assessment.ceiling] : []),
         ...assessment.advice.lines,
         kRecordDisclaimer,
     ];
@@ -111,8 +110,6 @@ export function writeRecord(article, assessment, version, referralMarker) {
     parts.push(element('p', 'strong', assessment.total !== null
         ? `Total: ${assessment.total}` : 'Total: none (medical referral)'));
     parts.push(element('h2', '', assessment.total !== null ? 'What to do' : 'Medical advice'));
-    if (assessment.ceiling)
-        parts.push(element('p', 'ceiling', assessment.ceiling));
     parts.push(assessment.advice.node.cloneNode(true));
     parts.push(element('p', 'disclaimer', kRecordDisclaimer));
     article.replaceChildren(...parts);

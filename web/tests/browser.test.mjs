@@ -40,6 +40,7 @@ const kModerate = {
     Medical: 'None',
 };
 const kExtreme = 'Extreme: Flu,Diarrhea,Drugs,Alcohol, *';
+const kHigh = 'High: Asthma, Diabetes, Pregnancy, *';
 
 let server;
 let origin;
@@ -116,6 +117,8 @@ async function calculate(page) {
 
 const text = (page, selector) => page.$eval(selector, e => (e.value ?? e.textContent).trim());
 const adviceFirstLine = page => page.$eval('#advice', e => e.innerText.trim().split('\n')[0]);
+// The band's document's own first line, its decision, below any ceiling.
+const decision = page => page.$eval('#advice .rich > p:not(.ceiling)', e => e.innerText.trim());
 
 test('accept, answer, calculate: the points at once, the total in its band and the advice', async () => {
     const page = await openPage();
@@ -131,7 +134,7 @@ test('accept, answer, calculate: the points at once, the total in its band and t
     await calculate(page);
     assert.equal(await text(page, '#txt_Total'), '57');
     assert.equal(await page.$eval('#txt_Total', e => e.className), 'total band-1');
-    assert.equal(await adviceFirstLine(page), 'MODERATE RISK (score 56 to 65): go ahead, but with extra precautions.');
+    assert.equal(await decision(page), 'MODERATE RISK (score 56 to 65): go ahead, but with extra precautions.');
     assert.equal(await page.$eval('#advice', e => e.getAttribute('aria-label')), 'Advice');
     assert.equal(await page.$eval('#txt_Total', e => e.labels[0].textContent), 'Total');
     assert.equal(await page.$eval('#mnuPrint', e => e.disabled), false);
@@ -187,6 +190,37 @@ test('a referral after a score: no total, the medical advice, and the stale mark
     await page.close();
 });
 
+test('the WBGT ceiling: first in the advice in the top band\'s ink, after a referral\'s rules, greyed when stale', async () => {
+    const page = await openPage();
+    await accept(page);
+    await answer(page, { WBGT: '>= 86°F', ...kModerate, Dry_Bulb: undefined });
+    await calculate(page);
+    const ceiling = () => page.$eval('#advice .ceiling', e => [e.textContent, getComputedStyle(e).color,
+                                                                e.previousElementSibling?.textContent ?? null]);
+    const [line, ink, before] = await ceiling();
+    assert.match(line, /^WBGT ceiling, whatever the score: at a WBGT of 86 °F or above, /);
+    assert.equal(ink, 'rgb(192, 0, 0)');
+    assert.equal(before, null, 'the ceiling comes first');
+    assert.ok((await adviceFirstLine(page)).startsWith('WBGT ceiling'));
+    await choose(page, 'Age', 'Over 40');
+    assert.equal((await ceiling())[1], 'rgb(118, 118, 118)', 'greyed with the stale total');
+    await choose(page, 'Medical', kHigh);
+    await calculate(page);
+    const [, referralInk, afterLine] = await ceiling();
+    assert.equal(referralInk, 'rgb(192, 0, 0)');
+    assert.match(afterLine, /^•\tChronic illness/, 'after the referral\'s decision and its rules');
+    // The air temperature cannot tell the WBGT: at its hot options the ceiling is not known.
+    await page.click('#cmd_Reset');
+    await answer(page, { ...kModerate, Dry_Bulb: '>= 91°F' });
+    await calculate(page);
+    assert.match((await ceiling())[0], /^WBGT ceiling: not known\./);
+    await page.click('#cmd_Reset');
+    await answer(page, { ...kModerate, Dry_Bulb: '<75°F' });
+    await calculate(page);
+    assert.equal(await page.$('#advice .ceiling'), null, 'no ceiling where none applies');
+    await page.close();
+});
+
 test('each document opens, and the viewer\'s links lead where the desktop\'s do', async () => {
     const page = await openPage();
     await page.click('#cmdDisclaimer');
@@ -216,7 +250,7 @@ test('each document opens, and the viewer\'s links lead where the desktop\'s do'
     ]) {
         await answer(page, answers);
         await calculate(page);
-        assert.ok((await adviceFirstLine(page)).startsWith(first), `${first}: ${await adviceFirstLine(page)}`);
+        assert.ok((await decision(page)).startsWith(first), `${first}: ${await decision(page)}`);
     }
     const links = await page.$$eval('#viewer a', anchors => anchors.map(a => [a.id, a.getAttribute('href')]));
     assert.deepEqual(links, [['cmdURL', 'docs/Estimated%20Wet%20Bulb%20Globe%20Temperatures.htm'],
@@ -235,8 +269,11 @@ test('the printed record holds the answers, total and advice; Copy as text is th
     await context.overridePermissions(origin, ['clipboard-read', 'clipboard-write', 'clipboard-sanitized-write']);
     const page = await openPage();
     await accept(page);
+    const byWbgt = { ...kModerate, Dry_Bulb: undefined };
     const cases = [[kModerate, 'record-moderate-air-temperature.txt'],
-                   [{ ...kModerate, Medical: kExtreme, Other: 'Water freely available at venue?' }, 'record-referral.txt']];
+                   [{ ...kModerate, Medical: kExtreme, Other: 'Water freely available at venue?' }, 'record-referral.txt'],
+                   [{ WBGT: '>= 86°F', ...byWbgt }, 'record-wbgt-ceiling.txt'],
+                   [{ WBGT: '82-85.9', ...byWbgt, Medical: kHigh }, 'record-referral-with-ceiling.txt']];
     for (const [answers, expected] of cases) {
         await page.click('#cmd_Reset');
         await answer(page, answers);
@@ -284,7 +321,7 @@ test('with the network off and the server gone, a reload still calculates and op
     await answer(page, kModerate);
     await calculate(page);
     assert.equal(await text(page, '#txt_Total'), '57');
-    assert.ok((await adviceFirstLine(page)).startsWith('MODERATE RISK'));
+    assert.ok((await decision(page)).startsWith('MODERATE RISK'));
     await page.click('#mnuCopyAsText'); // the record's text comes from the store too
     await page.click('#cmd_asterisk');
     await page.waitForSelector('#viewer-document .rich');

@@ -42,9 +42,29 @@ function nativeOutcomes(groups) {
 // The web outcome in the native line's shape: what the two must agree on.
 function webOutcome(texts) {
     const o = core.evaluate(texts);
+    const ceiling = o.ceiling ? { ceiling: o.ceiling.name, ceiling_unknown: o.ceiling.unknown } : {};
     if (o.outcome === 'Scored')
-        return { outcome: o.outcome, total: o.total, display: o.display, document: o.document };
+        return { outcome: o.outcome, total: o.total, display: o.display, document: o.document, ...ceiling };
+    if (o.outcome === 'MedicalReferral')
+        return { outcome: o.outcome, document: o.document, ...ceiling };
     return o;
+}
+
+// The page's own call, the assessment from the answers, in the same shape.
+function assessedOutcome(choices) {
+    const answers = catalogue.map(f => {
+        const index = choices[f.key] ?? -1;
+        const option = index >= 0 ? f.options[index].text : '';
+        const effect = index >= 0 ? core.selectionRule(f.key, index, option) : null;
+        return { key: f.key, option, points: effect?.pointsBoxKey ? effect.points : '', source: { kind: 'ByHand' } };
+    });
+    const a = core.assess(answers);
+    if (a.outcome === 'MissingAnswer')
+        return a;
+    const ceiling = { ceiling: a.ceiling.name, ceiling_unknown: a.ceiling.unknown };
+    if (a.referral)
+        return { outcome: 'MedicalReferral', document: a.document, ...ceiling };
+    return { outcome: 'Scored', total: a.total, document: a.document, ...ceiling };
 }
 
 function compareAll(groups, what) {
@@ -155,6 +175,7 @@ function generator(seed) {
 test('200,000 seeded whole assessments: every outcome, total, display and document alike', () => {
     const random = generator(33);
     const groups = [];
+    const sampled = [];
     for (let n = 0; n < 200_000; ++n) {
         const choices = {};
         for (const f of catalogue.filter(f => f.scored)) {
@@ -170,10 +191,23 @@ test('200,000 seeded whole assessments: every outcome, total, display and docume
         else if (way < 0.97)
             choices.WBGT = choices.Dry_Bulb = -1;
         groups.push(boxTextsFor(choices));
+        sampled.push(choices);
     }
     const kinds = new Set(groups.map(texts => webOutcome(texts).document ?? webOutcome(texts).outcome));
     assert.ok(kinds.size >= 6, `the sample reaches every band, the referral and missing answers: ${[...kinds]}`);
+    const ceilings = new Set(groups.map(texts => webOutcome(texts).ceiling ?? String(webOutcome(texts).ceiling_unknown)));
+    assert.ok(ceilings.size >= 4, `the sample reaches the ceiling's levels and the unknown one: ${[...ceilings]}`);
     assert.equal(compareAll(groups, 'sample'), 200_000);
+    // The page calculates through the assessment: every tenth of the sample again that way.
+    const expected = nativeOutcomes(groups.filter((_, i) => i % 10 === 0));
+    expected.forEach((line, n) => {
+        const choices = sampled[n * 10];
+        const native = line.outcome === 'Scored' ? { ...line, total: line.display.trim(), display: undefined } : line;
+        delete native.display;
+        const actual = assessedOutcome(choices);
+        if (JSON.stringify(actual) !== JSON.stringify(native))
+            assert.deepEqual(actual, native, `assessment #${n * 10}: ${JSON.stringify(choices)}`);
+    });
 });
 
 test('texts only a direct caller writes are read alike', () => {
