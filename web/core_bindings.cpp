@@ -200,8 +200,9 @@ val assess(const val& list) {
         if (!kind) {
             val refused = val::object();
             refused.set("outcome", std::string("Refused"));
-            refused.set("message", "answer " + a.key + ": source.kind must be \"ByHand\", "
-                                   "\"Estimated\" or \"Forecast\"");
+            refused.set("message", "answer " + a.key +
+                                       ": source.kind must be \"ByHand\", "
+                                       "\"Estimated\" or \"Forecast\"");
             return refused;
         }
         a.source.kind = *kind;
@@ -222,8 +223,8 @@ val assess(const val& list) {
     o.set("referral", a.referral);
     o.set("total", a.total);
     o.set("band", bandValue(a.band));
-    o.set("document", a.referral ? text(kMedicalDocument)
-                                 : (a.band ? text(a.band->document) : val::null()));
+    o.set("document",
+          a.referral ? text(kMedicalDocument) : (a.band ? text(a.band->document) : val::null()));
     o.set("ceiling", ceilingValue(a.ceiling));
     o.set("temperatureSource", text(TemperatureSourceKey(a.temperatureSource())));
     val answersOut = val::array();
@@ -319,8 +320,8 @@ val estimateWbgt(const val& in) {
         const char* name;
         int* target;
     };
-    const IntMember ints[] = {{"year", &input.year},   {"month", &input.month},
-                              {"day", &input.day},     {"hour", &input.hour},
+    const IntMember ints[] = {{"year", &input.year},     {"month", &input.month},
+                              {"day", &input.day},       {"hour", &input.hour},
                               {"minute", &input.minute}, {"second", &input.second}};
     for (const IntMember& m : ints) {
         const auto v = number(in, m.name);
@@ -482,10 +483,10 @@ val planForecast(const val& request) {
     const val event = request["event"];
     if (event.isUndefined() || event.isNull())
         return result;
-    const auto found = FindCoolestStart(
-        plan, static_cast<int>(number(event, "minutes").value_or(0)),
-        static_cast<std::int64_t>(number(event, "dayStartUtc").value_or(0)),
-        static_cast<std::int64_t>(number(event, "dayEndUtc").value_or(0)));
+    const auto found =
+        FindCoolestStart(plan, static_cast<int>(number(event, "minutes").value_or(0)),
+                         static_cast<std::int64_t>(number(event, "dayStartUtc").value_or(0)),
+                         static_cast<std::int64_t>(number(event, "dayEndUtc").value_or(0)));
     val coolest = val::object();
     if (const auto* start = std::get_if<CoolestStart>(&found)) {
         coolest.set("startIndex", static_cast<double>(start->startIndex));
@@ -529,4 +530,3 @@ EMSCRIPTEN_BINDINGS(orvane_core) {
     function("windAt2m", &windAt2m);
     function("planForecast", &planForecast);
 }
-

@@ -5,7 +5,8 @@
 //     copies only after the lists are up, so neither counts);
 //   - the .wasm alone;
 //   - from navigation to the lists usable: the core loaded and the lists built (the page's
-//     performance mark), and to the calculator shown after Accept pressed as soon as it can be;
+//     performance mark), and to the calculator shown with its lists after Accept pressed as soon
+//     as it can be (another mark);
 //   - from a choice to its points shown: the page's handler and the layout of the points box;
 //   - beside them, the same harness loading a page of plain text, since a shared machine's load
 //     moves every figure.
@@ -66,11 +67,8 @@ async function visit(origin) {
         await page.goto(`${origin}/`, { waitUntil: 'domcontentloaded' });
         await page.waitForSelector('#cmdAccept:not([disabled])', { visible: true });
         await page.click('#cmdAccept');
-        await page.waitForFunction(() => {
-            const list = document.getElementById('cbo_WBGT');
-            return list && !list.disabled && list.offsetParent !== null;
-        }, { polling: 'raf' });
-        const shown = await page.evaluate(() => performance.now());
+        await page.waitForFunction(() => performance.getEntriesByName('orvane-calculator-usable').length > 0);
+        const shown = await page.evaluate(() => performance.getEntriesByName('orvane-calculator-usable')[0].startTime);
         const timing = await page.evaluate(() => {
             const ready = performance.getEntriesByName('orvane-lists-ready')[0].startTime;
             const before = performance.getEntriesByType('resource')
