@@ -3,12 +3,13 @@
 #include "core/catalogue.h"
 
 #include <algorithm>
+#include <clocale>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <limits>
-#include <locale>
-#include <sstream>
+#include <string>
 
 namespace orvane {
 namespace {
@@ -87,16 +88,18 @@ double ReadNumber(std::string_view text) {
     const std::size_t length = numberPrefix(text);
     if (length == 0)
         return 0;
-    // A stream in the classic locale reads the number as C does, correctly rounded, whatever
-    // locale the desktop took from the user's environment (where strtod would want "2,5"), and
-    // both the desktop's and the web build's standard libraries provide it. Out of range it
-    // sets failbit but still leaves a value: the largest double or infinity when too large (the
-    // two libraries differ; saturate() folds both into DBL_MAX), the nearest value, 0 or a
-    // subnormal, when too small. That value is kept, not the failure.
-    std::istringstream stream{std::string(text.substr(0, length))};
-    stream.imbue(std::locale::classic());
-    double value = 0;
-    stream >> value;
+    // strtod reads the number as C does, correctly rounded, in both the desktop's and the web
+    // build's C library (where the web build's C++ library has no floating-point from_chars, and
+    // a string stream would carry its locale machinery into every page load). It wants the
+    // decimal point of the locale the desktop took from the user's environment ("2,5" in a
+    // German one), so the box's point is spelled that way first. Out of range it gives infinity,
+    // which saturate() folds into DBL_MAX, or the nearest value when too small: 0 or a subnormal.
+    std::string number(text.substr(0, length));
+    const char* point = std::localeconv()->decimal_point;
+    if (point[0] != '.' || point[1] != '\0')
+        if (const auto dot = number.find('.'); dot != std::string::npos)
+            number.replace(dot, 1, point);
+    const double value = std::strtod(number.c_str(), nullptr);
     return saturate(value);
 }
 
