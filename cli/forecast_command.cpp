@@ -14,10 +14,15 @@
 #include "core/wbgt_ceiling.h"
 #include "weather/open_meteo.h"
 
+#include "core/catalogue.h"
+#include "weather/http_transport.h"
+
 #include <QFile>
 
 #include <cmath>
 #include <cstdio>
+#include <cstring>
+#include <string>
 
 namespace orvane::cli {
 namespace {
@@ -50,42 +55,120 @@ QByteArray utcText(std::int64_t seconds) {
     return text;
 }
 
+int wrongCall(const std::string& why) {
+    std::fprintf(
+        stderr, "orvane-eval: %s (usage: orvane-eval forecast [--urban] [--answer KEY=TEXT ...])\n",
+        why.c_str());
+    return 2;
+}
+
+// "73, HIGH RISK (66 to 74)" as the planner's table reads, split for scripts.
+void addOutcome(json::Object& line, const std::optional<EvaluationOutcome>& outcome) {
+    if (!outcome)
+        return;
+    if (std::holds_alternative<MedicalReferral>(*outcome)) {
+        line.add("total", QJsonValue(QJsonValue::Null)).add("band", "medical referral");
+    } else if (const auto* scored = std::get_if<Scored>(&*outcome)) {
+        line.add("total", scored->total)
+            .add("band",
+                 scored->band ? json::text(scored->band->label) : QJsonValue(QJsonValue::Null));
+    }
+}
+
 } // namespace
 
-int forecastCommand(bool urban) {
+int forecastCommand(int argc, char** argv) {
+    bool urban = false;
+    std::array<std::string, kBoxCount> held;
+    bool answered = false;
+    for (int i = 0; i < argc; ++i) {
+        const std::string word = argv[i];
+        if (word == "--urban") {
+            urban = true;
+        } else if (word == "--answer" && i + 1 < argc) {
+            const std::string given = argv[++i];
+            const auto equals = given.find('=');
+            const std::string key = given.substr(0, equals);
+            const RiskFactor* factor = FindFactor(key);
+            if (equals == std::string::npos || !factor)
+                return wrongCall("--answer takes KEY=TEXT with a key of the catalogue, not '" +
+                                 given + "'");
+            const auto points = OptionOutcome(key, given.substr(equals + 1));
+            if (!points)
+                return wrongCall("question " + key + " has no option '" + given.substr(equals + 1) +
+                                 "'");
+            for (std::size_t b = 0; b < kBoxCount; ++b)
+                if (kBoxKeys[b] == key)
+                    held[b] = *points;
+            answered = true;
+        } else {
+            return wrongCall("unknown option '" + word + "'");
+        }
+    }
+    BoxTexts answers;
+    for (std::size_t b = 0; b < kBoxCount; ++b)
+        answers[b] = held[b];
+
     QFile input;
     if (!input.open(stdin, QIODevice::ReadOnly)) {
         std::fprintf(stderr, "orvane-eval: cannot read standard input\n");
         return 2;
     }
-    const auto parsed = weather::ParseForecast(input.readAll());
+    // The weather client's own limit: no forecast is anywhere near it.
+    const QByteArray body = input.read(weather::kMaxAnswerBytes + 1);
+    if (body.size() > weather::kMaxAnswerBytes) {
+        writeLine(json::Object()
+                      .add("error", "The answer is over 16 MB: it cannot be a forecast.")
+                      .finish());
+        return 1;
+    }
+    auto parsed = weather::ParseForecast(body);
     if (const auto* failure = std::get_if<weather::Failure>(&parsed)) {
         writeLine(json::Object().add("error", failure->message).finish());
         return 1;
     }
-    const auto& forecast = std::get<weather::Forecast>(parsed);
-    const auto plan = PlanForecast(forecast.hours, forecast.latitude, forecast.longitude,
-                                   urban ? Terrain::Urban : Terrain::Rural);
+    auto& forecast = std::get<weather::Forecast>(parsed);
+    bool knownZone = false;
+    const QTimeZone zone = weather::ForecastZone(forecast, &knownZone);
+    weather::SetLocalClocks(forecast, zone);
+    auto plan = PlanForecast(forecast.hours, forecast.latitude, forecast.longitude,
+                             urban ? Terrain::Urban : Terrain::Rural);
+    if (answered) {
+        if (const auto missing = AssessPlan(plan, answers)) {
+            writeLine(json::Object().add("error", json::text(missing->message)).finish());
+            return 1;
+        }
+    }
+    if (!knownZone)
+        std::fprintf(stderr, "orvane-eval: the forecast's time zone is not one this system knows: "
+                             "local times are in UTC\n");
+    const QString zoneName = QString::fromUtf8(zone.id());
     for (const PlannedHour& hour : plan) {
         json::Object line;
-        line.add("utc", QString::fromLatin1(utcText(hour.weather.utcSeconds)));
+        line.add("utc", QString::fromLatin1(utcText(hour.weather.utcSeconds)))
+            .add("local", QDateTime::fromSecsSinceEpoch(hour.weather.utcSeconds, zone)
+                              .toString(QStringLiteral("yyyy-MM-ddTHH:mm")))
+            .add("zone", zoneName);
         if (const auto* gap = std::get_if<HourGap>(&hour.wbgt)) {
             writeLine(line.add("error", json::text(gap->reason)).finish());
             continue;
         }
         const HourWbgt& value = *hour.value();
-        writeLine(line.add("air_c", number(hour.weather.airC))
-                      .add("rh", number(hour.weather.relativeHumidity))
-                      .add("wind_10m_ms", number(hour.weather.wind10mMs))
-                      .add("wind_2m_ms", hundredths(value.wind2mMs))
-                      .add("solar_wm2", number(hour.weather.solarWm2))
-                      .add("pressure_hpa", number(hour.weather.pressureHpa))
-                      .add("wbgt_c", hundredths(value.wbgtC))
-                      .add("wbgt_f", hundredths(value.wbgtF))
-                      .add("option", json::text(value.optionText))
-                      .add("points", json::text(value.points))
-                      .add("ceiling", ceilingOf(value.wbgtF))
-                      .finish());
+        line.add("air_c", number(hour.weather.airC))
+            .add("rh", number(hour.weather.relativeHumidity))
+            .add("wind_10m_ms", number(hour.weather.wind10mMs))
+            .add("wind_2m_ms", hundredths(value.wind2mMs))
+            .add("solar_wm2", number(hour.weather.solarWm2))
+            .add("pressure_hpa", number(hour.weather.pressureHpa))
+            .add("wbgt_c", hundredths(value.wbgtC))
+            .add("wbgt_f", hundredths(value.wbgtF))
+            .add("option", json::text(value.optionText))
+            .add("points", json::text(value.points))
+            .add("ceiling", ceilingOf(value.wbgtF))
+            .add("time_option",
+                 json::text(FactorOptions("Time")[std::size_t(std::max(hour.timeOption, 0))]));
+        addOutcome(line, hour.outcome);
+        writeLine(line.finish());
     }
     return 0;
 }

@@ -37,9 +37,9 @@ using namespace orvane;
 
 namespace {
 
-constexpr const char* kCommands =
-    "catalogue | outcome KEY TEXT | evaluate | wbgt [--exact] | forecast [--urban] | "
-    "log --db FILE events | log --db FILE export-csv EVENT_ID";
+constexpr const char* kCommands = "catalogue | outcome KEY TEXT | evaluate | wbgt [--exact] | "
+                                  "forecast [--urban] [--answer KEY=TEXT] | "
+                                  "log --db FILE events | log --db FILE export-csv EVENT_ID";
 
 int usage(const std::string& why) {
     std::fprintf(stderr, "orvane-eval: %s (usage: orvane-eval %s; see --help)\n", why.c_str(),
@@ -63,9 +63,13 @@ int help() {
         "                     and sky or solar_wm2; shade and pressure_hpa optional); writes\n"
         "                     one estimated WBGT line each, or {\"error\": ...}; --exact\n"
         "                     writes every digit of a double instead of rounding\n"
-        "  forecast [--urban] reads one Open-Meteo forecast answer (JSON); writes one line an\n"
-        "                     hour with the wind at 2 m, the WBGT and question 1's option;\n"
-        "                     --urban takes the wind profile of a town, not open country\n"
+        "  forecast [--urban] [--answer KEY=TEXT ...]\n"
+        "                     reads one Open-Meteo forecast answer (JSON); writes one line an\n"
+        "                     hour with its local time, the wind at 2 m, the WBGT, question 1's\n"
+        "                     option, the WBGT ceiling and question 8's option for that time of\n"
+        "                     day; --urban takes the wind profile of a town, not open country;\n"
+        "                     with the other answers (e.g. --answer Venue=Outdoors) each hour\n"
+        "                     also gives the total and band the planner shows\n"
         "  log --db FILE events\n"
         "                     the events of an event log as JSON lines, read-only\n"
         "  log --db FILE export-csv EVENT_ID\n"
@@ -366,8 +370,7 @@ static int run(int argc, char** argv) {
     }
     for (int i = 1; i < argc; ++i)
         if (argv[i][0] == '-' && argv[i][1] != '\0' && !(command == "outcome" && i > 1) &&
-            command != "log" && // log reads its own options
-            !(command == "forecast" && std::string_view(argv[i]) == "--urban") &&
+            command != "log" && command != "forecast" && // these read their own options
             !(command == "wbgt" && std::string_view(argv[i]) == "--exact"))
             return usage("unknown option '" + std::string(argv[i]) + "'");
     if (command == "catalogue" && argc == 2)
@@ -380,11 +383,10 @@ static int run(int argc, char** argv) {
         return wbgtStream(argc == 3);
     if (command == "log")
         return orvane::cli::logCommand(argc, argv);
-    if (command == "forecast" &&
-        (argc == 2 || (argc == 3 && std::string_view(argv[2]) == "--urban")))
-        return orvane::cli::forecastCommand(argc == 3);
+    if (command == "forecast")
+        return orvane::cli::forecastCommand(argc - 2, argv + 2);
     if (command == "catalogue" || command == "outcome" || command == "evaluate" ||
-        command == "wbgt" || command == "forecast")
+        command == "wbgt")
         return usage("wrong arguments for '" + std::string(command) + "'");
     return usage("unknown command '" + std::string(command) + "'");
 }

@@ -3,6 +3,7 @@
 #include "core/catalogue.h"
 #include "core/wbgt_table.h"
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <cmath>
@@ -29,8 +30,8 @@ std::string missingReason(std::span<const WbgtField> fields) {
     return "no " + names + " in the forecast";
 }
 
-std::variant<HourWbgt, HourGap> estimate(const ForecastHour& hour, double latitude,
-                                         double longitude, Terrain terrain) {
+std::variant<HourWbgt, HourGap> estimate(const ForecastHour& hour, const SunPosition& sun,
+                                         double latitude, double longitude, Terrain terrain) {
     const struct {
         WbgtField field;
         const std::optional<double>& value;
@@ -63,10 +64,8 @@ std::variant<HourWbgt, HourGap> estimate(const ForecastHour& hour, double latitu
     in.solarWm2 = hour.solarWm2; // the forecast's irradiance is the measured one
     in.pressureHpa = *hour.pressureHpa;
 
-    // Placed once for both the day-or-night question and the model. A wind the model would
-    // refuse goes to it unchanged, so the refusal names the real value.
-    const SunPosition sun = SolarPosition(in.year, in.month, in.day, in.hour, in.minute, in.second,
-                                          latitude, longitude);
+    // The sun is placed once for the day-or-night question, the time of day and the model. A
+    // wind the model would refuse goes to it unchanged, so the refusal names the real value.
     const double wind10 = *hour.wind10mMs;
     StabilityClass stability = StabilityClass::D;
     in.windMs = wind10;
@@ -98,6 +97,30 @@ long long shownTenths(const HourWbgt& hour) {
     return std::llround(hour.wbgtF * 10);
 }
 
+constexpr double kPi = 3.14159265358979323846;
+constexpr double kCivilTwilightDeg = -6;
+
+SunPosition sunAt(std::int64_t utcSeconds, double latitude, double longitude) {
+    const auto t = CivilUtc(utcSeconds).value_or(UtcDateTime{});
+    return SolarPosition(t.year, t.month, t.day, t.hour, t.minute, t.second, latitude, longitude);
+}
+
+double elevationDeg(const SunPosition& sun) {
+    return std::asin(std::clamp(sun.cosZenith, -1.0, 1.0)) * 180 / kPi;
+}
+
+const RiskOption& timeOption(int index) {
+    return FindFactor("Time")->options[std::size_t(index)];
+}
+
+// The box texts with an hour's own options written in; `timeIndex` -1 keeps the caller's answer.
+BoxTexts withHour(BoxTexts answers, int wbgtIndex, int timeIndex) {
+    answers[std::size_t(Box::WBGT)] = *FindFactor("WBGT")->options[std::size_t(wbgtIndex)].outcome;
+    if (timeIndex >= 0)
+        answers[std::size_t(Box::Time)] = *timeOption(timeIndex).outcome;
+    return answers;
+}
+
 } // namespace
 
 std::optional<UtcDateTime> CivilUtc(std::int64_t utcSeconds) {
@@ -112,32 +135,106 @@ std::optional<UtcDateTime> CivilUtc(std::int64_t utcSeconds) {
         int(time.hours().count()), int(time.minutes().count()), int(time.seconds().count())};
 }
 
+int TimeOfDayOption(int localMinutes, bool daylightSaving, double sunElevationDeg) {
+    // The options' clock edges are daylight-saving times: 9 am, 12 noon and 4 pm.
+    const int shift = daylightSaving ? 0 : 60;
+    const int minutes = localMinutes + shift;
+    if (minutes < 9 * 60)
+        return 0; // "Before 9 am"
+    if (minutes < 12 * 60)
+        return 1; // "9 am to 12 noon"
+    if (minutes < 16 * 60)
+        return 2; // "12 noon to 4 pm"
+    // "4 pm to sunset" (5 points) outscores "After dark" (2), so it holds through the twilight.
+    return sunElevationDeg >= kCivilTwilightDeg ? 3 : 4;
+}
+
 std::vector<PlannedHour> PlanForecast(std::span<const ForecastHour> hours, double latitude,
                                       double longitude, Terrain terrain) {
     std::vector<PlannedHour> plan;
     plan.reserve(hours.size());
-    for (const ForecastHour& hour : hours)
-        plan.push_back({hour, estimate(hour, latitude, longitude, terrain), std::nullopt});
+    for (const ForecastHour& hour : hours) {
+        const SunPosition sun = sunAt(hour.utcSeconds, latitude, longitude);
+        PlannedHour planned{hour, estimate(hour, sun, latitude, longitude, terrain),
+                            elevationDeg(sun), -1, std::nullopt};
+        if (hour.localMinutes >= 0 && hour.localMinutes < 24 * 60)
+            planned.timeOption =
+                TimeOfDayOption(hour.localMinutes, hour.daylightSaving, planned.sunElevationDeg);
+        plan.push_back(std::move(planned));
+    }
     return plan;
 }
 
 std::optional<MissingAnswer> AssessPlan(std::span<PlannedHour> plan, BoxTexts answers) {
     answers[std::size_t(Box::Dry_Bulb)] = {};
-    // The outcome depends on the hour only through its option, so four evaluations serve all.
-    const auto options = FindFactor("WBGT")->options;
-    std::vector<EvaluationOutcome> byOption;
-    for (const RiskOption& option : options) {
-        answers[std::size_t(Box::WBGT)] = *option.outcome;
-        byOption.push_back(EvaluateRisk(answers));
-    }
-    const auto* missing = std::get_if<MissingAnswer>(&byOption.front());
+    // The outcome depends on the hour only through its two options, so at most twenty
+    // evaluations serve any number of hours.
+    const auto wbgtOptions = FindFactor("WBGT")->options.size();
+    const auto timeOptions = FindFactor("Time")->options.size();
+    std::vector<std::optional<EvaluationOutcome>> known(wbgtOptions * (timeOptions + 1));
+    const auto outcome = [&](int wbgt, int time) -> const EvaluationOutcome& {
+        auto& slot = known[std::size_t(wbgt) * (timeOptions + 1) + std::size_t(time + 1)];
+        if (!slot)
+            slot = EvaluateRisk(withHour(answers, wbgt, time));
+        return *slot;
+    };
+    const auto* missing = std::get_if<MissingAnswer>(&outcome(0, -1));
     for (PlannedHour& hour : plan) {
         const HourWbgt* value = hour.value();
         hour.outcome.reset();
         if (value && !missing)
-            hour.outcome = byOption[std::size_t(value->option)];
+            hour.outcome = outcome(value->option, hour.timeOption);
     }
     return missing ? std::optional(*missing) : std::nullopt;
+}
+
+std::optional<EvaluationOutcome> EventOutcome(std::span<const PlannedHour> covered,
+                                              BoxTexts answers) {
+    if (covered.empty())
+        return std::nullopt;
+    int wbgt = -1;
+    int time = -1;
+    int timePoints = -1;
+    for (const PlannedHour& hour : covered) {
+        const HourWbgt* value = hour.value();
+        if (!value)
+            return std::nullopt;
+        wbgt = std::max(wbgt, value->option);
+        if (hour.timeOption >= 0) {
+            const int points = int(ReadNumber(*timeOption(hour.timeOption).outcome));
+            if (points > timePoints)
+                time = hour.timeOption, timePoints = points;
+        }
+    }
+    answers[std::size_t(Box::Dry_Bulb)] = {};
+    EvaluationOutcome outcome = EvaluateRisk(withHour(answers, wbgt, time));
+    if (std::holds_alternative<MissingAnswer>(outcome))
+        return std::nullopt;
+    return outcome;
+}
+
+Daylight DaylightOn(std::int64_t dayStartUtc, std::int64_t dayEndUtc, double latitude,
+                    double longitude) {
+    Daylight daylight;
+    constexpr std::int64_t kStep = 60;
+    // A day is at most 25 hours: a wider span is not a day, and is not walked minute by minute.
+    if (dayEndUtc <= dayStartUtc || dayEndUtc - dayStartUtc > 26 * kHour ||
+        !CivilUtc(dayStartUtc) || !CivilUtc(dayEndUtc))
+        return daylight;
+    double before = elevationDeg(sunAt(dayStartUtc, latitude, longitude));
+    for (std::int64_t t = dayStartUtc + kStep; t <= dayEndUtc; t += kStep) {
+        const double now = elevationDeg(sunAt(t, latitude, longitude));
+        if (!daylight.firstLight && before < kCivilTwilightDeg && now >= kCivilTwilightDeg)
+            daylight.firstLight = t;
+        if (before > 0 && now <= 0)
+            daylight.sunset = t;
+        before = now;
+    }
+    // Light at midnight already, as in a summer far north: the day's light begins with it.
+    if (!daylight.firstLight &&
+        elevationDeg(sunAt(dayStartUtc, latitude, longitude)) >= kCivilTwilightDeg)
+        daylight.firstLight = dayStartUtc;
+    return daylight;
 }
 
 std::variant<CoolestStart, NoCoolestStart> FindCoolestStart(std::span<const PlannedHour> plan,
@@ -162,7 +259,7 @@ std::variant<CoolestStart, NoCoolestStart> FindCoolestStart(std::span<const Plan
         if (start < dayStartUtc || start >= dayEndUtc ||
             std::uint64_t(dayEndUtc) - std::uint64_t(start) < eventLength)
             continue;
-        CoolestStart candidate{i, i, 0, std::nullopt};
+        CoolestStart candidate{i, covered, i, 0};
         long long tenths = 0;
         bool complete = true;
         for (std::size_t k = 0; k < covered && complete; ++k) {
@@ -183,7 +280,6 @@ std::variant<CoolestStart, NoCoolestStart> FindCoolestStart(std::span<const Plan
     if (!best)
         return NoCoolestStart{"too few hours: no " + std::to_string(covered) +
                               " hours in a row on that day have a WBGT"};
-    best->outcome = plan[best->hottestIndex].outcome;
     return *best;
 }
 

@@ -15,7 +15,7 @@ namespace {
 // risk; for training and non-continuous activity, 86.1-90.0 °F (30.1-32.2 °C) cancels or stops
 // practice and competition for anyone not acclimatized (or unfit, or at high risk), while
 // acclimatized people limit intense exercise and total exposure, and above 90.0 °F (32.2 °C)
-// exercise is cancelled for all.
+// exercise is canceled for all.
 constexpr std::array kRules{
     CeilingRule{CeilingLevel::Races, 82.0, "races: cancel level", "races-cancel",
                 "races and other continuous events are at the cancel level for heat stroke"},
@@ -24,7 +24,7 @@ constexpr std::array kRules{
                 "anyone not acclimatized stops training and competing, and acclimatized people "
                 "limit intense exercise and time in the heat"},
     CeilingRule{CeilingLevel::Everyone, 90.0, "everyone: cancel", "everyone-cancel",
-                "exercise is cancelled for everyone"},
+                "exercise is canceled for everyone"},
 };
 
 constexpr std::string_view kHeading = "WBGT ceiling, whatever the score: ";

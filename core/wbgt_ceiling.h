@@ -21,7 +21,7 @@ enum class CeilingLevel {
     None,
     Races,           // continuous activity and competition: the cancel level for heat stroke
     NotAcclimatized, // training and competing stop for anyone not acclimatized
-    Everyone,        // exercise is cancelled for everyone
+    Everyone,        // exercise is canceled for everyone
 };
 
 struct CeilingRule {

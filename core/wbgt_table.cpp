@@ -59,4 +59,12 @@ double CelsiusToFahrenheit(double c) {
     return c * 9.0 / 5.0 + 32.0;
 }
 
+double MetresPerSecondToMph(double ms) {
+    return ms * 3600.0 / kMetresPerMile;
+}
+
+double MphToMetresPerSecond(double mph) {
+    return mph * kMetresPerMile / 3600.0;
+}
+
 } // namespace orvane

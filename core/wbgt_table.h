@@ -1,7 +1,8 @@
 #pragma once
 
-// The one-line estimate of WBGT behind the static page of estimated temperatures, and the
-// calculator's four WBGT options, which the page and the estimator window both band by.
+// The one-line estimate of WBGT behind the static page of estimated temperatures, the
+// calculator's four WBGT options, which the page and the estimator window both band by, and the
+// conversions of units every part of the program shows.
 
 namespace orvane {
 
@@ -30,5 +31,10 @@ double ShownTenth(double value);
 
 double FahrenheitToCelsius(double f);
 double CelsiusToFahrenheit(double c);
+
+// Wind speeds: the model takes metres per second, people in °F countries read miles per hour.
+inline constexpr double kMetresPerMile = 1609.344;
+double MetresPerSecondToMph(double ms);
+double MphToMetresPerSecond(double mph);
 
 } // namespace orvane

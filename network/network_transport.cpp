@@ -7,6 +7,7 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -53,16 +54,22 @@ public:
         done_ = std::move(done);
         QNetworkReply* reply = network_.get(QNetworkRequest(url));
         reply_ = reply;
+        // The answer is taken in as it arrives and counted here, whatever its headers say: a
+        // server that streams without end, or announces one size and sends another, stops at
+        // the limit, and Qt's own buffer never holds more than this much of it.
+        reply->setReadBufferSize(kChunk);
+        QObject::connect(reply, &QNetworkReply::metaDataChanged, &network_, [this] {
+            const QVariant length = reply_->header(QNetworkRequest::ContentLengthHeader);
+            if (length.isValid() && length.toLongLong() > orvane::weather::kMaxAnswerBytes)
+                tooLarge(); // refused at its headers, before a byte of it is read
+        });
+        QObject::connect(reply, &QNetworkReply::readyRead, &network_, [this] { take(); });
         QObject::connect(reply, &QNetworkReply::finished, &network_, [this] { finish(); });
-        QObject::connect(reply, &QNetworkReply::downloadProgress, &network_,
-                         [this](qint64 received, qint64) {
-                             if (received > orvane::weather::kMaxAnswerBytes)
-                                 tooLarge();
-                         });
     }
 
     void cancel() override {
         done_ = nullptr;
+        QByteArray().swap(body_); // what was read goes back to the system at once
         QNetworkReply* reply = std::exchange(reply_, nullptr);
         if (!reply)
             return;
@@ -74,14 +81,25 @@ public:
 private:
     // Only the reply in flight reaches here: a dropped one is disconnected first. The caller is
     // told last, as it may start the next request from its handler.
+    void take() {
+        while (reply_ && reply_->bytesAvailable() > 0) {
+            body_ += reply_->read(std::min<qint64>(reply_->bytesAvailable(), kChunk));
+            if (body_.size() > orvane::weather::kMaxAnswerBytes)
+                return tooLarge();
+        }
+    }
+
     void finish() {
+        take();
+        if (!reply_)
+            return; // too large, and told so already
         QNetworkReply* reply = std::exchange(reply_, nullptr);
         reply->deleteLater();
         HttpAnswer answer;
         const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
         answer.status = status.isValid() ? status.toInt() : 0;
         answer.phrase = reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString();
-        answer.body = reply->readAll();
+        answer.body = std::exchange(body_, QByteArray());
         if (reply->error() != QNetworkReply::NoError)
             answer.failure = networkFailure(*reply);
         std::exchange(done_, nullptr)(answer);
@@ -90,6 +108,8 @@ private:
     void tooLarge() {
         Done done = std::exchange(done_, nullptr);
         cancel();
+        if (!done)
+            return;
         done({0,
               {},
               {},
@@ -97,8 +117,11 @@ private:
                       "The weather service's answer is over 16 MB: it cannot be a forecast."}});
     }
 
+    static constexpr qint64 kChunk = 256 * 1024;
+
     QNetworkAccessManager network_;
     QNetworkReply* reply_ = nullptr;
+    QByteArray body_;
     Done done_;
 };
 

@@ -107,8 +107,19 @@ check "an unknown option is named" "2|yes" "$rc|$([[ "$err" == *"unknown option 
 # cannot use is one error line and status 1.
 fc='{"latitude":38.9,"longitude":-77,"timezone":"America/New_York","hourly":{"time":[1689444000,1689447600],"temperature_2m":[33,null],"relative_humidity_2m":[50,50],"wind_speed_10m":[3,3],"shortwave_radiation_instant":[700,700],"surface_pressure":[1012,1012]}}'
 out="$(printf '%s' "$fc" | "$eval_bin" forecast)"; rc=$?
-check "forecast hours" '{"utc":"2023-07-15T18:00:00Z","air_c":33,"rh":50,"wind_10m_ms":3,"wind_2m_ms":2.68,"solar_wm2":700,"pressure_hpa":1012,"wbgt_c":30.51,"wbgt_f":86.92,"option":">= 86'$'\xc2\xb0''F","points":"20","ceiling":"not acclimatized: cancel"}
-{"utc":"2023-07-15T19:00:00Z","error":"no air temperature in the forecast"}|0' "$out|$rc"
+check "forecast hours" '{"utc":"2023-07-15T18:00:00Z","local":"2023-07-15T14:00","zone":"America/New_York","air_c":33,"rh":50,"wind_10m_ms":3,"wind_2m_ms":2.68,"solar_wm2":700,"pressure_hpa":1012,"wbgt_c":30.51,"wbgt_f":86.92,"option":">= 86'$'\xc2\xb0''F","points":"20","ceiling":"not acclimatized: cancel","time_option":"12 noon to 4 pm"}
+{"utc":"2023-07-15T19:00:00Z","local":"2023-07-15T15:00","zone":"America/New_York","error":"no air temperature in the forecast"}|0' "$out|$rc"
+# With the other answers, each hour's total as the planner's table gives it, question 8 taken at
+# the hour's own time of day (2 pm: "12 noon to 4 pm", 10 points, not the "Before 9 am" given).
+answers=(--answer "Duration=60 to 120" --answer "Intensity=Moderate pace throughout"
+         --answer "Acclimatization=Used to warm weather conditions" --answer "Ability=Good fitness level"
+         --answer "Age=13 to 17" --answer "Drinks=15 to 25" --answer "Time=Before 9 am"
+         --answer "Surface=Grass" --answer "Venue=Outdoors" --answer "Medical=None")
+out="$(printf '%s' "$fc" | "$eval_bin" forecast "${answers[@]}" | head -n 1 | grep -o '"time_option.*')"
+check "forecast with the other answers" '"time_option":"12 noon to 4 pm","total":72,"band":"HIGH RISK (66 to 74)"}' "$out"
+printf '%s' "$fc" | "$eval_bin" forecast --answer "Venue=Moon" >/dev/null 2>&1; check "forecast with an option not in the list" 2 $?
+out="$(printf '%s' "$fc" | "$eval_bin" forecast --answer "Venue=Outdoors")"; rc=$?
+check "forecast with answers missing" '{"error":"Please add Overall Length of Event data."}|1' "$out|$rc"
 out="$(printf '%s' "$fc" | "$eval_bin" forecast --urban | grep -o '"wind_2m_ms":[0-9.]*')"
 check "forecast --urban" '"wind_2m_ms":2.36' "$out"
 out="$(printf '%s' "${fc/,\"surface_pressure\":\[1012,1012\]/}" | "$eval_bin" forecast)"; rc=$?

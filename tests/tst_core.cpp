@@ -288,7 +288,7 @@ private slots:
         QCOMPARE(text.contains(claimed), q.way == Question1::Way::WbgtValue && j.shown());
         if (q.way == Question1::Way::WbgtOption && q.option == 3) {
             QVERIFY2(text.contains(u"86 °F or above"_qs), qPrintable(text));
-            QVERIFY2(text.contains(u"above 90.0 °F exercise is cancelled for everyone"_qs),
+            QVERIFY2(text.contains(u"above 90.0 °F exercise is canceled for everyone"_qs),
                      qPrintable(text));
         }
     }

@@ -322,7 +322,7 @@ private slots:
                "reprinted in NATA 2015): from 82.1 °F (27.9 °C) races and other continuous events are "
                "at the cancel level for heat stroke; from 86.1 °F (30.1 °C) anyone not acclimatized "
                "stops training and competing, and acclimatized people limit intense exercise and time "
-               "in the heat; above 90.0 °F (32.2 °C) exercise is cancelled for everyone.",
+               "in the heat; above 90.0 °F (32.2 °C) exercise is canceled for everyone.",
                {full, kAdvice[0], kAdvice[1], kAdvice[2], kAdvice[3]});
 
         QTextDocument guidelines, medical;

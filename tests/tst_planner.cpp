@@ -8,6 +8,7 @@
 #include "tests/local_http_server.h"
 #include "ui/charts/band_chart.h"
 #include "ui/planner/frm_event_planner.h"
+#include "ui/planner/plan_view.h"
 
 #include <QClipboard>
 #include <QComboBox>
@@ -18,6 +19,7 @@
 #include <QTimeZone>
 
 using namespace orvane::ui;
+using orvane::ui::HourRow;
 using namespace orvane::test;
 
 namespace {
@@ -99,29 +101,36 @@ private slots:
         QVERIFY2(asked.contains("latitude=-34.929") && asked.contains("longitude=138.601"),
                  asked.constData());
         QVERIFY(table->item(3, 0)->text().startsWith("03:00")); // local times, Adelaide's
-        QVERIFY(table->item(3, 6)->text().startsWith("no value: no wind")); // never a zero wind
+        // Never a zero wind: a dash, the reason in its tooltip and once below the table.
+        QCOMPARE(table->item(3, HourRow::Option)->text(), "\u2014");
+        QVERIFY(table->item(3, HourRow::Option)->toolTip().startsWith("No value: no wind"));
+        QVERIFY2(label(planner, "lblGaps").contains("no wind speed in the forecast (03:00)"),
+                 qPrintable(label(planner, "lblGaps")));
         const auto& points =
             planner->findChild<BandChart*>("chtForecast")->model().series[0].points;
         QCOMPARE(points.size(), std::size_t(24));
         QVERIFY(!points[3].value && points[15].value);
-        QVERIFY2(
-            label(planner, "lblCoolest").startsWith("The coolest start for a 3 h 00 min event is"),
-            qPrintable(label(planner, "lblCoolest")));
+        QVERIFY2(label(planner, "lblCoolest")
+                     .startsWith("The coolest start for a 3 h 00 min event between first light"),
+                 qPrintable(label(planner, "lblCoolest")));
         QCOMPARE(label(planner, "lblCredit"), QString("Weather data by Open-Meteo.com"));
 
-        // The hottest hour, with the other answers as the calculator holds them.
+        // The hottest hour, with the other answers as the calculator holds them and its own
+        // time of day: 15:00 in an Adelaide summer is "12 noon to 4 pm", 10 points where the
+        // calculator's "4 pm to sunset" has 5.
         const orvane::PlannedHour& hot = planner->plan()[15];
         QVERIFY(hot.value() && hot.outcome);
-        const QString points15 = table->item(15, 7)->text();
-        QCOMPARE(points15, QString::fromUtf8(hot.value()->points.data()));
-        const int total15 = 43 + points15.toInt(); // 57 without the air temperature's 14
-        QVERIFY2(table->item(15, 8)->text().startsWith(QString::number(total15) + ", "),
-                 qPrintable(table->item(15, 8)->text()));
+        QCOMPARE(table->item(15, HourRow::TimeOfDay)->text(), "12 noon to 4 pm");
+        const int points15 = table->item(15, HourRow::Points)->text().toInt();
+        const int total15 = 43 - 5 + 10 + points15; // 57 without the air temperature's 14
+        QVERIFY2(
+            table->item(15, HourRow::Outcome)->text().startsWith(QString::number(total15) + ", "),
+            qPrintable(table->item(15, HourRow::Outcome)->text()));
         table->selectRow(15);
         QTest::mouseClick(planner->findChild<QPushButton*>("cmdUseHour"), Qt::LeftButton);
-        QCOMPARE(w->pointsBox("WBGT")->text(), points15);
-        calculate(w);
-        QCOMPARE(total(w).trimmed(), QString::number(total15));
+        QCOMPARE(w->pointsBox("WBGT")->text(), QString::number(points15));
+        calculate(w); // with its own answer to question 8
+        QCOMPARE(total(w).trimmed(), QString::number(43 + points15));
         w->mnuCopyAsText_Click();
         const QString record = QApplication::clipboard()->text();
         QVERIFY2(

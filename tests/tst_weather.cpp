@@ -11,6 +11,7 @@
 
 using namespace orvane::weather;
 using orvane::test::http;
+using orvane::test::kEndless;
 using orvane::test::LocalServer;
 
 namespace {
@@ -100,7 +101,16 @@ private slots:
                    "Value 2 of relative_humidity_2m in the forecast is not a number.");
         QTest::newRow("wind in km/h")
             << with(kForecast, "\"m/s\"", "\"km/h\"")
-            << bad(FailureKind::BadData, "The forecast gives wind_speed_10m in km/h, not m/s.");
+            << bad(FailureKind::BadData, "The forecast gives wind_speed_10m in \"km/h\", not m/s.");
+        // Read as percent and W/m², a fraction and kW/m² are a desert without sun.
+        QTest::newRow("humidity as a fraction")
+            << with(kForecast, "\"m/s\"", "\"m/s\",\"relative_humidity_2m\":\"fraction\"")
+            << bad(FailureKind::BadData,
+                   "The forecast gives relative_humidity_2m in \"fraction\", not %.");
+        QTest::newRow("radiation in kW/m²")
+            << with(kForecast, "\"m/s\"", "\"m/s\",\"shortwave_radiation_instant\":\"kW/m²\"")
+            << bad(FailureKind::BadData, "The forecast gives shortwave_radiation_instant in "
+                                         "\"kW/m²\", not W/m².");
         QTest::newRow("error body")
             << QByteArray(R"({"error":true,"reason":"Parameter 'start_date' is out of range"})")
             << bad(FailureKind::ServiceError,
@@ -183,15 +193,26 @@ private slots:
                                   << describe(std::get<Forecast>(ParseForecast(kForecast)));
         QTest::newRow("HTTP 400 with a reason")
             << http(400, "Bad Request", R"({"error":true,"reason":"Latitude must be -90 to 90"})")
-            << "HttpError: The weather service answered HTTP 400 (Bad Request): Latitude must be "
-               "-90 to 90";
+            << "HttpError: The weather service at HOST answered HTTP 400 (Bad Request): Latitude "
+               "must be -90 to 90";
         QTest::newRow("HTTP 500 without one")
             << http(500, "Internal Server Error", "oops")
-            << "HttpError: The weather service answered HTTP 500 (Internal Server Error).";
+            << "HttpError: The weather service at HOST answered HTTP 500 (Internal Server Error).";
+        // A server of one's own is not Open-Meteo's free service, and is not blamed as one.
         QTest::newRow("rate limit")
             << http(429, "Too Many Requests", R"({"error":true,"reason":"Minutely limit"})")
-            << "RateLimited: The weather service has had too many requests from this computer "
-               "(HTTP 429).";
+            << "RateLimited: The weather service at HOST has had too many requests from this "
+               "computer (HTTP 429): try again later. It says: Minutely limit";
+        QTest::newRow("hours of another day")
+            << http(200, "OK",
+                    with(kForecast, "[1689379200,1689382800]", "[1689379200,1689638400]"))
+            << "BadData: Time 2 of the forecast lies outside 2023-07-15 to 2023-07-16";
+        QTest::newRow("announces more than the limit")
+            << QByteArray("HTTP/1.1 200 OK\r\nContent-Length: 20000000\r\n\r\n{}")
+            << "BadData: The weather service's answer is over 16 MB";
+        QTest::newRow("streams without end") << kEndless
+                                             << "BadData: The weather service's answer is over "
+                                                "16 MB";
         QTest::newRow("never answers")
             << QByteArray() << "Timeout: No answer from HOST within 0.3 s.";
         QTest::newRow("connection refused")
@@ -210,15 +231,19 @@ private slots:
             endpoints.forecast.setPort(closed.serverPort()); // closed when this scope ends
         }
         WeatherClient client(endpoints);
-        client.setTimeout(std::chrono::milliseconds(300));
+        // Long enough for 16 MB to arrive on a busy machine: the limit, not the clock, must stop
+        // an endless answer.
+        client.setTimeout(std::chrono::milliseconds(answer == kEndless ? 20000 : 300));
         Recorder recorder(client);
         client.fetchForecast(52.52, 13.4, QDate(2023, 7, 15), QDate(2023, 7, 16));
         QVERIFY(client.busy());
-        QTRY_VERIFY_WITH_TIMEOUT(!client.busy(), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(!client.busy(), 30000);
         QCOMPARE(recorder.log.size(), 1);
         const QString host = "127.0.0.1:" + QString::number(endpoints.forecast.port());
         QVERIFY2(recorder.log[0].startsWith(QString(expected).replace("HOST", host)),
                  qPrintable(recorder.log[0]));
+        if (answer == kEndless) // stopped at the limit, long before the server's own bound
+            QVERIFY2(server.streamed < 64 << 20, qPrintable(QString::number(server.streamed)));
         if (answer != "refused")
             QCOMPARE(server.requests,
                      QList<QByteArray>{

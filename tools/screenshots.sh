@@ -14,7 +14,7 @@ home="$(mktemp -d)"
 python3 - "$home/forecast.json" <<'PY'
 import json, math, sys, datetime, zoneinfo
 zone = zoneinfo.ZoneInfo("Australia/Adelaide")
-day = datetime.date.today() # the planner's first date, this computer's today
+day = datetime.datetime.now(zone).date() # the planner's first date: the place's today
 midnight = datetime.datetime(day.year, day.month, day.day, tzinfo=zone)
 hours = [midnight + datetime.timedelta(hours=h) for h in range(24)]
 warm = [max(0.0, 1 - abs(h - 15) / 9) for h in range(24)]

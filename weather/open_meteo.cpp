@@ -1,5 +1,6 @@
 #include "weather/open_meteo.h"
 
+#include <QDateTime>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -43,6 +44,16 @@ std::optional<double> coordinate(const QJsonObject& object, const char* name, do
     return value.toDouble();
 }
 
+// The units each series is read in, first as the window names it; Open-Meteo writes W/m² and
+// hPa both ways.
+const std::pair<const char*, QStringList> kHourlyUnits[] = {
+    {"temperature_2m", {QStringLiteral("\u00b0C")}},
+    {"relative_humidity_2m", {QStringLiteral("%")}},
+    {"wind_speed_10m", {QStringLiteral("m/s")}},
+    {"shortwave_radiation_instant", {QStringLiteral("W/m\u00b2"), QStringLiteral("W/m2")}},
+    {"surface_pressure", {QStringLiteral("hPa")}},
+};
+
 // Whole seconds only, within what a 64-bit count holds.
 std::optional<std::int64_t> unixSeconds(const QJsonValue& value) {
     constexpr double kLimit = 1e18;
@@ -75,15 +86,17 @@ std::variant<Forecast, Failure> ParseForecast(const QByteArray& body) {
     if (!hourly.isObject())
         return badData("The forecast has no hourly values.");
     const QJsonObject series = hourly.toObject();
-    // Units that a request can change must be the ones asked for: a wind in km/h read as m/s
-    // would be a gale.
+    // Every series must come in the unit the plan reads it in: a wind in km/h read as m/s
+    // would be a gale, a humidity as a fraction a desert. A unit left out is taken as asked.
     const QJsonObject units = object.value("hourly_units").toObject();
-    for (const auto& [name, unit] :
-         {std::pair{"temperature_2m", "\u00b0C"}, std::pair{"wind_speed_10m", "m/s"}}) {
-        const QString given = units.value(name).toString(unit);
-        if (given != QString::fromUtf8(unit))
-            return badData(QStringLiteral("The forecast gives %1 in %2, not %3.")
-                               .arg(name, given, QString::fromUtf8(unit)));
+    for (const auto& [name, accepted] : kHourlyUnits) {
+        const QJsonValue value = units.value(name);
+        if (value.isUndefined())
+            continue;
+        const QString given = value.toString();
+        if (!accepted.contains(given))
+            return badData(QStringLiteral("The forecast gives %1 in \"%2\", not %3.")
+                               .arg(name, Quoted(given, 20), accepted.first()));
     }
 
     const QJsonValue timeValue = series.value("time");
@@ -135,6 +148,49 @@ std::variant<Forecast, Failure> ParseForecast(const QByteArray& body) {
         }
     }
     return forecast;
+}
+
+QString HoursOutside(const Forecast& forecast, QDate first, QDate last) {
+    bool known = false;
+    const QTimeZone zone = ForecastZone(forecast, &known);
+    // Where the zone is not known the place's day may lie up to 14 hours either side of UTC's.
+    const qint64 slack = known ? 0 : 14 * 3600;
+    const qint64 from = QDateTime(first, QTime(0, 0), zone).toSecsSinceEpoch() - slack;
+    const qint64 to = QDateTime(last.addDays(1), QTime(0, 0), zone).toSecsSinceEpoch() + slack;
+    for (std::size_t i = 0; i < forecast.hours.size(); ++i) {
+        const qint64 t = forecast.hours[i].utcSeconds;
+        if (t < from || t >= to)
+            return QStringLiteral("Time %1 of the forecast lies outside %2, the day asked for: "
+                                  "the forecast was not used.")
+                .arg(i + 1)
+                .arg(first == last ? first.toString(Qt::ISODate)
+                                   : first.toString(Qt::ISODate) + QStringLiteral(" to ") +
+                                         last.toString(Qt::ISODate));
+    }
+    return {};
+}
+
+QTimeZone ForecastZone(const Forecast& forecast, bool* known) {
+    // Only an id the system lists: QTimeZone would take any text of the right shape as a
+    // zone of its own making.
+    const QByteArray id = forecast.timeZone.toUtf8();
+    const bool available = id.size() <= 64 && QTimeZone::isTimeZoneIdAvailable(id);
+    if (known)
+        *known = available;
+    return available ? QTimeZone(id) : QTimeZone::utc();
+}
+
+void SetLocalClocks(Forecast& forecast, const QTimeZone& zone) {
+    for (ForecastHour& hour : forecast.hours) {
+        const QDateTime local = QDateTime::fromSecsSinceEpoch(hour.utcSeconds, zone);
+        hour.localMinutes = local.time().hour() * 60 + local.time().minute();
+        hour.daylightSaving = zone.isDaylightTime(local);
+    }
+}
+
+QString Quoted(const QString& text, int length) {
+    const QString simple = text.simplified();
+    return simple.size() <= length ? simple : simple.left(length - 1) + QChar(u'\u2026');
 }
 
 std::variant<QList<Place>, Failure> ParsePlaces(const QByteArray& body) {

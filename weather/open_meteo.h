@@ -11,6 +11,7 @@
 #include <QDate>
 #include <QList>
 #include <QString>
+#include <QTimeZone>
 #include <QUrl>
 
 #include <variant>
@@ -67,6 +68,20 @@ inline constexpr const char* kHourlySeries[] = {
 };
 
 std::variant<Forecast, Failure> ParseForecast(const QByteArray& body);
+
+// Why the forecast cannot be for the place's days first to last: an hour outside them. Empty when
+// every hour lies within them.
+QString HoursOutside(const Forecast& forecast, QDate first, QDate last);
+
+// The forecast's time zone when this system knows it, else UTC; `known` tells which.
+QTimeZone ForecastZone(const Forecast& forecast, bool* known = nullptr);
+
+// Tells each hour of the forecast the place's clock reading at that instant, from the zone.
+void SetLocalClocks(Forecast& forecast, const QTimeZone& zone);
+
+// A text from outside the program (a server, a file) as it may be quoted in a message: at most
+// `length` characters, cut with an ellipsis, so that no server can fill or widen a window.
+QString Quoted(const QString& text, int length = 60);
 
 // No "results" member is Open-Meteo's way of saying nothing matched: an empty list.
 std::variant<QList<Place>, Failure> ParsePlaces(const QByteArray& body);

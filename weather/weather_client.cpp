@@ -8,19 +8,32 @@
 namespace orvane::weather {
 namespace {
 
-Failure httpFailure(int status, const QString& phrase, const QString& reason) {
-    const QString says = reason.isEmpty() ? QString() : " It says: " + reason;
-    if (status == 429)
-        return {FailureKind::RateLimited,
-                "The weather service has had too many requests from this computer (HTTP 429). "
-                "Open-Meteo's free service is for non-commercial use and allows only so many "
-                "requests a minute, an hour and a day: try again later, or set the address of a "
-                "paid plan and its API key." +
-                    says};
-    QString message = QStringLiteral("The weather service answered HTTP %1").arg(status);
+bool isOpenMeteos(const QUrl& address) {
+    const QString host = address.host().toLower();
+    return host == QLatin1String("open-meteo.com") ||
+           host.endsWith(QLatin1String(".open-meteo.com"));
+}
+
+// `service` names what was asked ("The weather service", "The place search"); `asked` is the
+// address, whose host decides whether Open-Meteo's own terms are the reason.
+Failure httpFailure(int status, const QString& phrase, const QString& reason,
+                    const QString& service, const QUrl& asked) {
+    const QString says = reason.isEmpty() ? QString() : " It says: " + Quoted(reason, 200);
+    if (status == 429) {
+        QString message = QStringLiteral("%1 at %2 has had too many requests from this computer "
+                                         "(HTTP 429): try again later.")
+                              .arg(service, HostAndPort(asked));
+        if (isOpenMeteos(asked))
+            message += QStringLiteral(" Open-Meteo's free service is for non-commercial use and "
+                                      "allows only so many requests a minute, an hour and a day; "
+                                      "a paid plan's address and API key lift the limit.");
+        return {FailureKind::RateLimited, message + says};
+    }
+    QString message =
+        QStringLiteral("%1 at %2 answered HTTP %3").arg(service, HostAndPort(asked)).arg(status);
     if (!phrase.isEmpty())
-        message += " (" + phrase + ')';
-    message += reason.isEmpty() ? QStringLiteral(".") : ": " + reason;
+        message += " (" + Quoted(phrase, 60) + ')';
+    message += reason.isEmpty() ? QStringLiteral(".") : ": " + Quoted(reason, 200);
     return {FailureKind::HttpError, message};
 }
 
@@ -55,6 +68,8 @@ void WeatherClient::fetchForecast(double latitude, double longitude, QDate first
     if (const QString problem = AddressProblem(endpoints_.forecast); !problem.isEmpty())
         return refuse(QStringLiteral("The forecast address \"%1\" %2.")
                           .arg(endpoints_.forecast.toDisplayString(), problem));
+    first_ = first;
+    last_ = last;
     start(ForecastUrl(endpoints_.forecast, endpoints_.apiKey, latitude, longitude, first, last),
           Asking::Forecast);
 }
@@ -102,7 +117,11 @@ void WeatherClient::start(const QUrl& url, Asking asking) {
 
 void WeatherClient::finish(const HttpAnswer& answer) {
     if (answer.status != 0 && (answer.status < 200 || answer.status > 299))
-        return conclude(httpFailure(answer.status, answer.phrase, ServiceReason(answer.body)));
+        return conclude(httpFailure(answer.status, answer.phrase, ServiceReason(answer.body),
+                                    asking_ == Asking::Forecast
+                                        ? QStringLiteral("The weather service")
+                                        : QStringLiteral("The place search"),
+                                    asked_));
     if (answer.failure)
         return conclude(*answer.failure);
     deliver(answer.body);
@@ -123,10 +142,15 @@ void WeatherClient::deliver(const QByteArray& body) {
     busy_ = false;
     if (asking_ == Asking::Forecast) {
         auto parsed = ParseForecast(body);
-        if (auto* forecast = std::get_if<Forecast>(&parsed))
-            emit forecastReady(*forecast);
-        else
+        if (auto* forecast = std::get_if<Forecast>(&parsed)) {
+            // Hours of other days would be drawn and judged as this day's.
+            if (const QString outside = HoursOutside(*forecast, first_, last_); !outside.isEmpty())
+                emit failed({FailureKind::BadData, outside});
+            else
+                emit forecastReady(*forecast);
+        } else {
             emit failed(std::get<Failure>(parsed));
+        }
     } else {
         auto parsed = ParsePlaces(body);
         if (auto* places = std::get_if<QList<Place>>(&parsed))

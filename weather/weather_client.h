@@ -58,7 +58,8 @@ private:
     Endpoints endpoints_;
     QString moduleFolder_;
     std::unique_ptr<HttpTransport> transport_;
-    QUrl asked_; // the request in flight, for the messages that name it
+    QUrl asked_;         // the request in flight, for the messages that name it
+    QDate first_, last_; // the days the forecast in flight was asked for
     QTimer timer_;
     QTimer refusalTimer_; // tells refusal_ once the call that was refused has returned
     Failure refusal_;

@@ -1,20 +1,11 @@
 #include "weather/weather_settings.h"
 
+#include "settings/settings.h"
+
 #include <QSettings>
 
 namespace orvane::weather {
 namespace {
-
-constexpr char kForecastKey[] = "weather/forecastUrl";
-constexpr char kGeocodingKey[] = "weather/geocodingUrl";
-constexpr char kApiKeyKey[] = "weather/apiKey";
-
-void store(QSettings& settings, const char* key, const QString& value) {
-    if (value.trimmed().isEmpty())
-        settings.remove(key);
-    else
-        settings.setValue(key, value.trimmed());
-}
 
 // The first of the environment, the setting and the default that is not empty.
 QUrl address(const QString& fromEnvironment, const QString& setting, const char* fallback) {
@@ -26,21 +17,28 @@ QUrl address(const QString& fromEnvironment, const QString& setting, const char*
 
 } // namespace
 
-WeatherSettings WeatherSettings::read(const QSettings& settings) {
-    return {settings.value(kForecastKey).toString().trimmed(),
-            settings.value(kGeocodingKey).toString().trimmed(),
-            settings.value(kApiKeyKey).toString().trimmed()};
+WeatherSettings WeatherSettings::read(const QSettings& store) {
+    return {settings::forecastUrl.value(store), settings::geocodingUrl.value(store),
+            settings::apiKey.value(store)};
 }
 
-void WeatherSettings::write(QSettings& settings) const {
-    store(settings, kForecastKey, forecastAddress);
-    store(settings, kGeocodingKey, geocodingAddress);
-    store(settings, kApiKeyKey, apiKey);
+WeatherSettings WeatherSettings::read() {
+    return read(settings::programStore());
+}
+
+void WeatherSettings::write(QSettings& store) const {
+    settings::forecastUrl.set(store, forecastAddress);
+    settings::geocodingUrl.set(store, geocodingAddress);
+    settings::apiKey.set(store, apiKey);
+}
+
+void WeatherSettings::write() const {
+    QSettings store = settings::programStore();
+    write(store);
 }
 
 Endpoints CurrentEndpoints() {
-    const QSettings settings(kSettingsOrganization, kSettingsApplication);
-    return ResolveEndpoints(WeatherSettings::read(settings));
+    return ResolveEndpoints(WeatherSettings::read());
 }
 
 Endpoints ResolveEndpoints(const WeatherSettings& settings,

@@ -1,13 +1,10 @@
 #pragma once
 
 // Where the planner asks for weather: Open-Meteo's public servers unless the user has set other
-// base addresses (their own Open-Meteo, or the paid endpoint with an API key). They are kept in
-// the program's settings, QSettings("Solvane", "OrvaneCalculatorF"), under
-//   weather/forecastUrl    the forecast's base address; absent or empty: Open-Meteo's
-//   weather/geocodingUrl   the place search's base address; absent or empty: Open-Meteo's
-//   weather/apiKey         sent as apikey= with every request when not empty
-// The environment variables ORVANE_FORECAST_URL and ORVANE_GEOCODING_URL, when not empty,
-// override the two addresses, for tests and for scripted set-ups.
+// base addresses (their own Open-Meteo, or the paid endpoint with an API key), kept in the
+// program's settings (settings::forecastUrl, geocodingUrl and apiKey). The environment variables
+// ORVANE_FORECAST_URL and ORVANE_GEOCODING_URL, when not empty, override the two addresses, for
+// tests and for scripted set-ups.
 
 #include "weather/open_meteo.h"
 
@@ -19,8 +16,6 @@ class QSettings;
 
 namespace orvane::weather {
 
-inline constexpr char kSettingsOrganization[] = "Solvane";
-inline constexpr char kSettingsApplication[] = "OrvaneCalculatorF";
 inline constexpr char kForecastUrlVariable[] = "ORVANE_FORECAST_URL";
 inline constexpr char kGeocodingUrlVariable[] = "ORVANE_GEOCODING_URL";
 
@@ -30,8 +25,10 @@ struct WeatherSettings {
     QString geocodingAddress;
     QString apiKey;
 
-    static WeatherSettings read(const QSettings& settings);
-    void write(QSettings& settings) const; // empty values are removed, not stored
+    static WeatherSettings read(const QSettings& store);
+    static WeatherSettings read();      // the program's own
+    void write(QSettings& store) const; // empty values are removed, not stored
+    void write() const;
 };
 
 // The addresses requests go to, and where each came from.

@@ -3,8 +3,10 @@
 #include "core/catalogue.h"
 #include "core/wbgt_table.h"
 #include "coreqt/core_qt.h"
+#include "settings/settings.h"
 #include "ui/common/example_places.h"
 #include "ui/common/number_field.h"
+#include "ui/common/numbers.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -15,7 +17,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
-#include <QSettings>
 #include <QTimeZone>
 #include <QVBoxLayout>
 
@@ -29,13 +30,6 @@ constexpr int kOtherPlace = kFirstCity + kExamplePlaceCount;
 
 // The hottest air reliably measured outdoors, 54.4 °C, at Death Valley and in Kuwait.
 constexpr double kHottestAirF = 129.9;
-constexpr double kMphToMs = 0.44704;
-
-const char* const kPlaceKey = "estimator/place";
-
-QString number(double value, int decimals = 1) {
-    return QLocale().toString(value, 'f', decimals);
-}
 
 QWidget* row(QWidget* field, QLabel* beside) {
     auto* holder = new QWidget;
@@ -53,10 +47,6 @@ QLabel* besideOf(QWidget* field) {
     if (!holder || holder->objectName() != QLatin1String("fieldRow"))
         return nullptr;
     return holder->findChild<QLabel*>(QString(), Qt::FindDirectChildrenOnly);
-}
-
-QSettings settings() {
-    return QSettings(QStringLiteral("Solvane"), QStringLiteral("OrvaneCalculatorF"));
 }
 
 QString optionText(int index) {
@@ -280,7 +270,7 @@ std::variant<frmWbgtEstimator::Reading, frmWbgtEstimator::Problem> frmWbgtEstima
             return Problem{target, QStringLiteral("give the %1").arg(what)};
         if (*value < low || *value > high)
             return Problem{target, QStringLiteral("the %1 must be %2 to %3%4")
-                                       .arg(what, number(low, 0), number(high, 0), unit)};
+                                       .arg(what, localNumber(low, 0), localNumber(high, 0), unit)};
         *out = *value;
         return std::nullopt;
     };
@@ -304,7 +294,7 @@ std::variant<frmWbgtEstimator::Reading, frmWbgtEstimator::Problem> frmWbgtEstima
     }
     if (auto p = take(wind_, 0, 100, "wind speed", " mph", &windMph))
         return *p;
-    in.windMs = windMph * kMphToMs;
+    in.windMs = MphToMetresPerSecond(windMph);
     if (sky_->currentIndex() == 3) {
         if (auto p = take(solar_, 0, 1400, "solar radiation", QString(" W/m\u00b2"), &solar))
             return *p;
@@ -330,7 +320,7 @@ std::variant<frmWbgtEstimator::Reading, frmWbgtEstimator::Problem> frmWbgtEstima
             return *p;
         zone = QTimeZone(int(std::lround(offset * 3600)));
         placeName = QStringLiteral("%1\u00b0, %2\u00b0")
-                        .arg(number(in.latitude, 2), number(in.longitude, 2));
+                        .arg(localNumber(in.latitude, 2), localNumber(in.longitude, 2));
     } else {
         const ExamplePlace& city = kExamplePlaces[index - kFirstCity];
         zone = QTimeZone(city.zone);
@@ -367,14 +357,14 @@ std::variant<frmWbgtEstimator::Reading, frmWbgtEstimator::Problem> frmWbgtEstima
                                      "humidity.");
     const QString humidityText =
         humidityKind_->currentIndex() == 1
-            ? QStringLiteral("dew point %1 \u00b0F").arg(number(humidity))
-            : QStringLiteral("relative humidity %1 %").arg(number(humidity, 0));
+            ? QStringLiteral("dew point %1 \u00b0F").arg(localNumber(humidity))
+            : QStringLiteral("relative humidity %1 %").arg(localNumber(humidity, 0));
     const QString sunText =
         sky_->currentIndex() == 3
-            ? QStringLiteral("solar radiation %1 W/m\u00b2").arg(number(solar, 0))
+            ? QStringLiteral("solar radiation %1 W/m\u00b2").arg(localNumber(solar, 0))
             : sky_->currentText().toLower();
     r.inputs = QStringLiteral("air %1 \u00b0F, %2, wind %3 mph at 2 m, %4%5; %6, %7")
-                   .arg(number(airF), humidityText, number(windMph), sunText,
+                   .arg(localNumber(airF), humidityText, localNumber(windMph), sunText,
                         in.shade ? QStringLiteral(", in shade") : QString(), placeName, r.when);
     return r;
 }
@@ -398,11 +388,11 @@ void frmWbgtEstimator::showReading(const std::variant<Reading, Problem>& reading
     solar_->setEnabled(sky_->currentIndex() == 3);
     // Each number echoed in the other unit while it is a number at all.
     if (const auto f = air_->number())
-        airC_->setText(number(FahrenheitToCelsius(*f)) + QString(" \u00b0C"));
+        airC_->setText(localNumber(FahrenheitToCelsius(*f)) + QString(" \u00b0C"));
     if (const auto f = humidity_->number(); f && humidityKind_->currentIndex() == 1)
-        humidityC_->setText(number(FahrenheitToCelsius(*f)) + QString(" \u00b0C"));
+        humidityC_->setText(localNumber(FahrenheitToCelsius(*f)) + QString(" \u00b0C"));
     if (const auto mph = wind_->number())
-        windMs_->setText(number(*mph * kMphToMs) + " m/s");
+        windMs_->setText(localNumber(MphToMetresPerSecond(*mph)) + " m/s");
 
     if (const auto* problem = std::get_if<Problem>(&reading)) {
         showNoEstimate(problem->field, problem->reason);
@@ -445,7 +435,7 @@ void frmWbgtEstimator::showOutcome(const Reading& reading, const WbgtOutcome& ou
     const WbgtResult& r = std::get<WbgtResult>(outcome);
     const double f = CelsiusToFahrenheit(r.wbgtC);
     const QString wbgt =
-        QStringLiteral("WBGT %1 \u00b0F (%2 \u00b0C)").arg(number(f), number(r.wbgtC));
+        QStringLiteral("WBGT %1 \u00b0F (%2 \u00b0C)").arg(localNumber(f), localNumber(r.wbgtC));
     result_->setText(wbgt);
     option_ = WbgtOptionIndex(f);
     const RiskOption& chosen = FindFactor("WBGT")->options[std::size_t(*option_)];
@@ -509,12 +499,12 @@ void frmWbgtEstimator::rememberPlace() {
         place = place_->currentText();
     if (place.isEmpty() || place == rememberedPlace_)
         return;
-    settings().setValue(kPlaceKey, place);
+    settings::estimatorPlace.set(place);
     rememberedPlace_ = place;
 }
 
 void frmWbgtEstimator::restorePlace() {
-    rememberedPlace_ = settings().value(kPlaceKey).toString();
+    rememberedPlace_ = settings::estimatorPlace.value();
     const QSignalBlocker block(place_);
     if (const int city = place_->findText(rememberedPlace_); city >= kFirstCity) {
         place_->setCurrentIndex(city);

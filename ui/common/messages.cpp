@@ -80,4 +80,12 @@ QString chooseSaveFile(QWidget* parent, const QString& caption, const QString& f
     return dialog.selectedFiles().front();
 }
 
+QString safeFileName(QString name) {
+    static const QString unsafe = QStringLiteral("/\\:*?\"<>|");
+    for (QChar& c : name)
+        if (unsafe.contains(c) || c < u' ')
+            c = u'-';
+    return name.trimmed();
+}
+
 } // namespace orvane::ui

@@ -26,6 +26,9 @@ void showProblem(QWidget* parent, const QString& text);
 QString chooseSaveFile(QWidget* parent, const QString& caption, const QString& folder,
                        const QString& name, const QString& filter, const QString& suffix);
 
+// A name a file can take on every system: characters some systems refuse become "-".
+QString safeFileName(QString name);
+
 // Where a save dialog starts: the folder of the last successful save in this run, else the
 // documents folder, else the home folder; always one that exists.
 QString proposedSaveFolder();

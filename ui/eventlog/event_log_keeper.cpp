@@ -2,20 +2,16 @@
 
 #include "coreqt/core_qt.h"
 #include "eventlog/log_path.h"
+#include "settings/settings.h"
 #include "ui/common/messages.h"
 #include "ui/eventlog/event_dialogs.h"
 #include "ui/eventlog/frm_event_log.h"
 #include "ui/eventlog/log_entries.h"
 
-#include <QSettings>
 #include <QWidget>
 
 namespace orvane::ui {
 namespace {
-
-QSettings settings() {
-    return QSettings(QStringLiteral("Solvane"), QStringLiteral("OrvaneCalculatorF"));
-}
 
 QString eventName(const eventlog::Event& event) {
     return QStringLiteral("%1, %2").arg(event.name, event.date.toString(Qt::ISODate));
@@ -51,9 +47,8 @@ std::optional<eventlog::Event> EventLogKeeper::currentEvent() {
         return std::nullopt;
     if (eventId_ == 0) {
         // The event is remembered with the log it is in: another log has other events.
-        QSettings s = settings();
-        if (s.value("eventlog/file").toString() == log->path())
-            eventId_ = s.value("eventlog/event").toLongLong();
+        if (settings::eventLogFile.value() == log->path())
+            eventId_ = settings::eventId.value();
     }
     if (eventId_ == 0)
         return std::nullopt;
@@ -67,9 +62,8 @@ std::optional<eventlog::Event> EventLogKeeper::currentEvent() {
 
 void EventLogKeeper::rememberEvent(qint64 id) {
     eventId_ = id;
-    QSettings s = settings();
-    s.setValue("eventlog/file", log_->path());
-    s.setValue("eventlog/event", id);
+    settings::eventLogFile.set(log_->path());
+    settings::eventId.set(id);
 }
 
 bool EventLogKeeper::chooseEvent() {

@@ -28,14 +28,6 @@ namespace {
 
 enum Column { Time, Temperature, Total, Band, Ceiling, Decision, Note, Columns };
 
-QString fileSafe(QString name) {
-    static const QString unsafe = QStringLiteral("/\\:*?\"<>|");
-    for (QChar& c : name)
-        if (unsafe.contains(c) || c < u' ')
-            c = u'-';
-    return name.trimmed();
-}
-
 } // namespace
 
 frmEventLog::frmEventLog(QWidget* owner, EventLogKeeper* keeper)
@@ -255,8 +247,8 @@ void frmEventLog::cmdDayReport_Click() {
     const eventlog::Event& event = events_[row];
     const QString path =
         chooseSaveFile(this, "Save the day report as PDF", proposedSaveFolder(),
-                       fileSafe(QStringLiteral("Heat risk day report %1 %2.pdf")
-                                    .arg(event.name, event.date.toString(Qt::ISODate))),
+                       safeFileName(QStringLiteral("Heat risk day report %1 %2.pdf")
+                                        .arg(event.name, event.date.toString(Qt::ISODate))),
                        "PDF documents (*.pdf)", "pdf");
     if (path.isEmpty())
         return;
@@ -285,7 +277,7 @@ void frmEventLog::cmdExportCsv_Click() {
     }
     const QString path = chooseSaveFile(
         this, "Export the event as CSV", proposedSaveFolder(),
-        fileSafe(QStringLiteral("%1 %2.csv").arg(event.name, event.date.toString(Qt::ISODate))),
+        safeFileName(QStringLiteral("%1 %2.csv").arg(event.name, event.date.toString(Qt::ISODate))),
         "CSV files (*.csv)", "csv");
     if (path.isEmpty())
         return;

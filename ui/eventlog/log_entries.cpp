@@ -9,6 +9,7 @@
 #include <QTextDocument>
 #include <QTimeZone>
 
+#include <algorithm>
 #include <cmath>
 
 namespace orvane::ui {
@@ -108,11 +109,9 @@ ChartModel timelineModel(const eventlog::Event& event, const QList<eventlog::Ent
     m.toUtc = to;
     m.left = {QStringLiteral("Total score"), 0, 100, 20};
     const double floors[] = {0, 55, 65, 74, 100};
-    for (int rank = 0; rank < 4; ++rank)
-        m.bands.push_back({floors[rank], floors[rank + 1], bandShade(rank), QString()});
-    m.bands[1].label = QStringLiteral("56-65");
-    m.bands[2].label = QStringLiteral("66-74");
-    m.bands[3].label = QStringLiteral("75+");
+    for (const RiskBand& band : Bands())
+        m.bands.push_back(
+            {floors[band.rank], floors[band.rank + 1], bandShade(band.rank), qs(band.range)});
 
     ChartSeries totals{QStringLiteral("Total"), QColor(20, 20, 20), false, {}};
     ChartSeries wbgt{QStringLiteral("WBGT \u00b0F (question 1)"), QColor(0, 90, 200), true, {}};
@@ -128,8 +127,22 @@ ChartModel timelineModel(const eventlog::Event& event, const QList<eventlog::Ent
             wbgt.points.push_back({at, f, false});
     }
     m.series.push_back(totals);
+    m.markLabel = QStringLiteral("band rose");
     if (!wbgt.points.empty()) {
-        m.right = ChartAxis{QStringLiteral("WBGT \u00b0F"), 60, 100, 10};
+        // The WBGT in a strip of its own, over question 1's options: on the score's axis a
+        // temperature of 79.6 °F would sit in the score's green, and read as safe.
+        double low = 60, high = 100;
+        for (const auto& point : wbgt.points) {
+            low = std::min(low, std::floor(*point.value / 10) * 10);
+            high = std::max(high, std::ceil(*point.value / 10) * 10);
+        }
+        ChartStrip strip{{QStringLiteral("WBGT \u00b0F"), low, high, 10}, {}};
+        const auto options = FactorOptions("WBGT");
+        const double edges[] = {low, 73, 82, 86, high};
+        for (int i = 0; i < 4; ++i)
+            strip.bands.push_back(
+                {edges[i], edges[i + 1], bandShade(i), qs(options[std::size_t(i)])});
+        m.strip = strip;
         m.series.push_back(wbgt);
     }
     return m;

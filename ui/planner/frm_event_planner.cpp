@@ -3,32 +3,27 @@
 #include "core/catalogue.h"
 #include "core/wbgt_table.h"
 #include "coreqt/core_qt.h"
+#include "settings/settings.h"
 #include "ui/charts/band_chart.h"
 #include "ui/charts/band_colors.h"
 #include "ui/common/example_places.h"
-#include "ui/common/messages.h"
 #include "ui/common/number_field.h"
+#include "ui/common/numbers.h"
 #include "ui/planner/weather_service_dialog.h"
 #include "weather/weather_client.h"
 #include "weather/weather_settings.h"
 
-#include <QApplication>
-#include <QClipboard>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
-#include <QDialog>
-#include <QDialogButtonBox>
-#include <QDir>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QSettings>
 #include <QSplitter>
 #include <QTableWidget>
 #include <QTextDocument>
@@ -40,11 +35,8 @@
 namespace orvane::ui {
 namespace {
 
-constexpr double kMphPerMs = 1 / 0.44704;
-
-QString number(double value, int decimals = 1) {
-    return QLocale().toString(value, 'f', decimals);
-}
+// How far ahead Open-Meteo forecasts.
+constexpr int kForecastDays = 15;
 
 // A label whose shortcut key moves to the field beside it.
 QLabel* buddyLabel(const QString& text, QWidget* field) {
@@ -53,10 +45,21 @@ QLabel* buddyLabel(const QString& text, QWidget* field) {
     return label;
 }
 
+// A label for sentences, some of whose words come from a server: never read as markup, and
+// wrapped to the window rather than widening it.
+QLabel* sentenceLabel(const char* name) {
+    auto* label = new QLabel;
+    label->setObjectName(name);
+    label->setTextFormat(Qt::PlainText);
+    label->setWordWrap(true);
+    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    return label;
+}
+
 } // namespace
 
 frmEventPlanner::frmEventPlanner(QWidget* owner, bool wbgtLocked, const PointsTexts& answers)
-    : ToolWindow(owner), answers_(answers), locked_(wbgtLocked) {
+    : ToolWindow(owner), locked_(wbgtLocked) {
     setObjectName("frmEventPlanner");
     setWindowTitle("Plan the Event Day");
     client_ = new weather::WeatherClient(weather::CurrentEndpoints(), this);
@@ -64,13 +67,15 @@ frmEventPlanner::frmEventPlanner(QWidget* owner, bool wbgtLocked, const PointsTe
     connect(client_, &weather::WeatherClient::forecastReady, this, &frmEventPlanner::showForecast);
     connect(client_, &weather::WeatherClient::failed, this, &frmEventPlanner::failed);
     buildWindow();
+    setAnswers(answers);
+    restorePlace();
     placeChanged();
     updateNotice();
 }
 
 frmEventPlanner::~frmEventPlanner() = default;
 
-void frmEventPlanner::buildWindow() {
+QWidget* frmEventPlanner::buildPlaceAndDay() {
     auto* where = new QGroupBox("Place and day");
     auto* form = new QFormLayout(where);
     txtFind_ = new QLineEdit;
@@ -86,31 +91,34 @@ void frmEventPlanner::buildWindow() {
     cboPlace_ = new QComboBox;
     cboPlace_->setObjectName("cboPlace");
     cboPlace_->setAccessibleName("Place");
-    form->addRow("&Place:", cboPlace_);
+    cboPlace_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    cboPlace_->setMinimumContentsLength(24);
+    form->addRow(buddyLabel("&Place:", cboPlace_), cboPlace_);
     latitude_ = new NumberField("Latitude in degrees, north positive", 4, QString("\u00b0"));
     longitude_ = new NumberField("Longitude in degrees, east positive", 4, QString("\u00b0"));
     lblZone_ = new QLabel;
     lblZone_->setObjectName("lblZone");
+    lblZone_->setTextFormat(Qt::PlainText);
     auto* coordinates = new QHBoxLayout;
     coordinates->addWidget(buddyLabel("La&titude (north +):", latitude_));
     coordinates->addWidget(latitude_);
-    coordinates->addWidget(buddyLabel("L&ongitude (east +):", longitude_));
+    coordinates->addWidget(buddyLabel("Lo&ngitude (east +):", longitude_));
     coordinates->addWidget(longitude_);
     coordinates->addWidget(lblZone_, 1);
     form->addRow("Coordinates:", coordinates);
 
-    const QDate today = QDate::currentDate();
-    date_ = new QDateEdit(today);
+    // Any date can be typed, one part at a time; a date the forecast does not reach is told,
+    // never silently refused.
+    date_ = new QDateEdit(QDate::currentDate());
     date_->setObjectName("dtDate");
     date_->setAccessibleName("Date of the event");
-    date_->setDateRange(today, today.addDays(15)); // as far as the forecast reaches
     date_->setCalendarPopup(true);
     date_->setDisplayFormat("yyyy-MM-dd (ddd)");
-    start_ = new QTimeEdit(QTime(9, 0));
+    start_ = new QTimeEdit(settings::plannerStart.value());
     start_->setObjectName("tmStart");
     start_->setAccessibleName("Local start time of the event");
     start_->setDisplayFormat("HH:mm");
-    end_ = new QTimeEdit(QTime(12, 0));
+    end_ = new QTimeEdit(settings::plannerEnd.value());
     end_->setObjectName("tmEnd");
     end_->setAccessibleName("Local end time of the event");
     end_->setDisplayFormat("HH:mm");
@@ -120,9 +128,9 @@ void frmEventPlanner::buildWindow() {
     cboTerrain_->addItems({"Open country (rural)", "Town or city (urban)"});
     auto* day = new QHBoxLayout;
     day->addWidget(date_);
-    day->addWidget(new QLabel("from"));
+    day->addWidget(buddyLabel("f&rom", start_));
     day->addWidget(start_);
-    day->addWidget(new QLabel("to"));
+    day->addWidget(buddyLabel("t&o", end_));
     day->addWidget(end_);
     day->addWidget(new QLabel("local time,"));
     day->addWidget(cboTerrain_);
@@ -138,7 +146,7 @@ void frmEventPlanner::buildWindow() {
     progress_->setObjectName("progress");
     progress_->setRange(0, 0);
     progress_->setTextVisible(false);
-    progress_->setMaximumWidth(160);
+    progress_->setMaximumWidth(fontMetrics().horizontalAdvance(u'0') * 16);
     progress_->setVisible(false);
     progress_->setAccessibleName("Fetching the forecast");
     auto* service = new QPushButton("Weather Ser&vice\u2026");
@@ -150,49 +158,56 @@ void frmEventPlanner::buildWindow() {
     fetch->addStretch();
     fetch->addWidget(service);
     form->addRow(fetch);
-    lblNotice_ = new QLabel;
-    lblNotice_->setObjectName("lblNotice");
-    lblNotice_->setWordWrap(true);
+    lblNotice_ = sentenceLabel("lblNotice");
     form->addRow(lblNotice_);
+    connect(service, &QPushButton::clicked, this, &frmEventPlanner::cmdWeatherService_Click);
+    return where;
+}
 
-    lblProblem_ = new QLabel;
-    lblProblem_->setObjectName("lblProblem");
-    lblProblem_->setWordWrap(true);
+void frmEventPlanner::buildWindow() {
+    QWidget* where = buildPlaceAndDay();
+    lblProblem_ = sentenceLabel("lblProblem");
     lblProblem_->setStyleSheet("color: #b00000;");
     lblProblem_->setAccessibleName("Problem");
     chart_ = new BandChart;
     chart_->setObjectName("chtForecast");
     chart_->setAccessibleName("WBGT over the day, with question 1's options behind it");
-    chart_->setMinimumHeight(170);
     table_ = new QTableWidget(0, int(hourHeader().size()));
-    table_->setMinimumHeight(120);
     table_->setObjectName("tblHours");
     table_->setAccessibleName("The forecast hour by hour");
-    table_->setHorizontalHeaderLabels({"Local time", "Air \u00b0F", "Humidity %", "Wind 2 m mph",
-                                       "Sun W/m\u00b2", "WBGT \u00b0F (\u00b0C)", "Question 1",
-                                       "Points", "Total and band"});
+    table_->setHorizontalHeaderLabels(hourHeader());
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     table_->setSelectionMode(QAbstractItemView::SingleSelection);
+    table_->setTabKeyNavigation(false); // Tab leaves the table for the buttons
     table_->verticalHeader()->hide();
     table_->horizontalHeader()->setStretchLastSection(true);
-    lblCoolest_ = new QLabel;
-    lblCoolest_->setObjectName("lblCoolest");
-    lblCoolest_->setWordWrap(true);
+    // The header and some rows stay in view whatever the font: the table never shrinks below.
+    table_->setMinimumHeight(table_->horizontalHeader()->sizeHint().height() +
+                             table_->verticalHeader()->defaultSectionSize() * 4 +
+                             2 * table_->frameWidth());
+    lblGaps_ = sentenceLabel("lblGaps");
+    lblEvent_ = sentenceLabel("lblEvent");
+    lblEvent_->setAccessibleName("The event");
+    lblCoolest_ = sentenceLabel("lblCoolest");
     lblCoolest_->setAccessibleName("Coolest start");
-    lblAnswers_ = new QLabel;
-    lblAnswers_->setObjectName("lblAnswers");
-    lblAnswers_->setWordWrap(true);
+    chkAnyHour_ = new QCheckBox("&Any hour, day or night");
+    chkAnyHour_->setObjectName("chkAnyHour");
+    chkAnyHour_->setToolTip("The coolest start looks from first light to sunset unless this is "
+                            "ticked.");
+    auto* coolest = new QHBoxLayout;
+    coolest->addWidget(lblCoolest_, 1);
+    coolest->addWidget(chkAnyHour_, 0, Qt::AlignTop);
+    lblAnswers_ = sentenceLabel("lblAnswers");
     lblCredit_ = new QLabel(kOpenMeteoCredit);
     lblCredit_->setObjectName("lblCredit");
 
     cmdUseHour_ = new QPushButton("&Use This Hour in Question 1");
     cmdUseHour_->setObjectName("cmdUseHour");
-    lblLock_ = new QLabel;
-    lblLock_->setObjectName("lblLock");
-    cmdSavePlan_ = new QPushButton("Save Plan as P&DF\u2026");
+    lblLock_ = sentenceLabel("lblLock");
+    cmdSavePlan_ = new QPushButton("Save P&lan as PDF\u2026");
     cmdSavePlan_->setObjectName("cmdSavePlan");
-    cmdCopyAsText_ = new QPushButton("C&opy as Text");
+    cmdCopyAsText_ = new QPushButton("&Copy as Text");
     cmdCopyAsText_->setObjectName("cmdCopyAsText");
     auto* close = new QPushButton("Close");
     close->setObjectName("cmdClose");
@@ -211,16 +226,44 @@ void frmEventPlanner::buildWindow() {
     split->setChildrenCollapsible(false);
     split->addWidget(chart_);
     split->addWidget(table_);
-    split->setStretchFactor(0, 2);
-    split->setStretchFactor(1, 3);
+    split->setStretchFactor(0, 1);
+    split->setStretchFactor(1, 1);
     layout->addWidget(split, 1);
-    layout->addWidget(lblCoolest_);
+    layout->addWidget(lblGaps_);
+    layout->addWidget(lblEvent_);
+    layout->addLayout(coolest);
     layout->addWidget(lblAnswers_);
     layout->addWidget(lblCredit_);
     layout->addLayout(buttons);
-    // Fits a 1024x768 screen, and one at twice the scale of a larger one.
-    resize(960, 700);
+    // As large as the content asks in the window's font, within a 1024x768 screen.
+    resize(sizeHint().expandedTo(QSize(960, 700)).boundedTo(QSize(1000, 740)));
 
+    fillPlaces();
+    connect(cmdSearch_, &QPushButton::clicked, this, &frmEventPlanner::cmdSearch_Click);
+    connect(txtFind_, &QLineEdit::returnPressed, this, &frmEventPlanner::cmdSearch_Click);
+    connect(cboPlace_, &QComboBox::currentIndexChanged, this, &frmEventPlanner::placeChanged);
+    for (NumberField* field : {latitude_, longitude_})
+        connect(field, &NumberField::edited, this, &frmEventPlanner::coordinatesTyped);
+    connect(date_, &QDateEdit::dateChanged, this, &frmEventPlanner::dateChanged);
+    for (QTimeEdit* time : {start_, end_})
+        connect(time, &QTimeEdit::timeChanged, this, [this] {
+            settings::plannerStart.set(start_->time());
+            settings::plannerEnd.set(end_->time());
+            showPlan();
+        });
+    connect(chkAnyHour_, &QCheckBox::toggled, this, &frmEventPlanner::showPlan);
+    connect(cboTerrain_, &QComboBox::currentIndexChanged, this, &frmEventPlanner::replan);
+    connect(cmdGetForecast_, &QPushButton::clicked, this, &frmEventPlanner::cmdGetForecast_Click);
+    connect(cmdCancel_, &QPushButton::clicked, this, &frmEventPlanner::cmdCancel_Click);
+    connect(table_, &QTableWidget::itemSelectionChanged, this, &frmEventPlanner::updateUseButton);
+    connect(cmdUseHour_, &QPushButton::clicked, this, &frmEventPlanner::cmdUseHour_Click);
+    connect(cmdSavePlan_, &QPushButton::clicked, this, &frmEventPlanner::cmdSavePlan_Click);
+    connect(cmdCopyAsText_, &QPushButton::clicked, this, &frmEventPlanner::cmdCopyAsText_Click);
+    connect(close, &QPushButton::clicked, this, &QWidget::close);
+    txtFind_->setFocus();
+}
+
+void frmEventPlanner::fillPlaces() {
     cboPlace_->addItem("Choose a place\u2026");
     for (const ExamplePlace& example : kExamplePlaces) {
         places_.push_back({QString::fromUtf8(example.name), example.latitude, example.longitude,
@@ -229,27 +272,6 @@ void frmEventPlanner::buildWindow() {
     }
     places_.push_back({"Coordinates", 0, 0, {}});
     cboPlace_->addItem("Coordinates typed below");
-
-    connect(cmdSearch_, &QPushButton::clicked, this, &frmEventPlanner::cmdSearch_Click);
-    connect(txtFind_, &QLineEdit::returnPressed, this, &frmEventPlanner::cmdSearch_Click);
-    connect(cboPlace_, &QComboBox::currentIndexChanged, this, &frmEventPlanner::placeChanged);
-    for (NumberField* field : {latitude_, longitude_})
-        connect(field, &NumberField::edited, this,
-                [this] { clearPlan("The place changed: \"Get Forecast\" fetches its forecast."); });
-    connect(date_, &QDateEdit::dateChanged, this,
-            [this] { clearPlan("The date changed: \"Get Forecast\" fetches its forecast."); });
-    for (QTimeEdit* time : {start_, end_})
-        connect(time, &QTimeEdit::timeChanged, this, &frmEventPlanner::showPlan);
-    connect(cboTerrain_, &QComboBox::currentIndexChanged, this, &frmEventPlanner::replan);
-    connect(cmdGetForecast_, &QPushButton::clicked, this, &frmEventPlanner::cmdGetForecast_Click);
-    connect(cmdCancel_, &QPushButton::clicked, this, &frmEventPlanner::cmdCancel_Click);
-    connect(service, &QPushButton::clicked, this, &frmEventPlanner::cmdWeatherService_Click);
-    connect(table_, &QTableWidget::itemSelectionChanged, this, &frmEventPlanner::updateUseButton);
-    connect(cmdUseHour_, &QPushButton::clicked, this, &frmEventPlanner::cmdUseHour_Click);
-    connect(cmdSavePlan_, &QPushButton::clicked, this, &frmEventPlanner::cmdSavePlan_Click);
-    connect(cmdCopyAsText_, &QPushButton::clicked, this, &frmEventPlanner::cmdCopyAsText_Click);
-    connect(close, &QPushButton::clicked, this, &QWidget::close);
-    txtFind_->setFocus();
 }
 
 void frmEventPlanner::updateNotice() {
@@ -264,11 +286,29 @@ void frmEventPlanner::updateNotice() {
     lblNotice_->setText(notice);
 }
 
+void frmEventPlanner::setProblem(const QString& text) {
+    lblProblem_->setText(text);
+}
+
+QTimeZone frmEventPlanner::placeZone() const {
+    const int index = cboPlace_->currentIndex();
+    if (index >= 1 && index <= int(places_.size())) {
+        const QByteArray id = places_[std::size_t(index - 1)].zone.toUtf8();
+        if (!id.isEmpty() && QTimeZone::isTimeZoneIdAvailable(id))
+            return QTimeZone(id);
+    }
+    return QTimeZone::systemTimeZone();
+}
+
+std::pair<QDate, QDate> frmEventPlanner::forecastDates() const {
+    // The place's today, not the computer's: east of the place the computer is a day ahead.
+    const QDate today = QDateTime::currentDateTimeUtc().toTimeZone(placeZone()).date();
+    return {today, today.addDays(kForecastDays)};
+}
+
 void frmEventPlanner::placeChanged() {
     const int index = cboPlace_->currentIndex();
     const bool typed = index == int(places_.size()); // the last entry: coordinates typed
-    for (NumberField* field : {latitude_, longitude_})
-        field->setReadOnly(!typed);
     {
         const QSignalBlocker a(latitude_), b(longitude_);
         if (index >= 1 && !typed) {
@@ -280,19 +320,60 @@ void frmEventPlanner::placeChanged() {
         }
     }
     const QString zone = index >= 1 && !typed ? places_[std::size_t(index - 1)].zone : QString();
-    lblZone_->setText(zone.isEmpty() ? QString() : QStringLiteral("time zone %1").arg(zone));
-    clearPlan(index == 0 ? QStringLiteral("Choose a place, then \"Get Forecast\".")
-                         : QStringLiteral("\"Get Forecast\" fetches the forecast for %1.")
-                               .arg(cboPlace_->currentText()));
+    lblZone_->setText(zone.isEmpty() ? QString()
+                                     : QStringLiteral("time zone %1").arg(weather::Quoted(zone)));
+    invalidate(index == 0 ? QStringLiteral("Choose a place, then \"Get Forecast\".")
+                          : QStringLiteral("\"Get Forecast\" fetches the forecast for %1.")
+                                .arg(cboPlace_->currentText()));
+    // The place's own today may be later than the computer's: the date follows it.
+    if (const QDate first = forecastDates().first; date_->date() < first) {
+        const QSignalBlocker block(date_);
+        date_->setDate(first);
+    }
+    dateChanged();
+}
+
+void frmEventPlanner::coordinatesTyped() {
+    // Typing coordinates chooses them: the list follows what was typed.
+    if (cboPlace_->currentIndex() != int(places_.size())) {
+        const QSignalBlocker block(cboPlace_);
+        cboPlace_->setCurrentIndex(int(places_.size()));
+        lblZone_->clear();
+    }
+    invalidate(QStringLiteral("The place changed: \"Get Forecast\" fetches its forecast."));
+}
+
+void frmEventPlanner::dateChanged() {
+    const auto [first, last] = forecastDates();
+    const QDate date = date_->date();
+    const bool reached = date >= first && date <= last;
+    cmdGetForecast_->setEnabled(reached && !client_->busy());
+    if (!reached) {
+        invalidate(QStringLiteral("The forecast reaches from %1 to %2 (the place's own dates): "
+                                  "choose a date in that range.")
+                       .arg(first.toString(Qt::ISODate), last.toString(Qt::ISODate)));
+        cmdGetForecast_->setEnabled(false);
+    } else if (forecast_ || asked_) {
+        invalidate(QStringLiteral("The date changed: \"Get Forecast\" fetches its forecast."));
+    }
+}
+
+void frmEventPlanner::invalidate(const QString& why) {
+    if (asked_) {
+        client_->cancel(); // its answer would be for another place or day
+        asked_.reset();
+        setBusy(false);
+    }
+    clearPlan(why);
 }
 
 void frmEventPlanner::cmdSearch_Click() {
     const QString name = txtFind_->text().trimmed();
     if (name.size() < 2) {
-        lblProblem_->setText("Type at least two letters of the place's name.");
+        setProblem("Type at least two letters of the place's name.");
         return;
     }
-    lblProblem_->setText(QStringLiteral("Searching for \"%1\"\u2026").arg(name));
+    invalidate(QStringLiteral("Searching for \"%1\"\u2026").arg(weather::Quoted(name)));
     setBusy(true);
     client_->searchPlaces(name);
 }
@@ -300,12 +381,12 @@ void frmEventPlanner::cmdSearch_Click() {
 void frmEventPlanner::placesFound(const QList<weather::Place>& found) {
     setBusy(false);
     if (found.isEmpty()) {
-        lblProblem_->setText(
-            QStringLiteral("No place called \"%1\" was found.").arg(txtFind_->text().trimmed()));
+        setProblem(QStringLiteral("No place called \"%1\" was found.")
+                       .arg(weather::Quoted(txtFind_->text().trimmed())));
         return;
     }
-    lblProblem_->clear();
-    // The matches go first, before the examples, in the order the service ranks them.
+    // The matches go first, before the examples, in the order the service ranks them, and in
+    // place of the last search's.
     std::vector<PlaceChoice> matches;
     for (const weather::Place& p : found) {
         QStringList parts{p.name};
@@ -313,73 +394,122 @@ void frmEventPlanner::placesFound(const QList<weather::Place>& found) {
             parts << p.region;
         if (!p.country.isEmpty())
             parts << p.country;
-        matches.push_back({parts.join(QStringLiteral(", ")), p.latitude, p.longitude, p.timeZone});
+        matches.push_back({weather::Quoted(parts.join(QStringLiteral(", ")), 80), p.latitude,
+                           p.longitude, p.timeZone});
     }
-    places_.insert(places_.begin(), matches.begin(), matches.end());
-    const QSignalBlocker block(cboPlace_);
-    for (std::size_t i = 0; i < matches.size(); ++i)
-        cboPlace_->insertItem(int(i) + 1, matches[i].name);
-    cboPlace_->setCurrentIndex(1);
+    {
+        const QSignalBlocker block(cboPlace_);
+        for (; matches_ > 0; --matches_) {
+            places_.erase(places_.begin());
+            cboPlace_->removeItem(1);
+        }
+        places_.insert(places_.begin(), matches.begin(), matches.end());
+        for (std::size_t i = 0; i < matches.size(); ++i)
+            cboPlace_->insertItem(int(i) + 1, matches[i].name);
+        matches_ = int(matches.size());
+        cboPlace_->setCurrentIndex(1);
+    }
     placeChanged();
     cboPlace_->setFocus();
 }
 
-void frmEventPlanner::cmdGetForecast_Click() {
+std::optional<frmEventPlanner::Request> frmEventPlanner::fieldsRequest() const {
     const std::optional<double> lat = latitude_->number(), lon = longitude_->number();
-    if (cboPlace_->currentIndex() == 0 || !lat || !lon) {
-        lblProblem_->setText("Choose a place, or type its latitude and longitude.");
+    if (cboPlace_->currentIndex() == 0 || !lat || !lon)
+        return std::nullopt;
+    return Request{*lat, *lon, date_->date()};
+}
+
+void frmEventPlanner::cmdGetForecast_Click() {
+    const auto request = fieldsRequest();
+    if (!request) {
+        setProblem("Choose a place, or type its latitude and longitude.");
         return;
     }
-    if (std::abs(*lat) > 90 || std::abs(*lon) > 180) {
-        lblProblem_->setText("The latitude must be -90 to 90 and the longitude -180 to 180.");
+    if (std::abs(request->latitude) > 90 || std::abs(request->longitude) > 180) {
+        setProblem("The latitude must be -90 to 90 and the longitude -180 to 180.");
         return;
     }
+    const auto [first, last] = forecastDates();
+    if (request->date < first || request->date > last)
+        return dateChanged();
     clearPlan(QString());
-    lblProblem_->setText(QStringLiteral("Fetching the forecast\u2026"));
+    setProblem(QStringLiteral("Fetching the forecast\u2026"));
     forecastPlace_ =
         cboPlace_->currentIndex() == int(places_.size())
-            ? QStringLiteral("%1\u00b0, %2\u00b0").arg(number(*lat, 4), number(*lon, 4))
+            ? QStringLiteral("%1\u00b0, %2\u00b0")
+                  .arg(localNumber(request->latitude, 4), localNumber(request->longitude, 4))
             : cboPlace_->currentText();
+    asked_ = request;
     setBusy(true);
     // The dates are the place's own: the service reads them in its local time zone.
-    client_->fetchForecast(*lat, *lon, date_->date(), date_->date());
+    client_->fetchForecast(request->latitude, request->longitude, request->date, request->date);
 }
 
 void frmEventPlanner::cmdCancel_Click() {
     client_->cancel();
+    asked_.reset();
     setBusy(false);
-    lblProblem_->setText("Cancelled.");
+    setProblem("Cancelled.");
 }
 
 void frmEventPlanner::setBusy(bool busy) {
+    const auto [first, last] = forecastDates();
+    const bool fetchable = date_->date() >= first && date_->date() <= last;
+    // The focus moves before the button that holds it is turned off: left to itself it would
+    // pass along to a button where Enter does something else, such as "Close".
+    if (busy) {
+        cmdCancel_->setEnabled(true);
+        cmdCancel_->setFocus();
+    } else if (cmdCancel_->hasFocus()) {
+        (fetchable ? static_cast<QWidget*>(cmdGetForecast_) : txtFind_)->setFocus();
+    }
     progress_->setVisible(busy);
     cmdCancel_->setEnabled(busy);
-    cmdGetForecast_->setEnabled(!busy);
     cmdSearch_->setEnabled(!busy);
+    cmdGetForecast_->setEnabled(!busy && fetchable);
 }
 
 void frmEventPlanner::failed(const weather::Failure& failure) {
+    const bool fetching = asked_.has_value();
+    if (fetching)
+        cmdGetForecast_->setEnabled(true); // the focus goes back to it, to try again
+    asked_.reset();
     setBusy(false);
     clearPlan(QString());
-    lblProblem_->setText(failure.message);
+    setProblem(failure.message);
 }
 
 void frmEventPlanner::showForecast(const weather::Forecast& forecast) {
+    // Shown only under the fields it was asked for: compared, not trusted to a flag.
+    const auto request = fieldsRequest();
+    if (!asked_ || !request || !(*asked_ == *request)) {
+        asked_.reset();
+        setBusy(false);
+        clearPlan(QStringLiteral("The forecast that came was for another place or date than the "
+                                 "one now set: \"Get Forecast\" fetches this one."));
+        return;
+    }
+    asked_.reset();
     setBusy(false);
-    lblProblem_->clear();
+    setProblem(QString());
     forecast_ = forecast;
     fetchedAt_ = QDateTime::currentDateTime();
     // Local times through the named zone, which knows each daylight-saving change; a single
     // offset would be wrong on the far side of one.
-    zone_ = QTimeZone(forecast.timeZone.toUtf8());
-    if (!zone_.isValid()) {
-        zone_ = QTimeZone::utc();
-        lblProblem_->setText(QStringLiteral("This system does not know the time zone \"%1\" of "
-                                            "the forecast: times are shown in UTC.")
-                                 .arg(forecast.timeZone));
-    }
+    bool known = false;
+    zone_ = weather::ForecastZone(forecast, &known);
+    if (!known)
+        setProblem(QStringLiteral("This system does not know the time zone \"%1\" of the "
+                                  "forecast: times are shown in UTC.")
+                       .arg(weather::Quoted(forecast.timeZone)));
+    weather::SetLocalClocks(*forecast_, zone_);
     lblZone_->setText(QStringLiteral("time zone %1").arg(QString::fromUtf8(zone_.id())));
+    rememberPlace();
     replan();
+    table_->setFocus();
+    if (table_->rowCount() > 0)
+        table_->setCurrentCell(0, 0, QItemSelectionModel::NoUpdate);
 }
 
 void frmEventPlanner::replan() {
@@ -387,21 +517,30 @@ void frmEventPlanner::replan() {
         return;
     plan_ = PlanForecast(forecast_->hours, forecast_->latitude, forecast_->longitude,
                          cboTerrain_->currentIndex() == 1 ? Terrain::Urban : Terrain::Rural);
-    setAnswers(answers_);
+    assess();
+}
+
+void frmEventPlanner::assess() {
+    if (plan_.empty())
+        return;
+    missing_.reset();
+    missing_ = AssessPlan(plan_, *answerTexts());
+    showPlan();
+}
+
+std::optional<BoxTexts> frmEventPlanner::answerTexts() const {
+    if (missing_)
+        return std::nullopt;
+    BoxTexts texts;
+    for (std::size_t i = 0; i < kBoxCount; ++i)
+        texts[i] = answers_[i];
+    return texts;
 }
 
 void frmEventPlanner::setAnswers(const PointsTexts& answers) {
-    answers_ = answers;
-    if (plan_.empty())
-        return;
-    std::array<QByteArray, kBoxCount> held;
-    BoxTexts texts;
-    for (std::size_t i = 0; i < kBoxCount; ++i) {
-        held[i] = answers_[i].toUtf8();
-        texts[i] = std::string_view(held[i].constData(), std::size_t(held[i].size()));
-    }
-    missing_ = AssessPlan(plan_, texts);
-    showPlan();
+    for (std::size_t i = 0; i < kBoxCount; ++i)
+        answers_[i] = utf8(answers[i]);
+    assess();
 }
 
 void frmEventPlanner::clearPlan(const QString& why) {
@@ -409,12 +548,12 @@ void frmEventPlanner::clearPlan(const QString& why) {
     plan_.clear();
     table_->setRowCount(0);
     chart_->setModel({});
-    lblCoolest_->clear();
-    lblAnswers_->clear();
+    for (QLabel* label : {lblGaps_, lblEvent_, lblCoolest_, lblAnswers_})
+        label->clear();
     lblCredit_->setVisible(false);
     cmdSavePlan_->setEnabled(false);
     cmdCopyAsText_->setEnabled(false);
-    lblProblem_->setText(why);
+    setProblem(why);
     updateUseButton();
 }
 
@@ -422,8 +561,15 @@ DaySpan frmEventPlanner::daySpan() const {
     const auto at = [this](const QDate& date, const QTime& time) {
         return QDateTime(date, time, zone_).toSecsSinceEpoch();
     };
-    return {zone_, at(date_->date(), QTime(0, 0)), at(date_->date().addDays(1), QTime(0, 0)),
-            at(date_->date(), start_->time()), at(date_->date(), end_->time())};
+    const QDate date = date_->date();
+    return {zone_,
+            at(date, QTime(0, 0)),
+            at(date.addDays(1), QTime(0, 0)),
+            at(date, start_->time()),
+            at(date, end_->time()),
+            forecast_ ? forecast_->latitude : 0,
+            forecast_ ? forecast_->longitude : 0,
+            chkAnyHour_->isChecked()};
 }
 
 void frmEventPlanner::showPlan() {
@@ -433,7 +579,7 @@ void frmEventPlanner::showPlan() {
     chart_->setModel(dayChart(plan_, day));
     table_->setRowCount(int(plan_.size()));
     for (int r = 0; r < int(plan_.size()); ++r) {
-        const HourRow row = hourRow(plan_[std::size_t(r)], day);
+        const HourRow row = hourRow(plan_[std::size_t(r)], day, plan_);
         for (int c = 0; c < row.cells.size(); ++c) {
             auto* item = new QTableWidgetItem(row.cells[c]);
             // Coloured text always on its own shade, so it reads the same under any palette.
@@ -441,10 +587,16 @@ void frmEventPlanner::showPlan() {
                 item->setBackground(bandShade(row.option));
                 item->setForeground(Qt::black);
             }
+            if (c == HourRow::Ceiling && row.ceiling) {
+                item->setBackground(bandShade(3));
+                item->setForeground(bandInk(3));
+            }
             if (c == HourRow::Outcome && row.rank >= 0) {
                 item->setBackground(bandShade(row.rank));
                 item->setForeground(bandInk(row.rank));
             }
+            if (!row.gap.isEmpty())
+                item->setToolTip(QStringLiteral("No value: %1").arg(row.gap));
             if (row.inEvent) {
                 QFont bold = item->font();
                 bold.setBold(true);
@@ -454,12 +606,15 @@ void frmEventPlanner::showPlan() {
         }
     }
     table_->resizeColumnsToContents();
-    lblCoolest_->setText(coolestStartSentence(plan_, day));
+    const auto answers = answerTexts();
+    lblGaps_->setText(gapsSentence(plan_, day));
+    lblEvent_->setText(eventSentence(plan_, day, answers));
+    lblCoolest_->setText(coolestStartSentence(plan_, day, answers));
     lblAnswers_->setText(
         missing_ ? QStringLiteral("No totals yet: answer the calculator's other questions (%1)")
-                       .arg(QString::fromUtf8(missing_->message.data(),
-                                              qsizetype(missing_->message.size())))
-                 : QStringLiteral("Totals with the calculator's other answers as they stand."));
+                       .arg(qs(missing_->message))
+                 : QStringLiteral("Totals with the calculator's other answers as they stand, and "
+                                  "each hour's own time of day for question 8."));
     lblCredit_->setVisible(true);
     cmdSavePlan_->setEnabled(true);
     cmdCopyAsText_->setEnabled(true);
@@ -485,18 +640,18 @@ void frmEventPlanner::updateUseButton() {
 QString frmEventPlanner::hourInputs(const PlannedHour& hour) const {
     const ForecastHour& w = hour.weather;
     const HourWbgt& v = *hour.value();
-    return QStringLiteral("%1, %2 (fetched %3): air %4 \u00b0F, relative humidity %5 %, wind "
-                          "%6 mph at 2 m (%7 mph at 10 m, %8), sun %9 W/m\u00b2: WBGT %10 "
-                          "\u00b0F (%11 \u00b0C)")
+    return QStringLiteral("%1, %2 (fetched %3 %4): air %5 \u00b0F, relative humidity %6 %, wind "
+                          "%7 mph at 2 m (%8 mph at 10 m, %9), sun %10 W/m\u00b2: WBGT %11 "
+                          "\u00b0F (%12 \u00b0C)")
         .arg(forecastPlace_,
              QDateTime::fromSecsSinceEpoch(w.utcSeconds, zone_)
                  .toString(QStringLiteral("yyyy-MM-dd HH:mm t")),
-             fetchedAt_.toString(QStringLiteral("yyyy-MM-dd HH:mm")),
-             number(CelsiusToFahrenheit(*w.airC)), number(*w.relativeHumidity, 0),
-             number(v.wind2mMs * kMphPerMs), number(*w.wind10mMs * kMphPerMs),
-             cboTerrain_->currentIndex() == 1 ? QStringLiteral("urban") : QStringLiteral("rural"),
-             number(*w.solarWm2, 0))
-        .arg(number(v.wbgtF), number(v.wbgtC));
+             fetchedAt_.toString(QStringLiteral("yyyy-MM-dd HH:mm")), zoneText(fetchedAt_),
+             localNumber(CelsiusToFahrenheit(*w.airC)), localNumber(*w.relativeHumidity, 0),
+             localNumber(MetresPerSecondToMph(v.wind2mMs)),
+             localNumber(MetresPerSecondToMph(*w.wind10mMs)),
+             cboTerrain_->currentIndex() == 1 ? QStringLiteral("urban") : QStringLiteral("rural"))
+        .arg(localNumber(*w.solarWm2, 0), localNumber(v.wbgtF), localNumber(v.wbgtC));
 }
 
 void frmEventPlanner::cmdUseHour_Click() {
@@ -508,72 +663,50 @@ void frmEventPlanner::cmdUseHour_Click() {
                                                  utf8(hourInputs(hour)), hour.value()->wbgtF});
 }
 
-std::unique_ptr<QTextDocument> frmEventPlanner::planRecord() const {
-    if (plan_.empty())
-        return nullptr;
-    RecordWriter w(QStringLiteral("Heat illness risk: event day plan"));
-    w.strongLine(forecastPlace_);
-    w.line(
-        QStringLiteral("Coordinates: %1\u00b0, %2\u00b0 (the forecast's grid point); time zone %3")
-            .arg(number(forecast_->latitude, 3), number(forecast_->longitude, 3),
-                 QString::fromUtf8(zone_.id())));
-    w.line(QStringLiteral("Date: %1; the event from %2 to %3 local time")
-               .arg(date_->date().toString(Qt::ISODate), start_->time().toString("HH:mm"),
-                    end_->time().toString("HH:mm")));
-    w.line(QStringLiteral("Forecast fetched: %1 %2")
-               .arg(fetchedAt_.toString(QStringLiteral("yyyy-MM-dd HH:mm")), zoneText(fetchedAt_)));
-    w.line(kOpenMeteoCredit +
-           QStringLiteral(" (CC BY 4.0). WBGT by the model of Liljegren et al. "
-                          "(2008), the wind brought down to 2 m for ") +
-           cboTerrain_->currentText().toLower() + QStringLiteral("."));
-    w.fillInLines({QStringLiteral("Event"), QStringLiteral("Planned by")});
-    w.heading(QStringLiteral("The day"));
-    w.image(BandChart::printImage(chart_->model()), 680);
-    w.smallLine(lblCoolest_->text());
-    w.smallLine(lblAnswers_->text());
-    w.heading(QStringLiteral("Hour by hour"));
-    std::vector<QStringList> rows;
-    for (int r = 0; r < table_->rowCount(); ++r) {
-        QStringList cells;
-        for (int c = 0; c < table_->columnCount(); ++c)
-            cells << table_->item(r, c)->text();
-        rows.push_back(cells);
-    }
-    w.table(hourHeader(), rows, {10, 7, 8, 9, 8, 12, 14, 7, 25});
-    return w.finish(kRecordDisclaimer);
+frmEventPlanner::PlaceAndDate frmEventPlanner::placeAndDate() const {
+    const int index = cboPlace_->currentIndex();
+    if (index == 0)
+        return {};
+    return {index == int(places_.size()) ? forecastPlace_ : cboPlace_->currentText(),
+            date_->date()};
 }
 
-void frmEventPlanner::cmdSavePlan_Click() {
-    const std::unique_ptr<QTextDocument> doc = planRecord();
-    if (!doc)
+// The place is kept between runs, as the estimator keeps its own: most events are at the same
+// few venues. The date never is: it is a new day each time.
+void frmEventPlanner::rememberPlace() {
+    const int index = cboPlace_->currentIndex();
+    if (index < 1)
         return;
-    QString name =
-        QStringLiteral("Heat risk plan %1 %2.pdf")
-            .arg(forecastPlace_.section(u',', 0, 0), date_->date().toString(Qt::ISODate));
-    for (QChar& c : name)
-        if (QStringLiteral("/\\:*?\"<>|").contains(c))
-            c = u'-';
-    const QString path = chooseSaveFile(this, "Save the plan as PDF", proposedSaveFolder(), name,
-                                        "PDF documents (*.pdf)", "pdf");
-    if (path.isEmpty())
-        return;
-    if (const QString error = saveRecordPdf(*doc, path, QLocale(),
-                                            QStringLiteral("Heat illness risk: event day plan"));
-        !error.isEmpty()) {
-        showProblem(this, QStringLiteral("The plan could not be saved as \"%1\": %2.\n\nNothing "
-                                         "was written; a file already there is unchanged.")
-                              .arg(QDir::toNativeSeparators(path), error));
-        return;
-    }
-    rememberSavedFile(path);
-    lblProblem_->setStyleSheet(QString());
-    lblProblem_->setText(QStringLiteral("Saved: %1").arg(QDir::toNativeSeparators(path)));
-    lblProblem_->setStyleSheet("color: #b00000;");
+    const bool typed = index == int(places_.size());
+    settings::plannerPlace.set(typed ? QStringLiteral("Coordinates") : cboPlace_->currentText());
+    settings::plannerLatitude.set(latitude_->value());
+    settings::plannerLongitude.set(longitude_->value());
+    settings::plannerZone.set(typed ? QString() : places_[std::size_t(index - 1)].zone);
 }
 
-void frmEventPlanner::cmdCopyAsText_Click() {
-    if (const std::unique_ptr<QTextDocument> doc = planRecord())
-        QGuiApplication::clipboard()->setText(recordText(*doc));
+void frmEventPlanner::restorePlace() {
+    const QString name = settings::plannerPlace.value();
+    if (name.isEmpty())
+        return;
+    const QSignalBlocker block(cboPlace_);
+    if (name == QLatin1String("Coordinates")) {
+        cboPlace_->setCurrentIndex(int(places_.size()));
+        const QSignalBlocker a(latitude_), b(longitude_);
+        latitude_->setValue(settings::plannerLatitude.value());
+        longitude_->setValue(settings::plannerLongitude.value());
+        return;
+    }
+    if (const int example = cboPlace_->findText(name); example >= 1) {
+        cboPlace_->setCurrentIndex(example);
+        return;
+    }
+    // A place found by a search in an earlier run comes back as that search's one match.
+    places_.insert(places_.begin(),
+                   {name, settings::plannerLatitude.value(), settings::plannerLongitude.value(),
+                    settings::plannerZone.value()});
+    cboPlace_->insertItem(1, name);
+    matches_ = 1;
+    cboPlace_->setCurrentIndex(1);
 }
 
 void frmEventPlanner::cmdWeatherService_Click() {

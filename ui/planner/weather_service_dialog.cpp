@@ -9,14 +9,11 @@
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QSettings>
 
 namespace orvane::ui {
 
 bool askWeatherService(QWidget* parent) {
-    QSettings stored(QString::fromLatin1(weather::kSettingsOrganization),
-                     QString::fromLatin1(weather::kSettingsApplication));
-    weather::WeatherSettings settings = weather::WeatherSettings::read(stored);
+    weather::WeatherSettings settings = weather::WeatherSettings::read();
     QDialog dialog(parent);
     dialog.setObjectName("dlgWeatherService");
     dialog.setWindowTitle("Weather Service");
@@ -58,7 +55,7 @@ bool askWeatherService(QWidget* parent) {
     settings.forecastAddress = forecast->text().trimmed();
     settings.geocodingAddress = geocoding->text().trimmed();
     settings.apiKey = key->text().trimmed();
-    settings.write(stored);
+    settings.write();
     return true;
 }
 

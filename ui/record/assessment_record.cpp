@@ -75,6 +75,10 @@ QString zoneText(const QDateTime& t) {
 RecordWriter::RecordWriter(const QString& title) : doc_(std::make_unique<QTextDocument>()) {
     doc_->setDefaultFont(designFont(QStringLiteral("Arial"), 10.5, false));
     doc_->setUndoRedoEnabled(false);
+    // Lines break between words only: a narrow column widens rather than split "Humidity".
+    QTextOption option = doc_->defaultTextOption();
+    option.setWrapMode(QTextOption::WordWrap);
+    doc_->setDefaultTextOption(option);
     cursor_ = QTextCursor(doc_.get());
     cursor_.setCharFormat(textFormat(18, true, false, kNavy));
     cursor_.insertText(title);
