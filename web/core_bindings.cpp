@@ -22,6 +22,7 @@
 #include <emscripten/val.h>
 
 #include <cmath>
+#include <span>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -420,6 +421,8 @@ double windAt2m(double wind10mMs, const std::string& stability, const std::strin
 val hourValue(const PlannedHour& hour) {
     val h = val::object();
     h.set("utcSeconds", static_cast<double>(hour.weather.utcSeconds));
+    h.set("sunElevationDeg", hour.sunElevationDeg);
+    h.set("timeOption", hour.timeOption);
     if (const HourWbgt* w = hour.value()) {
         h.set("stability", std::string(stabilityName(w->stability)));
         h.set("wind2mMs", w->wind2mMs);
@@ -459,6 +462,8 @@ val planForecast(const val& request) {
         h.wind10mMs = number(in, "wind10mMs");
         h.solarWm2 = number(in, "solarWm2");
         h.pressureHpa = number(in, "pressureHpa");
+        h.localMinutes = static_cast<int>(number(in, "localMinutes").value_or(-1));
+        h.daylightSaving = in["daylightSaving"].isTrue();
         hours.push_back(h);
     }
     const std::string terrain =
@@ -469,9 +474,10 @@ val planForecast(const val& request) {
 
     val result = val::object();
     result.set("missingAnswer", val::null());
+    std::optional<HeldTexts> answers;
     if (request["answers"].isArray()) {
-        const HeldTexts answers(request["answers"]);
-        if (const auto missing = AssessPlan(plan, answers.view))
+        answers.emplace(request["answers"]);
+        if (const auto missing = AssessPlan(plan, answers->view))
             result.set("missingAnswer", text(missing->message));
     }
     val planned = val::array();
@@ -490,14 +496,36 @@ val planForecast(const val& request) {
     val coolest = val::object();
     if (const auto* start = std::get_if<CoolestStart>(&found)) {
         coolest.set("startIndex", static_cast<double>(start->startIndex));
+        coolest.set("hourCount", static_cast<double>(start->hourCount));
         coolest.set("hottestIndex", static_cast<double>(start->hottestIndex));
         coolest.set("highestWbgtC", start->highestWbgtC);
-        coolest.set("outcome", start->outcome ? outcomeValue(*start->outcome) : val::null());
+        // The event's outcome over the hours it covers, when the other answers were given.
+        std::optional<EvaluationOutcome> outcome;
+        if (answers)
+            outcome = EventOutcome(
+                std::span<const PlannedHour>(plan).subspan(start->startIndex, start->hourCount),
+                answers->view);
+        coolest.set("outcome", outcome ? outcomeValue(*outcome) : val::null());
     } else {
         coolest.set("reason", std::get<NoCoolestStart>(found).reason);
     }
     result.set("coolest", coolest);
     return result;
+}
+
+// Question 8's option for a moment at the place, as the plan reads it.
+int timeOfDayOption(int localMinutes, bool daylightSaving, double sunElevationDeg) {
+    return TimeOfDayOption(localMinutes, daylightSaving, sunElevationDeg);
+}
+
+// Civil dawn and sunset in [dayStartUtc, dayEndUtc), UTC seconds or null.
+val daylightOn(double dayStartUtc, double dayEndUtc, double latitude, double longitude) {
+    const Daylight d = DaylightOn(static_cast<std::int64_t>(dayStartUtc),
+                                  static_cast<std::int64_t>(dayEndUtc), latitude, longitude);
+    val o = val::object();
+    o.set("firstLight", d.firstLight ? val(static_cast<double>(*d.firstLight)) : val::null());
+    o.set("sunset", d.sunset ? val(static_cast<double>(*d.sunset)) : val::null());
+    return o;
 }
 
 } // namespace
@@ -529,4 +557,6 @@ EMSCRIPTEN_BINDINGS(orvane_core) {
     function("windProfileExponent", &windProfileExponent);
     function("windAt2m", &windAt2m);
     function("planForecast", &planForecast);
+    function("timeOfDayOption", &timeOfDayOption);
+    function("daylightOn", &daylightOn);
 }

@@ -133,10 +133,17 @@ export interface ForecastHour {
     wind10mMs?: number | null;
     solarWm2?: number | null;
     pressureHpa?: number | null;
+    /** The place's clock: minutes since local midnight, where the caller knows its zone. */
+    localMinutes?: number;
+    /** Whether the clocks are put forward then. */
+    daylightSaving?: boolean;
 }
 
 export interface PlannedHour {
     utcSeconds: number;
+    sunElevationDeg: number;
+    /** Question 8's option for the hour's time of day; -1 where the clock is not known. */
+    timeOption: number;
     /** Set when the hour has a WBGT. */
     stability?: StabilityClass;
     wind2mMs?: number;
@@ -165,7 +172,9 @@ export interface PlanResult {
     hours: PlannedHour[];
     missingAnswer: string | null;
     coolest: null
-        | { startIndex: number; hottestIndex: number; highestWbgtC: number; outcome: EvaluationOutcome | null }
+        | { startIndex: number; hourCount: number; hottestIndex: number; highestWbgtC: number;
+            /** Over the hours the event covers, when answers were given. */
+            outcome: EvaluationOutcome | null }
         | { reason: string };
 }
 
@@ -199,6 +208,10 @@ export interface OrvaneCore {
     windProfileExponent(stability: StabilityClass, terrain: Terrain): number;
     windAt2m(wind10mMs: number, stability: StabilityClass, terrain: Terrain): number;
     planForecast(request: PlanRequest): PlanResult;
+    timeOfDayOption(localMinutes: number, daylightSaving: boolean, sunElevationDeg: number): number;
+    /** Civil dawn and sunset in [dayStartUtc, dayEndUtc), UTC seconds. */
+    daylightOn(dayStartUtc: number, dayEndUtc: number, latitude: number, longitude: number):
+        { firstLight: number | null; sunset: number | null };
 }
 
 export interface CoreOptions {
