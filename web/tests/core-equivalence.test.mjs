@@ -290,3 +290,40 @@ test('the WBGT model on the estimator\'s cases: within 1e-9 °C of the native bu
     });
     assert.ok(estimates >= 18, `estimates compared: ${estimates}`);
 });
+
+test('a forecast\'s plan: each hour\'s 2 m wind, WBGT, option and gap as orvane-eval forecast gives them', () => {
+    // Two July days at Washington DC, from a cool night to a hot afternoon, with a gap.
+    const start = Date.UTC(2023, 6, 15, 0) / 1000;
+    const hours = [];
+    for (let h = 0; h < 48; ++h) {
+        const sun = Math.max(0, Math.sin(((h % 24) - 10) / 14 * Math.PI)) * 900;
+        hours.push({ utcSeconds: start + h * 3600, airC: 22 + 12 * Math.max(0, Math.sin(((h % 24) - 11) / 14 * Math.PI)),
+                     relativeHumidity: 80 - h % 24 * 1.5, wind10mMs: 0.5 + (h % 7) * 0.9, solarWm2: Math.round(sun),
+                     pressureHpa: 1010 + (h % 5) });
+    }
+    hours[30].wind10mMs = null; // a value the forecast left out
+    const answer = { latitude: 38.9, longitude: -77, timezone: 'America/New_York', hourly: {
+        time: hours.map(h => h.utcSeconds), temperature_2m: hours.map(h => h.airC),
+        relative_humidity_2m: hours.map(h => h.relativeHumidity), wind_speed_10m: hours.map(h => h.wind10mMs),
+        shortwave_radiation_instant: hours.map(h => h.solarWm2), surface_pressure: hours.map(h => h.pressureHpa) } };
+    const hundredths = x => Math.round(x * 100) / 100 + 0;
+    for (const terrain of ['Rural', 'Urban']) {
+        const { status, lines } = native(terrain === 'Urban' ? ['forecast', '--urban'] : ['forecast'], JSON.stringify(answer));
+        assert.equal(status, 0);
+        const plan = core.planForecast({ hours, latitude: 38.9, longitude: -77, terrain });
+        assert.equal(lines.length, plan.hours.length);
+        let gaps = 0;
+        plan.hours.forEach((hour, i) => {
+            const expected = JSON.parse(lines[i]);
+            if (hour.gap) {
+                ++gaps;
+                assert.equal(hour.gap.reason, expected.error, `${terrain} hour ${i}`);
+                return;
+            }
+            assert.deepEqual([hundredths(hour.wind2mMs), hundredths(hour.wbgtC), hundredths(hour.wbgtF), hour.optionText, hour.points],
+                             [expected.wind_2m_ms, expected.wbgt_c, expected.wbgt_f, expected.option, expected.points],
+                             `${terrain} hour ${i}`);
+        });
+        assert.equal(gaps, 1);
+    }
+});
