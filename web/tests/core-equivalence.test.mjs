@@ -2,7 +2,7 @@
 // Node, against the native `orvane-eval` built from the same sources by g++. The catalogue
 // texts, every option's points, every referral, a seeded sample of 200,000 whole assessments
 // (each points text, total, band and document), texts only a direct caller writes, and the WBGT
-// model on the estimator's cases to 1e-9 °C.
+// model on the estimator's cases to 1e-9 °C, and a forecast's plan hour by hour.
 //
 // ORVANE_WEB_BUILD names the built page (build/web), ORVANE_EVAL the native orvane-eval.
 
