@@ -63,3 +63,8 @@ export async function loadCore() {
     });
     return Promise.race([ready, instantiationFailed]);
 }
+
+// Started when this module is first evaluated: the page loads it by itself, asynchronously,
+// ahead of its other modules, so that the core compiles while the page is still being read.
+// Settled either way, never rejected: the page reports a failure when it is ready to.
+export const coreLoading = loadCore().then(core => ({ core }), error => ({ error }));

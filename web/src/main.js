@@ -6,7 +6,7 @@
 // for offline use is registered only once the core is up, so that its downloads never delay
 // the first lists.
 
-import { loadCore } from './core.js';
+import { coreLoading } from './core.js';
 import { Calculator } from './calculator.js';
 import { showDocument, kAsterisk, kFullGuidelines, kConditionsOfUse } from './documents.js';
 import { kVersion } from './version.js';
@@ -115,22 +115,24 @@ $('starting').hidden = true;
 history.replaceState({ screen: 'conditions' }, '');
 showScreen('conditions');
 
-const started = loadCore().then(core => {
+const started = coreLoading.then(({ core, error }) => {
+    if (error) {
+        const problem = $('core-problem');
+        problem.textContent = error.message;
+        problem.hidden = false;
+        $('questions').hidden = true;
+        for (const id of ['cmd_Calculate', 'cmd_Reset'])
+            $(id).disabled = true;
+        document.documentElement.dataset.core = 'failed';
+        return;
+    }
     new Calculator(core, { showMessage, copyText }, kVersion);
     performance.mark('orvane-lists-ready');
     document.documentElement.dataset.core = 'ready';
     if ('serviceWorker' in navigator) {
-        navigator.serviceWorker.register('sw.js').catch(error =>
-            console.warn(`The page will not work offline: ${error.message}`));
+        navigator.serviceWorker.register('sw.js').catch(failure =>
+            console.warn(`The page will not work offline: ${failure.message}`));
     }
-}, error => {
-    const problem = $('core-problem');
-    problem.textContent = error.message;
-    problem.hidden = false;
-    $('questions').hidden = true;
-    for (const id of ['cmd_Calculate', 'cmd_Reset'])
-        $(id).disabled = true;
-    document.documentElement.dataset.core = 'failed';
 });
 
 $('cmdAccept').addEventListener('click', async () => {
