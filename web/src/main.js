@@ -139,8 +139,6 @@ $('cmdAccept').addEventListener('click', async () => {
     history.replaceState({ screen: 'calculator' }, '');
     showScreen('calculator');
     await started;
-    if (document.documentElement.dataset.core === 'ready' && !$('calculator').hidden) {
+    if (document.documentElement.dataset.core === 'ready' && !$('calculator').hidden)
         document.querySelector('#questions select')?.focus();
-        performance.mark('orvane-calculator-usable');
-    }
 });
