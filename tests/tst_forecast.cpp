@@ -2,6 +2,7 @@
 // worked by hand, each hour's WBGT option or the reason it has none, the calculator's outcome
 // per hour, and the coolest start.
 
+#include "core/catalogue.h"
 #include "core/forecast_plan.h"
 
 #include <QTest>
@@ -168,6 +169,83 @@ private slots:
         const auto missing = AssessPlan(plan, answers);
         QCOMPARE(missing ? missing->message : "none", "Please add Venue data.");
         QVERIFY(!plan[0].outcome && !plan[2].outcome); // nothing stale beside the message
+    }
+
+    // Question 8's options as the guidelines read them: their clock times are daylight-saving
+    // times, so standard time moves each edge an hour earlier; from 4 pm the sun decides, and
+    // the twilight keeps the higher-scoring "4 pm to sunset".
+    void timeOfDay_data() {
+        QTest::addColumn<QString>("clock"); // local HH:mm
+        QTest::addColumn<bool>("daylightSaving");
+        QTest::addColumn<double>("sun"); // elevation in degrees
+        QTest::addColumn<QString>("expected");
+        const auto row = [](const char* clock, bool dst, double sun, const char* expected) {
+            QTest::addRow("%s %s sun %g", clock, dst ? "DST" : "standard", sun)
+                << clock << dst << sun << expected;
+        };
+        row("02:00", true, -30, "Before 9 am");
+        row("08:59", true, 30, "Before 9 am");
+        row("09:00", true, 30, "9 am to 12 noon");
+        row("07:59", false, 30, "Before 9 am");
+        row("08:00", false, 30, "9 am to 12 noon");
+        row("11:00", false, 50, "12 noon to 4 pm");
+        row("15:59", true, 40, "12 noon to 4 pm");
+        row("16:00", true, 40, "4 pm to sunset");
+        row("15:00", false, 40, "4 pm to sunset");
+        row("20:30", true, -3, "4 pm to sunset"); // twilight: the higher of the two
+        row("21:30", true, -7, "After dark");
+        row("15:30", true, -10, "12 noon to 4 pm"); // dark by 3 pm in a northern winter
+    }
+    void timeOfDay() {
+        QFETCH(QString, clock);
+        QFETCH(bool, daylightSaving);
+        QFETCH(double, sun);
+        QFETCH(QString, expected);
+        const QTime t = QTime::fromString(clock, "HH:mm");
+        const int option = TimeOfDayOption(t.hour() * 60 + t.minute(), daylightSaving, sun);
+        QCOMPARE(QString::fromUtf8(FactorOptions("Time")[std::size_t(option)].data()), expected);
+    }
+
+    // Each hour is assessed at its own time of day; the event at its hottest hour and at the
+    // riskiest time of day among its hours. With "Before 9 am" answered, an afternoon hour still
+    // scores "12 noon to 4 pm".
+    void eventsTakeTheirRiskiestHour() {
+        std::vector<PlannedHour> plan{plannedAt(10, "29"), plannedAt(14, "31")};
+        std::get<HourWbgt>(plan[0].wbgt).option = 2; // 14 points
+        std::get<HourWbgt>(plan[1].wbgt).option = 3; // 20 points
+        plan[0].timeOption = 1;                      // 9 am to 12 noon: 5
+        plan[1].timeOption = 2;                      // 12 noon to 4 pm: 10
+        // 6+6+5+6+5+4+2 (before 9 am)+2+4+0 = 40 without question 1.
+        const BoxTexts answers{"", "", "6", "6", "5", "6", "5", "4", "2", "2", "4", "0"};
+        QVERIFY(!AssessPlan(plan, answers));
+        QCOMPARE(std::get<Scored>(*plan[0].outcome).display, " 57"); // 40 - 2 + 5 + 14
+        QCOMPARE(std::get<Scored>(*plan[1].outcome).display, " 68"); // 40 - 2 + 10 + 20
+        QCOMPARE(std::get<Scored>(*EventOutcome(plan, answers)).display, " 68");
+        plan[1].timeOption = -1; // a clock not known keeps the answer given
+        QVERIFY(!AssessPlan(plan, answers));
+        QCOMPARE(std::get<Scored>(*plan[1].outcome).display, " 60");
+        QCOMPARE(std::get<Scored>(*EventOutcome(plan, answers)).display,
+                 " 63"); // 14:00's 20, 10:00's 5
+        plan[0].wbgt = HourGap{true, WbgtField::Wind, "no wind"};
+        QVERIFY(!EventOutcome(plan, answers)); // an hour without a WBGT: no judgement
+    }
+
+    // First light and sunset against the NOAA calculator: Washington DC on 2023-07-15 has civil
+    // dawn at 05:25 EDT and its sunset at 20:34, 20:30 for the sun's centre without refraction,
+    // as the plan takes it; Tromsø has no night in June.
+    void daylight() {
+        const std::int64_t midnightEdt = kJuly15 + 4 * 3600;
+        const Daylight dc = DaylightOn(midnightEdt, midnightEdt + 24 * 3600, kLat, kLon);
+        QVERIFY(dc.firstLight && dc.sunset);
+        QVERIFY2(std::abs((*dc.firstLight - midnightEdt) / 60 - (5 * 60 + 25)) <= 3,
+                 qPrintable(QString::number((*dc.firstLight - midnightEdt) / 60)));
+        QVERIFY2(std::abs((*dc.sunset - midnightEdt) / 60 - (20 * 60 + 30)) <= 3,
+                 qPrintable(QString::number((*dc.sunset - midnightEdt) / 60)));
+        const std::int64_t june21 = 1687305600; // 2023-06-21 00:00 UTC
+        const Daylight tromso = DaylightOn(june21, june21 + 24 * 3600, 69.65, 18.96);
+        QVERIFY(tromso.firstLight && !tromso.sunset);
+        // A span of centuries is no day, and is not walked minute by minute.
+        QVERIFY(!DaylightOn(-62135596800, 253402300799, 0, 0).firstLight);
     }
 
     // Hours from 23:00 the day before, one a word, WBGT in C or "-"; the day is 00:00 to 24:00

@@ -211,9 +211,20 @@ private:
                 date = date.addDays(stepDays);
             }
         }
-        p_.drawText(QRectF(plot_.left(), plot_.bottom() + line_ + 3, plot_.width(), line_),
-                    Qt::AlignHCenter | Qt::AlignTop,
-                    QStringLiteral("local time (%1)").arg(QString::fromUtf8(m_.zone.id())));
+        const QString caption =
+            QStringLiteral("local time (%1)").arg(QString::fromUtf8(m_.zone.id()));
+        const QRectF foot(plot_.left(), plot_.bottom() + line_ + 3, plot_.width(), line_);
+        if (!m_.note.isEmpty() &&
+            metrics_.horizontalAdvance(caption) / 2 + metrics_.horizontalAdvance(m_.note) + line_ <
+                foot.width() / 2) {
+            p_.drawText(foot, Qt::AlignHCenter | Qt::AlignTop, caption);
+            p_.drawText(foot, Qt::AlignRight | Qt::AlignTop, m_.note);
+        } else if (!m_.note.isEmpty()) {
+            p_.drawText(foot, Qt::AlignLeft | Qt::AlignTop, caption);
+            p_.drawText(foot, Qt::AlignRight | Qt::AlignTop, m_.note);
+        } else {
+            p_.drawText(foot, Qt::AlignHCenter | Qt::AlignTop, caption);
+        }
     }
 
     void marker(const QPointF& at, bool marked, const QColor& color) {
@@ -312,7 +323,7 @@ QSize BandChart::minimumSizeHint() const {
     // Room for the title line, a few labelled steps and the two lines of the time axis, in the
     // font the chart is drawn in.
     const int line = fontMetrics().height();
-    return {line * 24, line * (model_.strip ? 16 : 12)};
+    return {line * 24, line * (model_.strip ? 12 : 8)};
 }
 
 void BandChart::paintEvent(QPaintEvent*) {

@@ -76,6 +76,7 @@ struct ChartModel {
     std::optional<std::pair<qint64, qint64>> span; // shaded, e.g. the event's hours
     QString spanLabel;
     QString markLabel; // what a marked point means, for the legend; empty: no marks explained
+    QString note;      // a line at the foot, right, e.g. where the data come from
 };
 
 class BandChart : public QWidget {

@@ -17,13 +17,13 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QFormLayout>
-#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QTableWidget>
 #include <QTextDocument>
@@ -76,24 +76,30 @@ frmEventPlanner::frmEventPlanner(QWidget* owner, bool wbgtLocked, const PointsTe
 frmEventPlanner::~frmEventPlanner() = default;
 
 QWidget* frmEventPlanner::buildPlaceAndDay() {
-    auto* where = new QGroupBox("Place and day");
-    auto* form = new QFormLayout(where);
+    // The fields without a frame round them: at a large font every line counts.
+    auto* where = new QWidget;
+    where->setObjectName("placeAndDay");
+    auto* box = new QVBoxLayout(where);
+    box->setContentsMargins(0, 0, 0, 0);
+    auto* form = new QFormLayout;
+    box->addLayout(form);
     txtFind_ = new QLineEdit;
     txtFind_->setObjectName("txtFind");
     txtFind_->setAccessibleName("Place name to search for");
     txtFind_->setPlaceholderText("a town or venue, e.g. Adelaide");
     cmdSearch_ = new QPushButton("&Search");
     cmdSearch_->setObjectName("cmdSearch");
-    auto* find = new QHBoxLayout;
-    find->addWidget(txtFind_, 1);
-    find->addWidget(cmdSearch_);
-    form->addRow(buddyLabel("&Find a place:", txtFind_), find);
     cboPlace_ = new QComboBox;
     cboPlace_->setObjectName("cboPlace");
     cboPlace_->setAccessibleName("Place");
     cboPlace_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    cboPlace_->setMinimumContentsLength(24);
-    form->addRow(buddyLabel("&Place:", cboPlace_), cboPlace_);
+    cboPlace_->setMinimumContentsLength(16);
+    auto* find = new QHBoxLayout;
+    find->addWidget(txtFind_, 2);
+    find->addWidget(cmdSearch_);
+    find->addWidget(buddyLabel("&Place:", cboPlace_));
+    find->addWidget(cboPlace_, 3);
+    form->addRow(buddyLabel("&Find a place:", txtFind_), find);
     latitude_ = new NumberField("Latitude in degrees, north positive", 4, QString("\u00b0"));
     longitude_ = new NumberField("Longitude in degrees, east positive", 4, QString("\u00b0"));
     lblZone_ = new QLabel;
@@ -104,7 +110,7 @@ QWidget* frmEventPlanner::buildPlaceAndDay() {
     coordinates->addWidget(latitude_);
     coordinates->addWidget(buddyLabel("Lo&ngitude (east +):", longitude_));
     coordinates->addWidget(longitude_);
-    coordinates->addWidget(lblZone_, 1);
+    coordinates->addStretch();
     form->addRow("Coordinates:", coordinates);
 
     // Any date can be typed, one part at a time; a date the forecast does not reach is told,
@@ -132,9 +138,7 @@ QWidget* frmEventPlanner::buildPlaceAndDay() {
     day->addWidget(start_);
     day->addWidget(buddyLabel("t&o", end_));
     day->addWidget(end_);
-    day->addWidget(new QLabel("local time,"));
-    day->addWidget(cboTerrain_);
-    day->addStretch();
+    day->addWidget(lblZone_, 1);
     form->addRow(buddyLabel("&Date:", date_), day);
 
     cmdGetForecast_ = new QPushButton("&Get Forecast");
@@ -146,20 +150,22 @@ QWidget* frmEventPlanner::buildPlaceAndDay() {
     progress_->setObjectName("progress");
     progress_->setRange(0, 0);
     progress_->setTextVisible(false);
-    progress_->setMaximumWidth(fontMetrics().horizontalAdvance(u'0') * 16);
+    progress_->setMaximumWidth(fontMetrics().horizontalAdvance(u'0') * 12);
     progress_->setVisible(false);
     progress_->setAccessibleName("Fetching the forecast");
     auto* service = new QPushButton("Weather Ser&vice\u2026");
     service->setObjectName("cmdWeatherService");
     auto* fetch = new QHBoxLayout;
+    fetch->addWidget(cboTerrain_);
     fetch->addWidget(cmdGetForecast_);
     fetch->addWidget(cmdCancel_);
     fetch->addWidget(progress_);
     fetch->addStretch();
     fetch->addWidget(service);
-    form->addRow(fetch);
+    form->addRow(buddyLabel("Surround&ings:", cboTerrain_), fetch);
     lblNotice_ = sentenceLabel("lblNotice");
-    form->addRow(lblNotice_);
+    // Below the form, not in it: a form's row gives a wrapped sentence the height of one line.
+    box->addWidget(lblNotice_);
     connect(service, &QPushButton::clicked, this, &frmEventPlanner::cmdWeatherService_Click);
     return where;
 }
@@ -172,6 +178,7 @@ void frmEventPlanner::buildWindow() {
     chart_ = new BandChart;
     chart_->setObjectName("chtForecast");
     chart_->setAccessibleName("WBGT over the day, with question 1's options behind it");
+    chart_->setMinimumHeight(chart_->minimumSizeHint().height()); // the splitter keeps it
     table_ = new QTableWidget(0, int(hourHeader().size()));
     table_->setObjectName("tblHours");
     table_->setAccessibleName("The forecast hour by hour");
@@ -184,7 +191,8 @@ void frmEventPlanner::buildWindow() {
     table_->horizontalHeader()->setStretchLastSection(true);
     // The header and some rows stay in view whatever the font: the table never shrinks below.
     table_->setMinimumHeight(table_->horizontalHeader()->sizeHint().height() +
-                             table_->verticalHeader()->defaultSectionSize() * 4 +
+                             table_->verticalHeader()->defaultSectionSize() * 3 +
+                             table_->horizontalScrollBar()->sizeHint().height() +
                              2 * table_->frameWidth());
     lblGaps_ = sentenceLabel("lblGaps");
     lblEvent_ = sentenceLabel("lblEvent");
@@ -199,8 +207,7 @@ void frmEventPlanner::buildWindow() {
     coolest->addWidget(lblCoolest_, 1);
     coolest->addWidget(chkAnyHour_, 0, Qt::AlignTop);
     lblAnswers_ = sentenceLabel("lblAnswers");
-    lblCredit_ = new QLabel(kOpenMeteoCredit);
-    lblCredit_->setObjectName("lblCredit");
+    lblAnswers_->setVisible(false);
 
     cmdUseHour_ = new QPushButton("&Use This Hour in Question 1");
     cmdUseHour_->setObjectName("cmdUseHour");
@@ -233,7 +240,6 @@ void frmEventPlanner::buildWindow() {
     layout->addWidget(lblEvent_);
     layout->addLayout(coolest);
     layout->addWidget(lblAnswers_);
-    layout->addWidget(lblCredit_);
     layout->addLayout(buttons);
     // As large as the content asks in the window's font, within a 1024x768 screen.
     resize(sizeHint().expandedTo(QSize(960, 700)).boundedTo(QSize(1000, 740)));
@@ -277,10 +283,8 @@ void frmEventPlanner::fillPlaces() {
 void frmEventPlanner::updateNotice() {
     const weather::Endpoints& e = client_->endpoints();
     QString notice = QStringLiteral(
-        "Forecasts come from Open-Meteo over the internet. Sent: the coordinates, the date and "
-        "the names of the values (to find a place, the name typed), and your network address, "
-        "as with every request. The free service is for non-commercial use and limits how often "
-        "it may be asked.");
+        "Only the coordinates and the date go to Open-Meteo (a name typed, to find a place), "
+        "with your network address; its free service is for non-commercial use.");
     if (weather::IsUnencrypted(e.forecast) || weather::IsUnencrypted(e.geocoding))
         notice += QStringLiteral(" The weather service set here is reached unencrypted (http).");
     lblNotice_->setText(notice);
@@ -288,6 +292,7 @@ void frmEventPlanner::updateNotice() {
 
 void frmEventPlanner::setProblem(const QString& text) {
     lblProblem_->setText(text);
+    lblProblem_->setVisible(!text.isEmpty()); // no empty line between the fields and the day
 }
 
 QTimeZone frmEventPlanner::placeZone() const {
@@ -320,8 +325,9 @@ void frmEventPlanner::placeChanged() {
         }
     }
     const QString zone = index >= 1 && !typed ? places_[std::size_t(index - 1)].zone : QString();
-    lblZone_->setText(zone.isEmpty() ? QString()
-                                     : QStringLiteral("time zone %1").arg(weather::Quoted(zone)));
+    lblZone_->setText(zone.isEmpty()
+                          ? QStringLiteral("local time")
+                          : QStringLiteral("local time (%1)").arg(weather::Quoted(zone)));
     invalidate(index == 0 ? QStringLiteral("Choose a place, then \"Get Forecast\".")
                           : QStringLiteral("\"Get Forecast\" fetches the forecast for %1.")
                                 .arg(cboPlace_->currentText()));
@@ -338,7 +344,7 @@ void frmEventPlanner::coordinatesTyped() {
     if (cboPlace_->currentIndex() != int(places_.size())) {
         const QSignalBlocker block(cboPlace_);
         cboPlace_->setCurrentIndex(int(places_.size()));
-        lblZone_->clear();
+        lblZone_->setText(QStringLiteral("local time"));
     }
     invalidate(QStringLiteral("The place changed: \"Get Forecast\" fetches its forecast."));
 }
@@ -504,7 +510,7 @@ void frmEventPlanner::showForecast(const weather::Forecast& forecast) {
                                   "forecast: times are shown in UTC.")
                        .arg(weather::Quoted(forecast.timeZone)));
     weather::SetLocalClocks(*forecast_, zone_);
-    lblZone_->setText(QStringLiteral("time zone %1").arg(QString::fromUtf8(zone_.id())));
+    lblZone_->setText(QStringLiteral("local time (%1)").arg(QString::fromUtf8(zone_.id())));
     rememberPlace();
     replan();
     table_->setFocus();
@@ -550,7 +556,8 @@ void frmEventPlanner::clearPlan(const QString& why) {
     chart_->setModel({});
     for (QLabel* label : {lblGaps_, lblEvent_, lblCoolest_, lblAnswers_})
         label->clear();
-    lblCredit_->setVisible(false);
+    lblGaps_->setVisible(false);
+    lblAnswers_->setVisible(false);
     cmdSavePlan_->setEnabled(false);
     cmdCopyAsText_->setEnabled(false);
     setProblem(why);
@@ -576,7 +583,10 @@ void frmEventPlanner::showPlan() {
     if (plan_.empty())
         return;
     const DaySpan day = daySpan();
-    chart_->setModel(dayChart(plan_, day));
+    ChartModel chart = dayChart(plan_, day);
+    chart.note = kOpenMeteoCredit; // the data's licence asks for it wherever they show
+    chart_->setModel(chart);
+    chart_->setAccessibleDescription(kOpenMeteoCredit);
     table_->setRowCount(int(plan_.size()));
     for (int r = 0; r < int(plan_.size()); ++r) {
         const HourRow row = hourRow(plan_[std::size_t(r)], day, plan_);
@@ -608,14 +618,17 @@ void frmEventPlanner::showPlan() {
     table_->resizeColumnsToContents();
     const auto answers = answerTexts();
     lblGaps_->setText(gapsSentence(plan_, day));
+    lblGaps_->setVisible(!lblGaps_->text().isEmpty());
     lblEvent_->setText(eventSentence(plan_, day, answers));
     lblCoolest_->setText(coolestStartSentence(plan_, day, answers));
+    // Said only while the totals are missing; what they stand on is the table's tooltip.
     lblAnswers_->setText(
         missing_ ? QStringLiteral("No totals yet: answer the calculator's other questions (%1)")
                        .arg(qs(missing_->message))
-                 : QStringLiteral("Totals with the calculator's other answers as they stand, and "
-                                  "each hour's own time of day for question 8."));
-    lblCredit_->setVisible(true);
+                 : QString());
+    lblAnswers_->setVisible(missing_.has_value());
+    table_->setToolTip(QStringLiteral("Totals with the calculator's other answers as they stand, "
+                                      "and each hour's own time of day for question 8."));
     cmdSavePlan_->setEnabled(true);
     cmdCopyAsText_->setEnabled(true);
     updateUseButton();

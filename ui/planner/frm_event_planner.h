@@ -149,7 +149,6 @@ private:
     QLabel* lblCoolest_ = nullptr;
     QCheckBox* chkAnyHour_ = nullptr;
     QLabel* lblAnswers_ = nullptr;
-    QLabel* lblCredit_ = nullptr;
     QPushButton* cmdUseHour_ = nullptr;
     QLabel* lblLock_ = nullptr;
     QPushButton* cmdSavePlan_ = nullptr;

@@ -226,10 +226,10 @@ QString eventSentence(const std::vector<PlannedHour>& plan, const DaySpan& day,
         parts << (over == withValues
                       ? QStringLiteral("No hour of the event is under the WBGT ceiling: at its "
                                        "hottest, %1, whatever the score.")
-                      : QStringLiteral("%2 of its hours are at or over the WBGT ceiling: at its "
-                                       "hottest, %1, whatever the score.")
-                            .arg(QString::number(over)))
-                     .arg(ruleName(highest));
+                            .arg(ruleName(highest))
+                      : QStringLiteral("%1 of its hours are at or over the WBGT ceiling: at its "
+                                       "hottest, %2, whatever the score.")
+                            .arg(QString::number(over), ruleName(highest)));
     return parts.join(u' ');
 }
 

@@ -46,6 +46,8 @@ std::unique_ptr<QTextDocument> frmEventPlanner::planRecord() const {
     for (const QLabel* label : {lblEvent_, lblCoolest_, lblGaps_, lblAnswers_})
         if (!label->text().isEmpty())
             w.smallLine(label->text());
+    if (!missing_)
+        w.smallLine(table_->toolTip());
     w.heading(QStringLiteral("Hour by hour"));
     w.smallLine(QStringLiteral("* marks the event's hours. WBGT ceiling: the level each hour "
                                "reaches, at which the event stops whatever the score."));
