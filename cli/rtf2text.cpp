@@ -28,8 +28,10 @@ const char kUsage[] =
     "  0  the file was read whole\n"
     "  2  the file was refused (missing, not RTF...), the command line was\n"
     "     wrong, or the output could not be written\n"
-    "  3  the file is damaged, cut off before its end: what could be read was\n"
-    "     written, and a warning went to standard error\n";
+    "  3  the file is damaged, cut off before its end, or holds more than the\n"
+    "     reader takes (groups nested too deep, a document of too many\n"
+    "     paragraphs): what could be read was written, and a warning went to\n"
+    "     standard error\n";
 
 int refuse(const char* path, const QString& why) {
     std::fprintf(stderr, "rtf2text: %s: %s\n", path, qPrintable(why));
@@ -44,14 +46,15 @@ int usageError(const QString& what) {
 int finished(const char* path, const orvane::rtf::ReadResult& result) {
     if (!result.ok)
         return refuse(path, result.error);
-    if (result.damaged) {
+    if (result.damaged)
         std::fprintf(stderr,
                      "rtf2text: %s: the file is cut off; its text is shown as far as it "
                      "goes\n",
                      path);
-        return kDamaged;
-    }
-    return 0;
+    const QString leftOut = result.leftOut(orvane::rtf::Limits{});
+    if (!leftOut.isEmpty())
+        std::fprintf(stderr, "rtf2text: %s: %s\n", path, qPrintable(leftOut));
+    return result.damaged || !leftOut.isEmpty() ? kDamaged : 0;
 }
 
 int run(int argc, char** argv) {

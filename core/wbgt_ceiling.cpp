@@ -45,6 +45,16 @@ std::string edge(const CeilingRule& rule) {
                                                 : "from " + tenths(rule.aboveF + 0.1) + " \u00b0F";
 }
 
+// The names of the rules that apply, highest first: "not acclimatized: cancel; races: cancel
+// level".
+std::string names(CeilingLevel level) {
+    std::string joined;
+    for (auto rule = kRules.rbegin(); rule != kRules.rend(); ++rule)
+        if (rule->level <= level)
+            joined += (joined.empty() ? "" : "; ") + std::string(rule->name);
+    return joined;
+}
+
 // The rules that apply, highest first, as one sentence's clauses.
 std::string applying(CeilingLevel level) {
     std::string clauses;
@@ -77,16 +87,22 @@ CeilingJudgement fromOption(int option) {
         return j; // below 82 °F, or not an option of the list
     j.level = CeilingLevel::Races;
     const bool top = option == int(options.size()) - 1;
-    j.text = std::string(kHeading) + "at a WBGT of " +
-             (top ? "86 \u00b0F or above, " : "82 to 85.9 \u00b0F, ") + applying(j.level);
+    const std::string at =
+        std::string("at a WBGT of ") + (top ? "86 \u00b0F or above, " : "82 to 85.9 \u00b0F, ");
+    j.text = std::string(kHeading) + at + applying(j.level);
+    j.summary = std::string(kHeading) + at + names(j.level);
     if (top) {
         for (const CeilingRule& rule : kRules)
-            if (rule.level > j.level)
+            if (rule.level > j.level) {
                 j.text += "; " + edge(rule) + " " + std::string(rule.action);
+                j.summary += "; " + edge(rule) + " " + std::string(rule.name);
+            }
         j.text += ". The list does not say which of these applies: measure the WBGT, or use "
                   "Estimate WBGT, and answer question 1 with it.";
+        j.summary += ". Measure or estimate the WBGT to know which.";
     } else {
         j.text += ".";
+        j.summary += ".";
     }
     j.text += kCitation;
     return j;
@@ -106,6 +122,9 @@ CeilingJudgement fromAir(int option) {
              ". The air temperature does not tell the WBGT: measure it, or use Estimate WBGT, "
              "and answer question 1 with it." +
              std::string(kCitation);
+    j.summary = "WBGT ceiling: not known. At an air temperature of 86 \u00b0F or above the WBGT "
+                "may be past a level that stops the event whatever the score: measure the WBGT, "
+                "or use Estimate WBGT.";
     return j;
 }
 

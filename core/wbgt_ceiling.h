@@ -63,8 +63,11 @@ struct CeilingJudgement {
     CeilingLevel level = CeilingLevel::None; // the highest level that surely applies
     // The air temperature is hot enough for the WBGT to be past a level, but does not tell it.
     bool unknown = false;
-    // For a person, one paragraph; empty when neither a level applies nor the WBGT is unknown.
+    // For a person, one paragraph with every rule spelled out; empty when neither a level
+    // applies nor the WBGT is unknown.
     std::string text;
+    // The same in two lines or so, by the rules' names, for a window's first line.
+    std::string summary;
 
     bool shown() const { return level != CeilingLevel::None || unknown; }
     bool operator==(const CeilingJudgement&) const = default;

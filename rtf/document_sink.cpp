@@ -68,8 +68,9 @@ QTextTableCellFormat cellFormat(const CellFormat* f) {
 
 } // namespace
 
-DocumentSink::DocumentSink(QTextDocument* document, std::size_t maxTableColumns)
-    : BlockSink(maxTableColumns), document_(document) {
+DocumentSink::DocumentSink(QTextDocument* document, std::size_t maxTableColumns,
+                           std::size_t maxBlocks)
+    : BlockSink(maxTableColumns), document_(document), maxBlocks_(maxBlocks) {
     document_->clear();
     cursor_ = QTextCursor(document_);
     // One edit block for the whole file: otherwise the layout reacts to every insertion and
@@ -211,7 +212,18 @@ void DocumentSink::writeParagraph(QTextCursor& cursor, const Paragraph& p, bool 
     }
 }
 
+bool DocumentSink::room() {
+    if (blocks_ >= maxBlocks_) {
+        cut_ = true;
+        return false;
+    }
+    ++blocks_;
+    return true;
+}
+
 void DocumentSink::writeParagraph(const Paragraph& p) {
+    if (!room())
+        return;
     writeParagraph(cursor_, p, bodyHasBlock_);
     bodyHasBlock_ = true;
     if (p.format.listStyle == QTextListFormat::ListStyleUndefined)
@@ -341,6 +353,8 @@ void DocumentSink::fillRow(QTextTable* table, int r, const Row& row, VerticalMer
 }
 
 void DocumentSink::writeRow(const Row& row) {
+    if (!room())
+        return;
     // A row wider than the table starts a table of its own: Qt's widening of a table with
     // merged cells in it scrambles their content.
     if (table_ && int(row.cells.size()) > table_->columns())

@@ -4,6 +4,7 @@
 // with their borders, shading and merged cells, tables nested in cells, and pictures.
 
 #include "rtf/block_sink.h"
+#include "rtf/reader.h"
 
 #include <QTextCharFormat>
 #include <QTextCursor>
@@ -25,7 +26,8 @@ namespace orvane::rtf {
 class DocumentSink final : public BlockSink {
 public:
     // Clears `document` and fills it. The sink must not outlive the document.
-    explicit DocumentSink(QTextDocument* document, std::size_t maxTableColumns = 64);
+    explicit DocumentSink(QTextDocument* document, std::size_t maxTableColumns = 64,
+                          std::size_t maxBlocks = Limits{}.maxBlocks);
     ~DocumentSink() override;
     DocumentSink(const DocumentSink&) = delete;
     DocumentSink& operator=(const DocumentSink&) = delete;
@@ -36,6 +38,9 @@ public:
     // On a table cell's format: a cell the file wrote, as opposed to one Qt added to square the
     // table off.
     static constexpr int kFileCell = QTextFormat::UserProperty + 2;
+
+    // Whether the document was cut at its limit of paragraphs and rows.
+    bool cut() const { return cut_; }
 
     static QTextCharFormat toCharFormat(const CharFormat& format);
     static QTextBlockFormat toBlockFormat(const ParFormat& format);
@@ -76,6 +81,11 @@ private:
     std::deque<NestedTable> nested_;                        // in the outermost table being written
     std::map<std::tuple<int, int, int>, QTextList*> lists_; // list, level, style
     int pictures_ = 0;
+    std::size_t maxBlocks_;
+    std::size_t blocks_ = 0;
+    bool cut_ = false;
+    // Counts a block of the body; false once the limit is reached, and from then on.
+    bool room();
 };
 
 } // namespace orvane::rtf

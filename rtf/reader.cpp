@@ -5,6 +5,8 @@
 
 #include "rtf/codepage.h"
 
+#include <QStringList>
+
 #include <algorithm>
 
 namespace orvane::rtf {
@@ -111,6 +113,7 @@ void Reader::openGroup() {
     star_ = false;
     if (stack_.size() >= limits_.maxDepth) {
         tok_.skipGroup();
+        skippedDeep_ = true;
         return;
     }
     stack_.push_back(stack_.back());
@@ -402,6 +405,17 @@ void Reader::endParagraph(int cellLevel) {
     bodyOpen_ = bodyOpen_ && top().footnote;
 }
 
+QString ReadResult::leftOut(const Limits& limits) const {
+    QStringList what;
+    if (skippedDeep)
+        what << QStringLiteral("groups nested deeper than %1 were left out, with their text")
+                    .arg(limits.maxDepth);
+    if (blocksCut)
+        what << QStringLiteral("the document was cut after %1 paragraphs and rows")
+                    .arg(limits.maxBlocks);
+    return what.join(QStringLiteral("; "));
+}
+
 bool looksLikeRtf(std::string_view bytes) {
     return bytes.substr(0, 5) == "{\\rtf";
 }
@@ -411,7 +425,9 @@ ReadResult read(std::string_view bytes, Sink& sink, const Limits& limits,
     if (!looksLikeRtf(bytes))
         return {false, QStringLiteral("not a rich-text document")};
     ReadResult result;
-    result.damaged = !Reader(bytes, sink, limits, progress).run();
+    Reader reader(bytes, sink, limits, progress);
+    result.damaged = !reader.run();
+    result.skippedDeep = reader.skippedDeep();
     return result;
 }
 

@@ -196,6 +196,8 @@ class Reader {
 public:
     Reader(std::string_view bytes, Sink& sink, const Limits& limits, const Progress& progress);
     bool run(); // false when the input ends before the document's closing brace
+    // Whether a group nested deeper than the limit was skipped, with whatever it held.
+    bool skippedDeep() const { return skippedDeep_; }
 
 private:
     // reader.cpp: groups, tokens, text and the \* marker
@@ -256,6 +258,7 @@ private:
     Tokenizer tok_;
     Sink& sink_;
     Limits limits_;
+    bool skippedDeep_ = false;
     const Progress& progress_;
     std::size_t nextProgress_ = 0;
     std::vector<GroupState> stack_;

@@ -80,8 +80,10 @@ ReadResult readInto(std::string_view bytes, QTextDocument* document, const Limit
     if (!looksLikeRtf(bytes))
         return {false, QStringLiteral("not a rich-text document")};
     document->setUndoRedoEnabled(false); // a loaded document is never edited back
-    DocumentSink sink(document, limits.maxTableColumns);
-    return read(bytes, sink, limits, progress);
+    DocumentSink sink(document, limits.maxTableColumns, limits.maxBlocks);
+    ReadResult result = read(bytes, sink, limits, progress);
+    result.blocksCut = sink.cut();
+    return result;
 }
 
 } // namespace

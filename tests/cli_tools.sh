@@ -66,6 +66,17 @@ done
 printf '%s' '{\rtf1\trowd\cellx1000\cellx2000\intbl A\cell B\cell\row}' >"$work/row.rtf"
 check "rtf2text --document --cells" "A | B" "$("$rtf2text" --document --cells ' | ' "$work/row.rtf" 2>/dev/null)"
 
+# What a limit leaves out is said, with status 3, as for a cut-off file: text nested deeper than
+# the reader goes, and a document of more paragraphs than a built document takes (made here, as
+# a file of 60,000 empty paragraphs would be a poor thing to keep).
+python3 -c 'import sys; sys.stdout.write("{\\rtf1 top" + "{" * 600 + "deep" + "}" * 600 + " end}")' >"$work/deep.rtf"
+python3 -c 'import sys; sys.stdout.write("{\\rtf1 " + "x\\par " * 60000 + "}")' >"$work/pars.rtf"
+out="$("$rtf2text" "$work/deep.rtf" 2>"$work/err")"; rc=$?
+check "rtf2text on text nested too deep" "top end|1|3" "$out|$(grep -c 'nested deeper than 512' "$work/err")|$rc"
+"$rtf2text" --document "$work/pars.rtf" >"$work/pars.txt" 2>"$work/err"; rc=$?
+lines="$(wc -l <"$work/pars.txt")"
+check "rtf2text --document on too many paragraphs" "50000|1|3" "$lines|$(grep -c 'cut after 50000' "$work/err")|$rc"
+
 # wbgt: one line out per line in, member order kept, a refusal names the member; exit 1 if any failed.
 ok='{"utc":"2023-07-15T17:08:00Z","lat":38.9,"lon":-77,"air_c":35,"rh":40,"wind_ms":2,"sky":"clear"}'
 out="$(printf '%s\r\n\r\n\n%s\r\n' "$ok" "${ok/\"sky\":\"clear\"/\"solar_wm2\":800,\"shade\":true,\"pressure_hpa\":990}" | "$eval_bin" wbgt)"; rc=$?

@@ -25,6 +25,7 @@ public:
         ui::setMessageInterceptor([this](QMessageBox& box) {
             texts << box.text();
             icons << box.icon();
+            titles << box.windowTitle();
         });
     }
     ~MessageCapture() { failOnMessages(); }
@@ -33,6 +34,7 @@ public:
 
     QStringList texts;
     QList<QMessageBox::Icon> icons;
+    QStringList titles;
 };
 
 } // namespace orvane::test

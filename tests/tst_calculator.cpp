@@ -2,11 +2,17 @@
 // real window, message boxes intercepted instead of blocking.
 
 #include "tests/calculator_driver.h"
+#include "tests/window_checks.h"
+#include "ui/charts/band_colors.h"
 
 #include <QAction>
 #include <QLabel>
 #include <QPointer>
 #include <QSignalSpy>
+#include <QTextBlock>
+#include <QTextDocument>
+
+#include <cmath>
 
 using namespace orvane::ui;
 using orvane::AnswerSource;
@@ -43,9 +49,70 @@ private slots:
         MessageCapture messages;
         calculate(w);
         QCOMPARE(messages.texts, QStringList{"Please add Overall Length of Event data."});
-        QCOMPARE(messages.icons, QList{QMessageBox::NoIcon}); // a reminder, not a warning
+        QCOMPARE(messages.icons, QList{QMessageBox::NoIcon});        // a reminder, not a warning
+        QCOMPARE(messages.titles, QStringList{"OrvaneCalculatorF"}); // the design's own caption
         QCOMPARE(total(w), QString(" 40"));
         QVERIFY(advice(w).isEmpty());
+    }
+
+    // A WBGT no score lowers stands above the advice, in the top band's colour, while the total
+    // and band stay as the points give them; after a referral's own rules, it comes next; with
+    // a stale result it greys with the total.
+    void ceilingStandsAboveTheAdvice_data() {
+        QTest::addColumn<int>("medical");
+        QTest::addColumn<QString>("total");
+        QTest::addColumn<QString>("then"); // how the advice goes on below the ceiling
+        // A junior match at 4 pm on grass, >= 86°F: 20+4+4+5+6+8+4+5+2+8 = 66.
+        QTest::newRow("junior match") << 0 << " 66"
+                                      << "HIGH RISK";
+        QTest::newRow("referral") << 2 << ""
+                                  << "Heat and hard exercise";
+    }
+    void ceilingStandsAboveTheAdvice() {
+        QFETCH(int, medical);
+        QFETCH(QString, total);
+        QFETCH(QString, then);
+        const Choices junior{
+            {"WBGT", 3},    {"Duration", 1}, {"Intensity", 1},    {"Acclimatization", 1},
+            {"Ability", 1}, {"Age", 0},      {"Drinks", 1},       {"Time", 3},
+            {"Surface", 1}, {"Venue", 2},    {"Medical", medical}};
+        frm_Solvane_Calc* w = assessed(junior);
+        QCOMPARE(orvane::test::total(w), total);
+        auto* box = w->findChild<orvane::ui::RichTextBox*>("txtGuidelines");
+        QTextBlock line = box->document()->begin();
+        if (medical) // the referral's decision and the rules right under it come first
+            for (line = line.next(); line.text().startsWith(u"\u2022\t"); line = line.next()) {
+            }
+        QCOMPARE(line.text(), "WBGT ceiling, whatever the score: at a WBGT of 86 °F or above, "
+                              "races: cancel level; from 86.1 °F not acclimatized: cancel; above "
+                              "90.0 °F everyone: cancel. Measure or estimate the WBGT to know "
+                              "which.");
+        QVERIFY2(line.next().text().startsWith(then), qPrintable(line.next().text()));
+        saveShot(w, QStringLiteral("calculator-ceiling-%1").arg(QTest::currentDataTag()));
+        const auto ink = [&] { return line.begin().fragment().charFormat().foreground().color(); };
+        QCOMPARE(ink(), bandInk(3));
+        choose(w, "Age", 4); // stale: the ceiling greys with the total
+        QCOMPARE(ink(), QColor(128, 128, 128));
+    }
+
+    // Under a dark desktop theme "- OR -" keeps to a red that stands out from the window.
+    void orStandsOutOnADarkTheme() {
+        LargeDarkDesktop desktop;
+        frm_Solvane_Calc* w = openCalculator();
+        const auto* orLabel = w->findChild<QLabel*>("lbl_Or");
+        const auto luminance = [](QColor c) {
+            const auto channel = [](double v) {
+                v /= 255;
+                return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+            };
+            return 0.2126 * channel(c.red()) + 0.7152 * channel(c.green()) +
+                   0.0722 * channel(c.blue());
+        };
+        const double text = luminance(orLabel->palette().color(QPalette::WindowText));
+        const double ground =
+            luminance(w->findChild<QWidget*>("client")->palette().color(QPalette::Window));
+        const double contrast = (std::max(text, ground) + 0.05) / (std::min(text, ground) + 0.05);
+        QVERIFY2(contrast >= 3, qPrintable(QString::number(contrast)));
     }
 
     // One state says whether the result on screen answers the questions as they stand; the total's

@@ -7,6 +7,7 @@
 #include "tests/calculator_driver.h"
 #include "tests/local_http_server.h"
 #include "tests/window_checks.h"
+#include "ui/calculator/frm_wbgt_estimator.h"
 #include "ui/charts/band_chart.h"
 #include "ui/common/number_field.h"
 #include "ui/planner/frm_event_planner.h"
@@ -20,7 +21,9 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
 #include <QTableWidget>
+#include <QTemporaryDir>
 #include <QTextDocument>
 #include <QTimeEdit>
 #include <QTimeZone>
@@ -151,6 +154,31 @@ private slots:
         QVERIFY(plan.contains("Weather data by Open-Meteo.com (CC BY 4.0)"));
         QVERIFY(plan.contains("The coolest start"));
         QCOMPARE(plan.count(u'\n' + table->item(0, 0)->text().left(5)), 1);
+        // On paper no heading is broken inside a word, however narrow its column.
+        QTemporaryDir out;
+        QVERIFY(
+            saveRecordPdf(*planner->planRecord(), out.filePath("plan.pdf"), QLocale()).isEmpty());
+        QProcess text;
+        text.start("pdftotext", {"-layout", out.filePath("plan.pdf"), "-"});
+        QVERIFY(text.waitForFinished());
+        const QString printed = QString::fromUtf8(text.readAllStandardOutput());
+        for (const char* word : {"Humidity", "Question", "ceiling", "Points"})
+            QVERIFY2(printed.contains(word), word);
+
+        // The place found is the one offered next: by the estimator, and to a new event.
+        QCOMPARE(planner->placeAndDate().place, "Adelaide, South Australia, Australia");
+        w->mnuEstimateWbgt_Click();
+        auto* estimator = w->findChild<frmWbgtEstimator*>();
+        QVERIFY(estimator);
+        QCOMPARE(estimator->findChild<QComboBox*>("cboPlace")->itemText(1),
+                 "Adelaide, South Australia, Australia");
+        // A second search's matches take the place of the first's.
+        server_.answer = http(200, "OK", places().replace("Adelaide", "Adelaide River"));
+        find->setFocus();
+        QTest::keyClick(find, Qt::Key_Return);
+        auto* place = planner->findChild<QComboBox*>("cboPlace");
+        QTRY_COMPARE(place->currentText(), QString("Adelaide River, South Australia, Australia"));
+        QCOMPARE(place->findText("Adelaide, South Australia, Australia"), -1);
     }
 
     // A refusal from the service is shown with its reason, and no earlier plan stays beside it; an

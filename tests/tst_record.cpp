@@ -52,8 +52,7 @@ private slots:
                            "points",
                            "Total: 57\nWhat to do\nWBGT ceiling: not known. At an air "
                            "temperature of 86 °F or above",
-                           "Estimate WBGT, and answer question 1 with it. (ACSM 2007)\nMODERATE "
-                           "RISK (score 56 to 65)",
+                           "or use Estimate WBGT.\nMODERATE RISK (score 56 to 65)",
                            "- A drink break at least every 15 minutes"}
             << "Ordinary Air Temperature* | not used";
         QTest::newRow("referral")

@@ -6,6 +6,8 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QFile>
+#include <QFileInfo>
 #include <QFont>
 #include <QLabel>
 #include <QLayout>
@@ -85,6 +87,13 @@ inline void saveShot(QWidget* window, const QString& name) {
     const QString folder = qEnvironmentVariable("ORVANE_TEST_SHOTS");
     if (!folder.isEmpty())
         window->grab().save(folder + u'/' + name + QStringLiteral(".png"));
+}
+
+// Keeps a copy of a file a test wrote (a PDF, a CSV) in the same folder, for the same reason.
+inline void keepFile(const QString& path) {
+    const QString folder = qEnvironmentVariable("ORVANE_TEST_SHOTS");
+    if (!folder.isEmpty())
+        QFile::copy(path, folder + u'/' + QFileInfo(path).fileName());
 }
 
 // The font 1.5 times the size the program starts with, and a dark palette, for as long as it

@@ -13,8 +13,10 @@
 #include "ui/documents/frm_readme_viewer.h"
 #include "ui/documents/locators.h"
 #include "ui/documents/rich_text_box.h"
+#include "ui/eventlog/event_log_keeper.h"
 #include "ui/record/assessment_record.h"
 
+#include <QCloseEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -148,9 +150,13 @@ void frm_Solvane_Calc::buildQuestions() {
             orLabel->setObjectName("lbl_Or");
             orLabel->setFont(regular);
             orLabel->setGeometry(twipsRect(480, 765, 615, 172));
-            QPalette darkRed = orLabel->palette();
-            darkRed.setColor(QPalette::WindowText, QColor(128, 0, 0));
-            orLabel->setPalette(darkRed);
+            // The design's dark red, but a light one on a dark desktop theme, where the dark red
+            // would all but vanish.
+            QPalette red = orLabel->palette();
+            const bool darkGround = red.color(QPalette::Window).lightness() < 128;
+            red.setColor(QPalette::WindowText,
+                         darkGround ? QColor(255, 128, 128) : QColor(128, 0, 0));
+            orLabel->setPalette(red);
         }
     }
     for (const Row& row : kRows) {
@@ -304,7 +310,7 @@ void frm_Solvane_Calc::cmd_Calculate_Click() {
     auto assessed = Assess(answers());
     if (const auto* missing = std::get_if<MissingAnswer>(&assessed)) {
         // An answer is missing, so one changed since any earlier result: that one stays stale.
-        showMessage(this, qs(missing->message));
+        showMissingAnswer(this, qs(missing->message));
         return;
     }
     Assessment a = std::get<Assessment>(std::move(assessed));
@@ -358,7 +364,7 @@ void frm_Solvane_Calc::showCeiling(const CeilingJudgement& ceiling, bool referra
         cursor.movePosition(QTextCursor::PreviousBlock);
         cursor.setBlockFormat(block);
     }
-    cursor.insertText(qs(ceiling.text), format);
+    cursor.insertText(qs(ceiling.summary), format);
     ceilingBlock_ = cursor.block().blockNumber();
     txtGuidelines_->moveCursor(QTextCursor::Start);
 }
@@ -453,6 +459,48 @@ void frm_Solvane_Calc::cmd_Reset_Click() {
 
 void frm_Solvane_Calc::cmd_Back_to_Directory_Click() {
     close();
+}
+
+void frm_Solvane_Calc::loadAnswers(const std::vector<Answer>& answers) {
+    const bool wasLocked = wbgtLocked();
+    // Every list empty and free first, so that the answers given lock what they lock.
+    for (const RiskFactor& factor : Catalogue()) {
+        const QString key = qs(factor.key);
+        lists_.at(key)->setEnabled(true);
+        lists_.at(key)->setCurrentIndex(-1);
+        if (factor.scored())
+            boxes_.at(key)->clear();
+    }
+    sources_.clear();
+    for (const Answer& answer : answers) {
+        const QString key = qs(answer.key);
+        if (!lists_.count(key) || answer.option.empty())
+            continue;
+        const int index = lists_.at(key)->findText(qs(answer.option));
+        if (index >= 0 && lists_.at(key)->isEnabled())
+            chooseOption(key, index, {}); // by hand: a tool's reading of then is not one of now
+    }
+    if (wbgtLocked() != wasLocked)
+        emit wbgtLockChanged(wbgtLocked());
+    answerChanged();
+    emit answersChanged();
+}
+
+void frm_Solvane_Calc::closeEvent(QCloseEvent* event) {
+    QStringList pending;
+    if (eventLog_->reminding())
+        pending << QStringLiteral("The reminder to re-assess at %1 ends with the calculator.")
+                       .arg(eventLog_->nextReminder().toString(QStringLiteral("HH:mm")));
+    if (eventLog_->waiting())
+        pending << QStringLiteral("An assessment is waiting for the event log, which another "
+                                  "program holds: closing drops it.");
+    if (!pending.isEmpty() &&
+        !askYesNo(this, pending.join(u'\n') + QStringLiteral("\n\nClose the calculator?"),
+                  QStringLiteral("Close"), QStringLiteral("Keep It Open"))) {
+        event->ignore();
+        return;
+    }
+    QWidget::closeEvent(event);
 }
 
 void frm_Solvane_Calc::cmd_asterisk_Click() {

@@ -89,6 +89,9 @@ public:
     // 1"): the list then runs the very handler that a choice of the user's own runs, and the
     // answer remembers where it came from.
     void chooseOption(const QString& key, int index, const AnswerSource& source);
+    // Puts an earlier assessment's answers back, as choices by hand (the Event Log's "Load These
+    // Answers"): a change of answers, so a result on screen turns stale until "Calculate Total:".
+    void loadAnswers(const std::vector<Answer>& answers);
 
 signals:
     void resultStateChanged(ResultState state);
@@ -99,6 +102,8 @@ signals:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    // A reminder set, or an entry waiting for the log, ends with the program: asked first.
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     // Only Show() makes one, through the one-instance rule; a window built and shown any other

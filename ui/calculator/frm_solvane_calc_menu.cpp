@@ -4,6 +4,7 @@
 #include "ui/calculator/frm_solvane_calc.h"
 
 #include "coreqt/core_qt.h"
+#include "settings/settings.h"
 #include "ui/calculator/frm_wbgt_estimator.h"
 #include "ui/calculator/pick_list.h"
 #include "ui/common/messages.h"
@@ -67,12 +68,15 @@ void frm_Solvane_Calc::buildMenu() {
         in->setObjectName(QStringLiteral("mnuRemind%1").arg(minutes));
         connect(in, &QAction::triggered, this, [this, minutes] { eventLog_->remindIn(minutes); });
     }
+    QAction* every = mnuRemind_->addAction(QStringLiteral("&Every 30 Minutes until Cancelled"));
+    every->setObjectName("mnuRemindEvery30");
+    connect(every, &QAction::triggered, this, [this] { eventLog_->remindIn(30, true); });
     QAction* cancel = mnuRemind_->addAction(QStringLiteral("&Cancel the Reminder"));
     cancel->setObjectName("mnuRemindCancel");
     cancel->setEnabled(false);
     connect(cancel, &QAction::triggered, this, [this] { eventLog_->cancelReminder(); });
     action("mnuEventLog", QStringLiteral("E&vent Log\u2026"), QStringLiteral("Show the event log"),
-           QKeySequence(), &frm_Solvane_Calc::mnuEventLog_Click)
+           QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_L), &frm_Solvane_Calc::mnuEventLog_Click)
         ->setEnabled(true);
     menu->addSeparator();
     action("mnuPlanEventDay", QStringLiteral("Plan the Event &Day\u2026"),
@@ -88,6 +92,18 @@ void frm_Solvane_Calc::buildMenu() {
     connect(eventLog_, &EventLogKeeper::status, this, &frm_Solvane_Calc::setStatus);
     connect(eventLog_, &EventLogKeeper::entryAdded, this, [this] { mnuRemind_->setEnabled(true); });
     connect(eventLog_, &EventLogKeeper::reminderChanged, cancel, &QAction::setEnabled);
+    connect(eventLog_, &EventLogKeeper::answersToLoad, this, &frm_Solvane_Calc::loadAnswers);
+    // A new event offers the place and date of the day being planned.
+    eventLog_->setSuggestion([this]() -> dlgChooseEvent::Suggestion {
+        if (planner_ && planner_->isVisible()) {
+            const auto planned = planner_->placeAndDate();
+            return {planned.place, planned.date};
+        }
+        return {settings::plannerPlace.value() == QLatin1String("Coordinates")
+                    ? QString()
+                    : settings::plannerPlace.value(),
+                QDate()};
+    });
 }
 
 void frm_Solvane_Calc::mnuSaveAsPdf_Click() {

@@ -20,13 +20,14 @@
 #include <QTimeZone>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace orvane::ui {
 namespace {
 
 // The place list: "none chosen", the example places, then "another place".
 constexpr int kNoPlace = 0;
 constexpr int kFirstCity = 1;
-constexpr int kOtherPlace = kFirstCity + kExamplePlaceCount;
 
 // The hottest air reliably measured outdoors, 54.4 °C, at Death Valley and in Kuwait.
 constexpr double kHottestAirF = 129.9;
@@ -124,9 +125,20 @@ void frmWbgtEstimator::buildInputs() {
     auto* whereForm = new QFormLayout(where);
     place_ = new QComboBox;
     place_->addItem("Choose a place\u2026");
+    // The place the planner last planned for comes first: most often the event's own.
+    const QString planned = settings::plannerPlace.value();
+    const QString plannedZone = settings::plannerZone.value();
+    if (!planned.isEmpty() && !plannedZone.isEmpty() &&
+        std::none_of(std::begin(kExamplePlaces), std::end(kExamplePlaces),
+                     [&](const ExamplePlace& e) { return planned == QLatin1String(e.name); }))
+        places_.push_back({planned, settings::plannerLatitude.value(),
+                           settings::plannerLongitude.value(), plannedZone.toUtf8()});
     for (const ExamplePlace& city : kExamplePlaces)
-        place_->addItem(city.name);
+        places_.push_back({QString::fromUtf8(city.name), city.latitude, city.longitude, city.zone});
+    for (const Place& place : places_)
+        place_->addItem(place.name);
     place_->addItem("Another place\u2026");
+    place_->setObjectName("cboPlace");
     place_->setAccessibleName("Place");
     whereForm->addRow("&Place:", place_);
     when_ = new QDateTimeEdit(QDateTime::currentDateTime());
@@ -230,13 +242,17 @@ void frmWbgtEstimator::humidityKindChanged(int kind) {
     Estimate();
 }
 
+int frmWbgtEstimator::otherPlace() const {
+    return kFirstCity + int(places_.size());
+}
+
 void frmWbgtEstimator::placeChanged() {
     const int index = place_->currentIndex();
-    const bool other = index == kOtherPlace;
+    const bool other = index == otherPlace();
     for (NumberField* field : {latitude_, longitude_, utcOffset_})
         field->setReadOnly(!other);
     if (index >= kFirstCity && !other) {
-        const ExamplePlace& city = kExamplePlaces[index - kFirstCity];
+        const Place& city = places_[std::size_t(index - kFirstCity)];
         const QSignalBlocker a(latitude_), b(longitude_);
         latitude_->setValue(city.latitude);
         longitude_->setValue(city.longitude);
@@ -251,7 +267,7 @@ void frmWbgtEstimator::placeChanged() {
         if (other && utcOffset_->number())
             zone = QTimeZone(int(std::lround(*utcOffset_->number() * 3600)));
         else if (index >= kFirstCity && !other)
-            zone = QTimeZone(kExamplePlaces[index - kFirstCity].zone);
+            zone = QTimeZone(places_[std::size_t(index - kFirstCity)].zone);
         const QDateTime now = QDateTime::currentDateTime().toTimeZone(
             zone.isValid() ? zone : QTimeZone::systemTimeZone());
         const QSignalBlocker block(when_);
@@ -310,7 +326,7 @@ std::variant<frmWbgtEstimator::Reading, frmWbgtEstimator::Problem> frmWbgtEstima
     if (index == kNoPlace)
         return Problem{place_, "choose the place of the event, or \"Another place\u2026\" to give "
                                "its coordinates"};
-    if (index == kOtherPlace) {
+    if (index == otherPlace()) {
         if (auto p = take(latitude_, -90, 90, "latitude", QString("\u00b0"), &in.latitude))
             return *p;
         if (auto p = take(longitude_, -180, 180, "longitude", QString("\u00b0"), &in.longitude))
@@ -322,14 +338,14 @@ std::variant<frmWbgtEstimator::Reading, frmWbgtEstimator::Problem> frmWbgtEstima
         placeName = QStringLiteral("%1\u00b0, %2\u00b0")
                         .arg(localNumber(in.latitude, 2), localNumber(in.longitude, 2));
     } else {
-        const ExamplePlace& city = kExamplePlaces[index - kFirstCity];
+        const Place& city = places_[std::size_t(index - kFirstCity)];
         zone = QTimeZone(city.zone);
         if (!zone.isValid())
             return Problem{place_, "this system does not know the time zone of that place; "
                                    "choose \"Another place\u2026\" and give its UTC offset"};
         in.latitude = city.latitude;
         in.longitude = city.longitude;
-        placeName = QString::fromUtf8(city.name);
+        placeName = city.name;
     }
     bool inGap = false;
     const QDateTime local = zonedTime(when_->date(), when_->time(), zone, &inGap);
@@ -399,7 +415,7 @@ void frmWbgtEstimator::showReading(const std::variant<Reading, Problem>& reading
         return;
     }
     const Reading& r = std::get<Reading>(reading);
-    if (place_->currentIndex() != kOtherPlace) {
+    if (place_->currentIndex() != otherPlace()) {
         const QSignalBlocker block(utcOffset_);
         utcOffset_->setValue(r.utcOffsetSeconds / 3600.0);
         zone_->setText(r.when.section(u' ', -1));
@@ -490,7 +506,7 @@ void frmWbgtEstimator::cmdUseInQuestion1_Click() {
 void frmWbgtEstimator::rememberPlace() {
     const int index = place_->currentIndex();
     QString place;
-    if (index == kOtherPlace)
+    if (index == otherPlace())
         place = QStringLiteral("%1 %2 %3")
                     .arg(latitude_->value())
                     .arg(longitude_->value())
@@ -522,7 +538,7 @@ void frmWbgtEstimator::restorePlace() {
     latitude_->setValue(values[0]);
     longitude_->setValue(values[1]);
     utcOffset_->setValue(values[2]);
-    place_->setCurrentIndex(kOtherPlace);
+    place_->setCurrentIndex(otherPlace());
 }
 
 } // namespace orvane::ui

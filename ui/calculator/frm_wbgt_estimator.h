@@ -4,7 +4,8 @@
 // temperature from the weather (air temperature, humidity, wind and sun) at a place and time,
 // by the model of Liljegren and others (2008). It shows the estimate in °F and °C with the
 // calculator's option for it, and can answer question 1 with that option on request. It belongs
-// to the window that opened it and closes with it; between runs it remembers only the place.
+// to the window that opened it and closes with it; between runs it remembers only the place, and
+// it offers the place the planner last planned for.
 //
 // Each change runs three steps apart: reading the fields into the model's input (or the one
 // field that stops it, with the reason), the model, and showing what came of it.
@@ -17,6 +18,7 @@
 
 #include <optional>
 #include <variant>
+#include <vector>
 
 class QCheckBox;
 class QComboBox;
@@ -73,6 +75,14 @@ private:
     QWidget* fieldOf(WbgtField field) const;
     void rememberPlace();
     void restorePlace();
+    int otherPlace() const; // the index of "Another place…", after every place offered
+
+    struct Place {
+        QString name;
+        double latitude = 0, longitude = 0;
+        QByteArray zone; // IANA id
+    };
+    std::vector<Place> places_; // the list's entries between "Choose a place…" and "Another"
 
     NumberField* air_ = nullptr;
     QComboBox* humidityKind_ = nullptr;

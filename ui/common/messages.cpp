@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QPushButton>
 #include <QStandardPaths>
 
 namespace orvane::ui {
@@ -23,14 +24,19 @@ QString& lastSaveFolder() {
     return folder;
 }
 
-void run(QWidget* parent, const QString& text, QMessageBox::Icon icon) {
-    QMessageBox box(icon, QString::fromLatin1(kApplicationTitle), text, QMessageBox::Ok,
-                    parent ? parent->window() : nullptr);
+void run(QMessageBox& box) {
     box.setWindowModality(Qt::ApplicationModal);
     if (interceptor())
         interceptor()(box);
     else
         box.exec();
+}
+
+void run(QWidget* parent, const QString& text, QMessageBox::Icon icon,
+         const char* title = kProgramName) {
+    QMessageBox box(icon, QString::fromLatin1(title), text, QMessageBox::Ok,
+                    parent ? parent->window() : nullptr);
+    run(box);
 }
 
 } // namespace
@@ -49,6 +55,19 @@ void showMessage(QWidget* parent, const QString& text) {
 
 void showProblem(QWidget* parent, const QString& text) {
     run(parent, text, QMessageBox::Warning);
+}
+
+void showMissingAnswer(QWidget* parent, const QString& text) {
+    run(parent, text, QMessageBox::NoIcon, kApplicationTitle);
+}
+
+bool askYesNo(QWidget* parent, const QString& text, const QString& yes, const QString& no) {
+    QMessageBox box(QMessageBox::Question, QString::fromLatin1(kProgramName), text,
+                    QMessageBox::NoButton, parent ? parent->window() : nullptr);
+    QPushButton* yesButton = box.addButton(yes, QMessageBox::YesRole);
+    box.setDefaultButton(box.addButton(no, QMessageBox::NoRole));
+    run(box);
+    return box.clickedButton() == yesButton;
 }
 
 QString proposedSaveFolder() {

@@ -1,7 +1,8 @@
 #pragma once
 
-// The program's message boxes and file dialog: modal, captioned with the application title.
-// Tests can take the finished box, or answer the dialog, instead of letting them block.
+// The program's message boxes and file dialog: modal, captioned with the program's name as its
+// windows show it (the missing-answer message keeps the application title of the design). Tests
+// can take the finished box, or answer the dialog, instead of letting them block.
 
 #include <QMessageBox>
 
@@ -10,6 +11,7 @@
 namespace orvane::ui {
 
 inline constexpr const char* kApplicationTitle = "OrvaneCalculatorF";
+inline constexpr const char* kProgramName = "Solvane Calculator";
 
 // Receives each box in place of exec(); an empty handler restores the normal modal run.
 using MessageInterceptor = std::function<void(QMessageBox&)>;
@@ -17,6 +19,13 @@ void setMessageInterceptor(MessageInterceptor interceptor);
 
 // A message for the user: the text alone, an OK button and no icon.
 void showMessage(QWidget* parent, const QString& text);
+
+// The calculator's message for an unanswered question, as the design has it: the text alone, an
+// OK button, no icon, and the application title as its caption.
+void showMissingAnswer(QWidget* parent, const QString& text);
+
+// A question with two answers; true for `yes`. An intercepted box that no one answers is "no".
+bool askYesNo(QWidget* parent, const QString& text, const QString& yes, const QString& no);
 
 // A failure the user should know of: like showMessage, with a warning icon.
 void showProblem(QWidget* parent, const QString& text);

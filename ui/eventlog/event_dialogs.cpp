@@ -1,5 +1,6 @@
 #include "ui/eventlog/event_dialogs.h"
 
+#include <QCheckBox>
 #include <QCompleter>
 #include <QDateEdit>
 #include <QDialogButtonBox>
@@ -10,16 +11,21 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTextCursor>
 #include <QVBoxLayout>
 
 namespace orvane::ui {
 
-dlgChooseEvent::dlgChooseEvent(const QList<eventlog::Event>& events, QWidget* parent)
+dlgChooseEvent::dlgChooseEvent(const QList<eventlog::Event>& events, const Suggestion& suggestion,
+                               bool newOnly, QWidget* parent)
     : QDialog(parent), events_(events) {
     setObjectName("dlgChooseEvent");
-    setWindowTitle("Event for the Log");
+    setWindowTitle(newOnly ? "New Event" : "Event for the Log");
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel("Assessments are added to one event. Which is it?"));
+    auto* intro = new QLabel(newOnly ? "A new event in the log, for its day's assessments."
+                                     : "Assessments are added to one event. Which is it?");
+    intro->setWordWrap(true);
+    layout->addWidget(intro);
 
     existing_ = new QRadioButton("An &event already in the log:");
     list_ = new QListWidget;
@@ -35,27 +41,40 @@ dlgChooseEvent::dlgChooseEvent(const QList<eventlog::Event>& events, QWidget* pa
             text += QStringLiteral(" (today)");
         list_->addItem(text);
     }
+    // A new event offers the planner's place and date: usually the day just planned.
+    place_ = new QLineEdit(suggestion.place);
     fresh_ = new QRadioButton("A &new event:");
     name_ = new QLineEdit;
+    name_->setMaxLength(eventlog::kMaxNameLength);
     name_->setObjectName("txtEventName");
     name_->setAccessibleName("Name of the new event");
-    place_ = new QLineEdit;
     place_->setObjectName("txtEventPlace");
     place_->setAccessibleName("Place of the new event");
-    date_ = new QDateEdit(today);
+    date_ = new QDateEdit(suggestion.date.isValid() ? suggestion.date : today);
     date_->setObjectName("dtEventDate");
     date_->setCalendarPopup(true);
     date_->setDisplayFormat("yyyy-MM-dd");
     date_->setAccessibleName("Date of the new event");
+    place_->setMaxLength(eventlog::kMaxNameLength);
     auto* form = new QFormLayout;
     form->addRow("Na&me:", name_);
     form->addRow("&Place:", place_);
     form->addRow("&Date:", date_);
+    here_ = new QCheckBox("Add new &assessments here");
+    here_->setObjectName("chkAddHere");
+    here_->setChecked(!newOnly);
 
     layout->addWidget(existing_);
     layout->addWidget(list_);
     layout->addWidget(fresh_);
     layout->addLayout(form);
+    layout->addWidget(here_);
+    // From the Event Log window an event is made, not chosen; where assessments go changes only
+    // when the box is ticked.
+    existing_->setVisible(!newOnly);
+    list_->setVisible(!newOnly);
+    fresh_->setVisible(!newOnly);
+    here_->setVisible(newOnly);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
     ok_ = buttons->button(QDialogButtonBox::Ok);
     ok_->setText("Use This Event");
@@ -74,12 +93,16 @@ dlgChooseEvent::dlgChooseEvent(const QList<eventlog::Event>& events, QWidget* pa
         updateOk();
     });
     connect(existing_, &QRadioButton::toggled, this, &dlgChooseEvent::updateOk);
-    existing_->setEnabled(!events.isEmpty());
-    (events.isEmpty() ? fresh_ : existing_)->setChecked(true);
-    if (!events.isEmpty())
+    existing_->setEnabled(!events.isEmpty() && !newOnly);
+    (events.isEmpty() || newOnly ? fresh_ : existing_)->setChecked(true);
+    if (!events.isEmpty() && !newOnly)
         list_->setCurrentRow(0);
-    (events.isEmpty() ? static_cast<QWidget*>(name_) : list_)->setFocus();
+    (events.isEmpty() || newOnly ? static_cast<QWidget*>(name_) : list_)->setFocus();
     updateOk();
+}
+
+bool dlgChooseEvent::addAssessmentsHere() const {
+    return here_->isChecked();
 }
 
 void dlgChooseEvent::updateOk() {
@@ -106,11 +129,15 @@ dlgAddEntry::dlgAddEntry(const QString& eventName, const QString& result, QWidge
     setObjectName("dlgAddEntry");
     setWindowTitle("Add to Event Log");
     auto* form = new QFormLayout(this);
+    // The event's name comes from the log, which may come from elsewhere: never markup.
     event_ = new QLabel(eventName);
     event_->setObjectName("lblEvent");
-    form->addRow("Event:", event_);
+    event_->setTextFormat(Qt::PlainText);
+    event_->setWordWrap(true);
+    form->addRow("Added to:", event_);
     form->addRow("Result:", new QLabel(result));
     decision_ = new QLineEdit;
+    decision_->setMaxLength(eventlog::kMaxNameLength);
     decision_->setObjectName("txtDecision");
     decision_->setAccessibleName("Decision taken");
     decision_->setPlaceholderText("optional, e.g. go ahead with extra drink breaks");
@@ -127,6 +154,15 @@ dlgAddEntry::dlgAddEntry(const QString& eventName, const QString& result, QWidge
     note_->setAccessibleName("Note");
     note_->setTabChangesFocus(true);
     note_->setFixedHeight(note_->fontMetrics().height() * 4 + 12);
+    // A note is a few sentences, not a book: typing and pasting stop at its length.
+    connect(note_, &QPlainTextEdit::textChanged, this, [this] {
+        if (note_->document()->characterCount() - 1 <= eventlog::kMaxNoteLength)
+            return;
+        QTextCursor cursor(note_->document());
+        cursor.setPosition(eventlog::kMaxNoteLength);
+        cursor.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+        cursor.removeSelectedText();
+    });
     form->addRow("&Note:", note_);
     auto* buttons = new QDialogButtonBox;
     buttons->addButton("&Add to Log", QDialogButtonBox::AcceptRole)->setObjectName("cmdAdd");
@@ -146,6 +182,11 @@ QString dlgAddEntry::decision() const {
 
 void dlgAddEntry::setEventName(const QString& name) {
     event_->setText(name);
+}
+
+void dlgAddEntry::setTyped(const QString& decision, const QString& note) {
+    decision_->setText(decision);
+    note_->setPlainText(note);
 }
 
 QString dlgAddEntry::note() const {

@@ -9,6 +9,7 @@
 
 #include <optional>
 
+class QCheckBox;
 class QDateEdit;
 class QLabel;
 class QLineEdit;
@@ -22,12 +23,22 @@ class dlgChooseEvent : public QDialog {
     Q_OBJECT
 
 public:
-    dlgChooseEvent(const QList<eventlog::Event>& events, QWidget* parent);
+    // What the new event's fields offer: the planner's place and date, where it has them.
+    struct Suggestion {
+        QString place;
+        QDate date;
+    };
+    // For the assessments to come: an event in the log, or a new one. `newOnly`: a new event
+    // alone, from the Event Log window, which becomes the one assessments go to only when asked.
+    dlgChooseEvent(const QList<eventlog::Event>& events, const Suggestion& suggestion, bool newOnly,
+                   QWidget* parent);
 
     // The event chosen from the log, or none when a new one is to be started.
     std::optional<qint64> chosenId() const;
     // The new event as typed (name, place, date).
     eventlog::Event newEvent() const;
+    // Whether new assessments go to the event made (always, unless newOnly).
+    bool addAssessmentsHere() const;
 
 private:
     void updateOk();
@@ -39,6 +50,7 @@ private:
     QLineEdit* name_ = nullptr;
     QLineEdit* place_ = nullptr;
     QDateEdit* date_ = nullptr;
+    QCheckBox* here_ = nullptr;
     QPushButton* ok_ = nullptr;
 };
 
@@ -54,6 +66,8 @@ public:
     QString decision() const;
     QString note() const;
     void setEventName(const QString& name);
+    // What was typed before, for an entry that could not be added and comes back.
+    void setTyped(const QString& decision, const QString& note);
 
 private:
     QLabel* event_ = nullptr;

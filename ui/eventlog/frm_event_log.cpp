@@ -21,6 +21,7 @@
 #include <QSplitter>
 #include <QTableWidget>
 #include <QTextDocument>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace orvane::ui {
@@ -43,11 +44,20 @@ frmEventLog::frmEventLog(QWidget* owner, EventLogKeeper* keeper)
     lstEvents_->setMinimumWidth(220);
     auto* newEvent = new QPushButton("&New Event\u2026");
     newEvent->setObjectName("cmdNewEvent");
+    cmdUseEvent_ = new QPushButton("New Assessments &Here");
+    cmdUseEvent_->setObjectName("cmdUseEvent");
+    cmdUseEvent_->setToolTip("Assessments added from the calculator go to the event chosen here.");
+    lblCurrent_ = new QLabel;
+    lblCurrent_->setObjectName("lblCurrent");
+    lblCurrent_->setTextFormat(Qt::PlainText);
+    lblCurrent_->setWordWrap(true);
     auto* left = new QVBoxLayout;
     auto* eventsLabel = new QLabel("E&vents:");
     eventsLabel->setBuddy(lstEvents_);
     left->addWidget(eventsLabel);
     left->addWidget(lstEvents_, 1);
+    left->addWidget(lblCurrent_);
+    left->addWidget(cmdUseEvent_);
     left->addWidget(newEvent);
 
     chtTimeline_ = new BandChart;
@@ -59,6 +69,7 @@ frmEventLog::frmEventLog(QWidget* owner, EventLogKeeper* keeper)
     tblEntries_->setHorizontalHeaderLabels(
         {"Time", "Temperature", "Total", "Band", "WBGT ceiling", "Decision", "Note"});
     tblEntries_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    tblEntries_->setTabKeyNavigation(false); // Tab leaves the table for the buttons below
     tblEntries_->setSelectionBehavior(QAbstractItemView::SelectRows);
     tblEntries_->setSelectionMode(QAbstractItemView::SingleSelection);
     tblEntries_->verticalHeader()->hide();
@@ -67,6 +78,10 @@ frmEventLog::frmEventLog(QWidget* owner, EventLogKeeper* keeper)
 
     cmdStrikeOut_ = new QPushButton("&Strike Out\u2026");
     cmdStrikeOut_->setObjectName("cmdStrikeOut");
+    cmdLoadAnswers_ = new QPushButton("&Load These Answers");
+    cmdLoadAnswers_->setObjectName("cmdLoadAnswers");
+    cmdLoadAnswers_->setToolTip("Puts this assessment's answers back in the calculator, to "
+                                "re-assess by changing only what changed.");
     cmdDayReport_ = new QPushButton("&Day Report as PDF\u2026");
     cmdDayReport_->setObjectName("cmdDayReport");
     cmdExportCsv_ = new QPushButton("&Export CSV\u2026");
@@ -75,9 +90,11 @@ frmEventLog::frmEventLog(QWidget* owner, EventLogKeeper* keeper)
     close->setObjectName("cmdClose");
     lblStatus_ = new QLabel;
     lblStatus_->setObjectName("lblStatus");
+    lblStatus_->setTextFormat(Qt::PlainText);
+    lblStatus_->setWordWrap(true);
     lblStatus_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     auto* buttons = new QHBoxLayout;
-    for (QPushButton* b : {cmdStrikeOut_, cmdDayReport_, cmdExportCsv_})
+    for (QPushButton* b : {cmdLoadAnswers_, cmdStrikeOut_, cmdDayReport_, cmdExportCsv_})
         buttons->addWidget(b);
     buttons->addStretch();
     buttons->addWidget(close);
@@ -95,13 +112,35 @@ frmEventLog::frmEventLog(QWidget* owner, EventLogKeeper* keeper)
     connect(lstEvents_, &QListWidget::currentRowChanged, this, &frmEventLog::displayEvent);
     connect(tblEntries_, &QTableWidget::itemSelectionChanged, this, &frmEventLog::updateButtons);
     connect(newEvent, &QPushButton::clicked, this, &frmEventLog::cmdNewEvent_Click);
+    connect(cmdUseEvent_, &QPushButton::clicked, this, [this] {
+        if (const qint64 id = shownEventId()) {
+            keeper_->useEvent(id);
+            reload(id);
+        }
+    });
+    connect(cmdLoadAnswers_, &QPushButton::clicked, this, &frmEventLog::cmdLoadAnswers_Click);
     connect(cmdStrikeOut_, &QPushButton::clicked, this, &frmEventLog::cmdStrikeOut_Click);
     connect(cmdDayReport_, &QPushButton::clicked, this, &frmEventLog::cmdDayReport_Click);
     connect(cmdExportCsv_, &QPushButton::clicked, this, &frmEventLog::cmdExportCsv_Click);
     connect(close, &QPushButton::clicked, this, &QWidget::close);
-    const std::optional<eventlog::Event> current = keeper_->currentEvent();
-    reload(current ? current->id : 0);
+    const auto current = keeper_->currentEvent();
+    reload(current && *current ? (*current)->id : 0);
     lstEvents_->setFocus();
+}
+
+bool frmEventLog::retryIfBusy(const eventlog::LogError& error, qint64 eventId) {
+    if (error.kind != eventlog::LogError::Kind::Busy)
+        return false;
+    // Another program writes: the window goes on, and looks again in a moment.
+    lblStatus_->setText(QStringLiteral("The event log is in use by another program: it is read "
+                                       "again in a moment."));
+    QTimer::singleShot(EventLogKeeper::kRetryMs, this, [this, eventId] { reload(eventId); });
+    return true;
+}
+
+const eventlog::Event* frmEventLog::shownEvent() const {
+    const int row = lstEvents_->currentRow();
+    return row >= 0 && row < events_.size() ? &events_[row] : nullptr;
 }
 
 qint64 frmEventLog::shownEventId() const {
@@ -116,21 +155,34 @@ void frmEventLog::reload(qint64 eventId) {
     auto events =
         log ? log->events() : eventlog::Result<QList<eventlog::Event>>(QList<eventlog::Event>{});
     if (!events) {
-        lblStatus_->setText(events.error().message);
+        if (!retryIfBusy(events.error(), eventId))
+            lblStatus_->setText(events.error().message);
         return;
     }
     events_ = *events;
+    const auto current = keeper_->currentEvent();
+    currentId_ = current && *current ? (*current)->id : 0;
+    lblCurrent_->setText(current && *current
+                             ? QStringLiteral("New assessments go to: %1").arg((*current)->name)
+                             : QStringLiteral("New assessments go to the event chosen when the "
+                                              "first is added."));
     const QSignalBlocker block(lstEvents_);
     lstEvents_->clear();
     int select = events_.isEmpty() ? -1 : 0;
     for (int i = 0; i < events_.size(); ++i) {
         const eventlog::Event& e = events_[i];
-        lstEvents_->addItem(QStringLiteral("%1\n%2%3 \u2014 %4 %5")
-                                .arg(e.name, e.date.toString(Qt::ISODate),
-                                     e.place.isEmpty() ? QString() : QStringLiteral(", ") + e.place)
-                                .arg(e.entryCount)
-                                .arg(e.entryCount == 1 ? QStringLiteral("assessment")
-                                                       : QStringLiteral("assessments")));
+        // Struck-out entries are counted apart: they are kept, but are not assessments of the day.
+        const int kept = e.entryCount - e.struckCount;
+        QString count = QStringLiteral("%1 %2").arg(kept).arg(
+            kept == 1 ? QStringLiteral("assessment") : QStringLiteral("assessments"));
+        if (e.struckCount > 0)
+            count += QStringLiteral(" (%1 struck out)").arg(e.struckCount);
+        lstEvents_->addItem(
+            QStringLiteral("%1%2\n%3%4 \u2014 %5")
+                .arg(e.name,
+                     e.id == currentId_ ? QStringLiteral("  \u25c0 new assessments") : QString(),
+                     e.date.toString(Qt::ISODate),
+                     e.place.isEmpty() ? QString() : QStringLiteral(", ") + e.place, count));
         if (e.id == eventId)
             select = i;
     }
@@ -149,7 +201,8 @@ void frmEventLog::displayEvent(int row) {
     const eventlog::Event& event = events_[row];
     auto entries = keeper_->log()->entries(event.id);
     if (!entries) {
-        lblStatus_->setText(entries.error().message);
+        if (!retryIfBusy(entries.error(), event.id))
+            lblStatus_->setText(entries.error().message);
         chtTimeline_->setModel({});
         updateButtons();
         return;
@@ -203,36 +256,61 @@ void frmEventLog::displayEvent(int row) {
 
 void frmEventLog::updateButtons() {
     const int row = tblEntries_->currentRow();
-    cmdStrikeOut_->setEnabled(tblEntries_->selectionModel()->hasSelection() && row >= 0 &&
-                              row < entries_.size() && !entries_[row].struck);
+    const bool chosen =
+        tblEntries_->selectionModel()->hasSelection() && row >= 0 && row < entries_.size();
+    cmdStrikeOut_->setEnabled(chosen && !entries_[row].struck);
+    cmdLoadAnswers_->setEnabled(chosen);
     cmdDayReport_->setEnabled(shownEventId() != 0);
     cmdExportCsv_->setEnabled(shownEventId() != 0);
+    cmdUseEvent_->setEnabled(shownEventId() != 0 && shownEventId() != currentId_);
 }
 
 void frmEventLog::cmdNewEvent_Click() {
-    if (keeper_->chooseEvent())
-        reload(keeper_->currentEvent() ? keeper_->currentEvent()->id : 0);
+    if (const auto id = keeper_->newEvent())
+        reload(*id);
+}
+
+void frmEventLog::cmdLoadAnswers_Click() {
+    const int row = tblEntries_->currentRow();
+    if (row < 0 || row >= entries_.size())
+        return;
+    emit keeper_->answersToLoad(entries_[row].assessment.answers);
+    lblStatus_->setText(QStringLiteral("The answers of %1 are in the calculator: change what "
+                                       "changed, then \"Calculate Total:\".")
+                            .arg(entryName(entries_[row])));
+}
+
+QString frmEventLog::entryName(const eventlog::Entry& entry) const {
+    // Two assessments can share a minute: the total tells them apart.
+    const QString time = entry.time().toString(QStringLiteral("HH:mm"));
+    return entry.assessment.referral
+               ? QStringLiteral("the assessment of %1 (medical referral)").arg(time)
+               : QStringLiteral("the assessment of %1 (total %2)")
+                     .arg(time, qs(entry.assessment.total));
 }
 
 void frmEventLog::cmdStrikeOut_Click() {
     const int row = tblEntries_->currentRow();
     if (row < 0 || row >= entries_.size() || entries_[row].struck)
         return;
-    bool ok = false;
-    const QString reason =
-        QInputDialog::getText(this, "Strike Out",
-                              QStringLiteral("Why is the assessment of %1 struck out? It stays in "
-                                             "the log, marked, and leaves the timeline.")
-                                  .arg(entries_[row].time().toString(QStringLiteral("HH:mm"))),
-                              QLineEdit::Normal, QString(), &ok)
-            .trimmed();
-    if (!ok)
-        return;
-    if (reason.isEmpty()) {
-        showMessage(this, "An entry is struck out only with a reason.");
-        return;
+    const eventlog::Entry entry = entries_[row];
+    QString reason;
+    for (;;) {
+        bool ok = false;
+        reason = QInputDialog::getText(this, "Strike Out",
+                                       QStringLiteral("Why is %1 struck out? It stays in the log, "
+                                                      "marked, and leaves the timeline.")
+                                           .arg(entryName(entry)),
+                                       QLineEdit::Normal, reason, &ok)
+                     .trimmed();
+        if (!ok)
+            return;
+        if (!reason.isEmpty())
+            break;
+        // Asked again: a strike-out without its reason is never taken, nor dropped unsaid.
+        showMessage(this, "An entry is struck out only with a reason: type why.");
     }
-    const auto struck = keeper_->log()->strikeOut(entries_[row].id, reason);
+    const auto struck = keeper_->log()->strikeOut(entry.id, reason.left(eventlog::kMaxNoteLength));
     if (!struck) {
         showProblem(this, struck.error().message);
         return;

@@ -30,8 +30,12 @@ public:
     // Reads the log again and shows this event (0: the one shown, else the newest).
     void reload(qint64 eventId = 0);
     qint64 shownEventId() const;
+    // The event shown and its entries as read, or nothing while none is.
+    const eventlog::Event* shownEvent() const;
+    const QList<eventlog::Entry>& shownEntries() const { return entries_; }
 
     void cmdNewEvent_Click();
+    void cmdLoadAnswers_Click();
     void cmdStrikeOut_Click();
     void cmdDayReport_Click();
     void cmdExportCsv_Click();
@@ -39,14 +43,22 @@ public:
 private:
     void displayEvent(int row);
     void updateButtons();
+    // A read the log refused while another program writes: said, and tried again in a moment.
+    bool retryIfBusy(const eventlog::LogError& error, qint64 eventId);
+    // "the assessment of 06:42 (total 57)", for a person choosing among entries.
+    QString entryName(const eventlog::Entry& entry) const;
 
     EventLogKeeper* keeper_;
     QList<eventlog::Event> events_;
+    qint64 currentId_ = 0; // the event assessments go to
     QList<eventlog::Entry> entries_;
     QListWidget* lstEvents_ = nullptr;
     BandChart* chtTimeline_ = nullptr;
     QTableWidget* tblEntries_ = nullptr;
     QLabel* lblStatus_ = nullptr;
+    QLabel* lblCurrent_ = nullptr;
+    QPushButton* cmdUseEvent_ = nullptr;
+    QPushButton* cmdLoadAnswers_ = nullptr;
     QPushButton* cmdStrikeOut_ = nullptr;
     QPushButton* cmdDayReport_ = nullptr;
     QPushButton* cmdExportCsv_ = nullptr;
