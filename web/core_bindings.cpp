@@ -73,6 +73,7 @@ val ceilingValue(const CeilingJudgement& ceiling) {
     c.set("unknown", ceiling.unknown);
     c.set("shown", ceiling.shown());
     c.set("text", ceiling.text);
+    c.set("summary", ceiling.summary);
     return c;
 }
 

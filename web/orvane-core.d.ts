@@ -36,8 +36,10 @@ export interface CeilingJudgement {
     unknown: boolean;
     /** Whether the calculator shows it: a level applies, or it is unknown. */
     shown: boolean;
-    /** One paragraph for a person; empty when not shown. */
+    /** One paragraph for a person, every rule spelled out; empty when not shown. */
     text: string;
+    /** The same by the rules' names, in two lines or so: the calculator's first line. */
+    summary: string;
 }
 
 export interface AnswerSource {

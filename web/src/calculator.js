@@ -196,8 +196,9 @@ export class Calculator {
                 loaded.node = fragment;
             }
         }
-        // The ceiling is the core's, not the document's: it shows even where a document could not.
-        const ceiling = result.ceiling.shown ? placeCeiling(loaded.node, lines, result.ceiling.text, result.referral) : null;
+        // The ceiling is the core's, not the document's: it shows even where a document could not,
+        // in its short form, so that the band's decision stays in view below it.
+        const ceiling = result.ceiling.shown ? placeCeiling(loaded.node, lines, result.ceiling.summary, result.referral) : null;
         const filed = loaded.node.cloneNode(true); // placing the fragment empties it
         this.advice.replaceChildren(loaded.node);
         this.ceiling = ceiling;
