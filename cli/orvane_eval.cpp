@@ -3,9 +3,9 @@
 //   orvane-eval catalogue          the questions as one JSON array, in window order
 //   orvane-eval outcome KEY TEXT   the option's outcome; exit 1 when there is none
 //   orvane-eval evaluate           groups of 12 box texts on stdin -> one JSON line each
-//   orvane-eval wbgt               weather as JSON lines on stdin -> one estimated WBGT line each
+//   orvane-eval wbgt [--exact]     weather as JSON lines on stdin -> one estimated WBGT line each
 //   orvane-eval log --db FILE ...  reads an event log, or takes in a CSV (see log_command.cpp)
-//   orvane-eval forecast [--urban] an Open-Meteo forecast on stdin -> one JSON line per hour
+//   orvane-eval forecast [...]     an Open-Meteo forecast on stdin -> one JSON line per hour
 //
 // Exit status 2 with a one-line message on stderr for a wrong call or a trailing partial group.
 // wbgt answers every line, a line it cannot use with {"error": "field: reason"}, and exits 1
@@ -38,8 +38,9 @@ using namespace orvane;
 namespace {
 
 constexpr const char* kCommands =
-    "catalogue | outcome KEY TEXT | evaluate | wbgt | forecast [--urban] [--answer KEY=TEXT] | "
-    "log --db FILE events | log --db FILE export-csv EVENT_ID | log --db FILE import-csv CSV";
+    "catalogue | outcome KEY TEXT | evaluate | wbgt [--exact] | forecast [--urban] "
+    "[--answer KEY=TEXT] | log --db FILE events | log --db FILE export-csv EVENT_ID | "
+    "log --db FILE import-csv CSV";
 
 int usage(const std::string& why) {
     std::fprintf(stderr, "orvane-eval: %s (usage: orvane-eval %s; see --help)\n", why.c_str(),
@@ -59,9 +60,10 @@ int help() {
         "                     Dry_Bulb WBGT Duration Intensity Acclimatization Ability Age\n"
         "                     Drinks Time Surface Venue Medical; writes one JSON line a group,\n"
         "                     with the WBGT ceiling that applies whatever the score (or null)\n"
-        "  wbgt               reads weather as JSON lines (utc, lat, lon, air_c, rh, wind_ms,\n"
+        "  wbgt [--exact]     reads weather as JSON lines (utc, lat, lon, air_c, rh, wind_ms,\n"
         "                     and sky or solar_wm2; shade and pressure_hpa optional); writes\n"
-        "                     one estimated WBGT line each, or {\"error\": ...}\n"
+        "                     one estimated WBGT line each, or {\"error\": ...}; --exact\n"
+        "                     writes every digit of a double instead of rounding\n"
         "  forecast [--urban] [--answer KEY=TEXT ...]\n"
         "                     reads one Open-Meteo forecast answer (JSON); writes one line an\n"
         "                     hour with its local time, the wind at 2 m, the WBGT, question 1's\n"
@@ -311,12 +313,15 @@ std::variant<WbgtInput, LineError> readWeather(const QByteArray& line) {
     return in;
 }
 
-// Rounded well below the model's own 0.02 K settling, so lines stay short and stable.
-QJsonValue rounded(double value, double perUnit) {
+// Rounded well below the model's own 0.02 K settling, so lines stay short and stable; exact
+// for a comparison with another build of the same model, which must agree far closer than that.
+QJsonValue rounded(double value, double perUnit, bool exact) {
+    if (exact)
+        return value + 0.0; // Qt writes the shortest text that reads back as the same double
     return std::round(value * perUnit) / perUnit + 0.0; // + 0.0 turns -0 into 0
 }
 
-QByteArray wbgtLine(const QByteArray& line, bool& failed) {
+QByteArray wbgtLine(const QByteArray& line, bool exact, bool& failed) {
     const auto weather = readWeather(line);
     std::string error;
     if (const auto* bad = std::get_if<LineError>(&weather)) {
@@ -325,12 +330,13 @@ QByteArray wbgtLine(const QByteArray& line, bool& failed) {
         const WbgtOutcome outcome = EstimateWbgt(std::get<WbgtInput>(weather));
         if (const auto* r = std::get_if<WbgtResult>(&outcome)) {
             return json::Object()
-                       .add("wbgt_c", rounded(r->wbgtC, 100))
-                       .add("globe_c", rounded(r->globeC, 100))
-                       .add("natural_wet_bulb_c", rounded(r->naturalWetBulbC, 100))
-                       .add("psychrometric_wet_bulb_c", rounded(r->psychrometricWetBulbC, 100))
-                       .add("cos_zenith", rounded(r->cosZenith, 1e5))
-                       .add("solar_wm2", rounded(r->solarWm2, 10))
+                       .add("wbgt_c", rounded(r->wbgtC, 100, exact))
+                       .add("globe_c", rounded(r->globeC, 100, exact))
+                       .add("natural_wet_bulb_c", rounded(r->naturalWetBulbC, 100, exact))
+                       .add("psychrometric_wet_bulb_c",
+                            rounded(r->psychrometricWetBulbC, 100, exact))
+                       .add("cos_zenith", rounded(r->cosZenith, 1e5, exact))
+                       .add("solar_wm2", rounded(r->solarWm2, 10, exact))
                        .finish() +
                    '\n';
         }
@@ -341,12 +347,13 @@ QByteArray wbgtLine(const QByteArray& line, bool& failed) {
     return json::Object().add("error", json::text(error)).finish() + '\n';
 }
 
-int wbgtStream() {
+int wbgtStream(bool exact) {
     bool failed = false;
     forEachLine([&](std::string_view line) {
         if (line.find_first_not_of(" \t") == std::string_view::npos)
             return;
-        write(wbgtLine(QByteArray(line.data(), static_cast<qsizetype>(line.size())), failed));
+        write(
+            wbgtLine(QByteArray(line.data(), static_cast<qsizetype>(line.size())), exact, failed));
     });
     std::fflush(stdout);
     return failed ? 1 : 0;
@@ -368,7 +375,8 @@ static int run(int argc, char** argv) {
     }
     for (int i = 1; i < argc; ++i)
         if (argv[i][0] == '-' && argv[i][1] != '\0' && !(command == "outcome" && i > 1) &&
-            command != "log" && command != "forecast") // these read their own options
+            command != "log" && command != "forecast" && // these read their own options
+            !(command == "wbgt" && std::string_view(argv[i]) == "--exact"))
             return usage("unknown option '" + std::string(argv[i]) + "'");
     if (command == "catalogue" && argc == 2)
         return printCatalogue();
@@ -376,8 +384,8 @@ static int run(int argc, char** argv) {
         return printOutcome(argv[2], argv[3]);
     if (command == "evaluate" && argc == 2)
         return evaluateStream();
-    if (command == "wbgt" && argc == 2)
-        return wbgtStream();
+    if (command == "wbgt" && (argc == 2 || (argc == 3 && std::string_view(argv[2]) == "--exact")))
+        return wbgtStream(argc == 3);
     if (command == "log")
         return orvane::cli::logCommand(argc, argv);
     if (command == "forecast")

@@ -14,22 +14,24 @@ namespace {
 
 constexpr int kDamaged = 3;
 
-const char kUsage[] = "usage: rtf2text [--document | --html] FILE\n"
-                      "       rtf2text --help | --version\n"
-                      "\n"
-                      "Writes the text of an RTF file to standard output as UTF-8.\n"
-                      "  FILE             the text as it is read, without building a document\n"
-                      "  --document FILE  the text of the document the program builds (the same)\n"
-                      "  --html FILE      the built document as HTML, to look at its formatting\n"
-                      "\n"
-                      "Exit status:\n"
-                      "  0  the file was read whole\n"
-                      "  2  the file was refused (missing, not RTF...), the command line was\n"
-                      "     wrong, or the output could not be written\n"
-                      "  3  the file is damaged, cut off before its end, or holds more than the\n"
-                      "     reader takes (groups nested too deep, a document of too many\n"
-                      "     paragraphs): what could be read was written, and a warning went to\n"
-                      "     standard error\n";
+const char kUsage[] =
+    "usage: rtf2text [--document [--cells TEXT] | --html] FILE\n"
+    "       rtf2text --help | --version\n"
+    "\n"
+    "Writes the text of an RTF file to standard output as UTF-8.\n"
+    "  FILE             the text as it is read, without building a document\n"
+    "  --document FILE  the text of the document the program builds (the same)\n"
+    "  --html FILE      the built document as HTML, to look at its formatting\n"
+    "  --cells TEXT     with --document: TEXT parts a table row's cells, not a tab\n"
+    "\n"
+    "Exit status:\n"
+    "  0  the file was read whole\n"
+    "  2  the file was refused (missing, not RTF...), the command line was\n"
+    "     wrong, or the output could not be written\n"
+    "  3  the file is damaged, cut off before its end, or holds more than the\n"
+    "     reader takes (groups nested too deep, a document of too many\n"
+    "     paragraphs): what could be read was written, and a warning went to\n"
+    "     standard error\n";
 
 int refuse(const char* path, const QString& why) {
     std::fprintf(stderr, "rtf2text: %s: %s\n", path, qPrintable(why));
@@ -58,6 +60,8 @@ int finished(const char* path, const orvane::rtf::ReadResult& result) {
 int run(int argc, char** argv) {
     enum { Text, Document, Html } mode = Text;
     const char* path = nullptr;
+    orvane::rtf::TextOptions options;
+    bool cells = false;
     for (int i = 1; i < argc; ++i) {
         const char* arg = argv[i];
         if (std::strcmp(arg, "--help") == 0) {
@@ -68,7 +72,12 @@ int run(int argc, char** argv) {
             std::printf("rtf2text %s\n", ORVANE_VERSION);
             return 0;
         }
-        if (std::strcmp(arg, "--document") == 0 || std::strcmp(arg, "--html") == 0) {
+        if (std::strcmp(arg, "--cells") == 0) {
+            if (++i == argc)
+                return usageError(QStringLiteral("--cells needs the text that parts the cells"));
+            options.cellSeparator = QString::fromLocal8Bit(argv[i]);
+            cells = true;
+        } else if (std::strcmp(arg, "--document") == 0 || std::strcmp(arg, "--html") == 0) {
             mode = arg[2] == 'd' ? Document : Html;
         } else if (arg[0] == '-' && arg[1] != '\0') {
             return usageError(QStringLiteral("unknown option %1").arg(arg));
@@ -80,6 +89,8 @@ int run(int argc, char** argv) {
     }
     if (!path)
         return usageError(QStringLiteral("no file named"));
+    if (cells && mode != Document)
+        return usageError(QStringLiteral("--cells goes with --document"));
     if (mode == Text) {
         // No document and no GUI: text goes out as it is read.
         const auto result =
@@ -96,7 +107,7 @@ int run(int argc, char** argv) {
     const auto result = orvane::rtf::loadFile(QString::fromLocal8Bit(path), &built);
     if (result.ok) {
         const QByteArray out =
-            (mode == Html ? built.toHtml() : orvane::rtf::plainText(built)).toUtf8();
+            (mode == Html ? built.toHtml() : orvane::rtf::plainText(built, options)).toUtf8();
         std::fwrite(out.constData(), 1, std::size_t(out.size()), stdout);
     }
     return finished(path, result);

@@ -3,11 +3,13 @@
 #include "core/catalogue.h"
 
 #include <algorithm>
-#include <charconv>
+#include <clocale>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <limits>
+#include <string>
 
 namespace orvane {
 namespace {
@@ -58,40 +60,6 @@ std::size_t numberPrefix(std::string_view s) {
     return i;
 }
 
-// Roughly where the first significant digit of an unsigned decimal number stands: positive
-// for numbers of 1 and more, zero or negative below. Only used to tell overflow from underflow.
-long long decimalMagnitude(std::string_view s) {
-    long long magnitude = 0;
-    std::size_t i = 0;
-    while (i < s.size() && s[i] == '0')
-        ++i;
-    long long integerDigits = 0;
-    while (i < s.size() && isDigit(s[i]))
-        ++i, ++integerDigits;
-    if (integerDigits > 0) {
-        magnitude = integerDigits;
-        while (i < s.size() && s[i] != 'e' && s[i] != 'E')
-            ++i;
-    } else if (i < s.size() && s[i] == '.') {
-        ++i;
-        while (i < s.size() && s[i] == '0')
-            ++i, --magnitude;
-        while (i < s.size() && isDigit(s[i]))
-            ++i;
-    }
-    if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
-        ++i;
-        const bool negative = i < s.size() && s[i] == '-';
-        if (i < s.size() && (s[i] == '+' || s[i] == '-'))
-            ++i;
-        long long exponent = 0;
-        for (; i < s.size() && isDigit(s[i]); ++i)
-            exponent = std::min<long long>(exponent * 10 + (s[i] - '0'), 1'000'000'000'000LL);
-        magnitude += negative ? -exponent : exponent;
-    }
-    return magnitude;
-}
-
 std::int16_t roundToInt16(double value) {
     if (std::isnan(value))
         return 0;
@@ -120,20 +88,19 @@ double ReadNumber(std::string_view text) {
     const std::size_t length = numberPrefix(text);
     if (length == 0)
         return 0;
-    const char* first = text.data();
-    const char* last = first + length;
-    const bool negative = *first == '-';
-    if (*first == '+' || *first == '-')
-        ++first;
-    double value = 0;
-    const auto [ptr, ec] = std::from_chars(first, last, value, std::chars_format::general);
-    if (ec == std::errc::result_out_of_range)
-        value = decimalMagnitude(std::string_view(first, last)) > 0
-                    ? std::numeric_limits<double>::max()
-                    : 0.0;
-    else if (ec != std::errc())
-        value = 0;
-    return negative ? -value : value;
+    // strtod reads the number as C does, correctly rounded, in both the desktop's and the web
+    // build's C library (where the web build's C++ library has no floating-point from_chars, and
+    // a string stream would carry its locale machinery into every page load). It wants the
+    // decimal point of the locale the desktop took from the user's environment ("2,5" in a
+    // German one), so the box's point is spelled that way first. Out of range it gives infinity,
+    // which saturate() folds into DBL_MAX, or the nearest value when too small: 0 or a subnormal.
+    std::string number(text.substr(0, length));
+    const char* point = std::localeconv()->decimal_point;
+    if (point[0] != '.' || point[1] != '\0')
+        if (const auto dot = number.find('.'); dot != std::string::npos)
+            number.replace(dot, 1, point);
+    const double value = std::strtod(number.c_str(), nullptr);
+    return saturate(value);
 }
 
 std::optional<RiskBand> BandFor(double total) {

@@ -40,6 +40,12 @@ for size in 16 24 32 48 64 128 256; do
     [[ -f "$root/usr/share/icons/hicolor/${size}x${size}/apps/org.solvane.Calculator.png" ]] || fail "icon $size missing"
 done
 [[ -f "$root/usr/share/icons/hicolor/scalable/apps/org.solvane.Calculator.svg" ]] || fail "scalable icon missing"
+# The web edition, when it was built: every file of it, byte for byte, ready to serve.
+if [[ -f "$source/build/web/index.html" ]]; then
+    diff -r "$source/build/web" "$root/usr/share/orvane-calculator/web" >/dev/null ||
+        fail "the package's web edition differs from build/web"
+    echo "PASS: the package holds the web edition"
+fi
 if command -v desktop-file-validate >/dev/null; then desktop-file-validate "$desktop"; fi
 
 start_virtual_display 1024x700

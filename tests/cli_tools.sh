@@ -62,6 +62,10 @@ for mode in "" --document; do
         "abcdef|1|3" "$out|$(grep -c 'cut off' "$work/err")|$rc"
 done
 
+# --cells parts a row's cells for a reader of the text, as the record's Copy as Text does.
+printf '%s' '{\rtf1\trowd\cellx1000\cellx2000\intbl A\cell B\cell\row}' >"$work/row.rtf"
+check "rtf2text --document --cells" "A | B" "$("$rtf2text" --document --cells ' | ' "$work/row.rtf" 2>/dev/null)"
+
 # What a limit leaves out is said, with status 3, as for a cut-off file: text nested deeper than
 # the reader goes, and a document of more paragraphs than a built document takes (made here, as
 # a file of 60,000 empty paragraphs would be a poor thing to keep).
@@ -90,6 +94,12 @@ check "wbgt refusals" '{"error":"air_c: must be -40 to 60 '$'\xc2\xb0''C"}
 {"error":"not JSON: illegal value"}
 {"error":"not a JSON object"}' "$out"
 printf '%s\n' "$ok" "${bad[0]}" | "$eval_bin" wbgt >/dev/null; check "wbgt exit status after a refusal" 1 $?
+# --exact gives the rounded line's values to every digit, for comparing another build of the model.
+wbgt_of() { sed -E 's/^\{"wbgt_c":(-?[0-9.]+),.*/\1/'; }
+exact="$(printf '%s\n' "$ok" | "$eval_bin" wbgt --exact | wbgt_of)"
+rounded="$(printf '%s\n' "$ok" | "$eval_bin" wbgt | wbgt_of)"
+check "wbgt --exact keeps every digit" "$rounded|yes" \
+    "$(printf '%.2f' "$exact")|$([[ "$exact" =~ \.[0-9]{10,}$ ]] && echo yes || echo "no: $exact")"
 
 # An answer comes back while the input is still open: a program can talk to it line by line.
 coproc EVAL { "$eval_bin" wbgt; }

@@ -7,8 +7,13 @@
 #include "core/wbgt_ceiling.h"
 #include "core/wbgt_table.h"
 
+#include <QFileInfo>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTest>
+
+#include <clocale>
+#include <cstdlib>
 
 #include <limits>
 
@@ -184,6 +189,8 @@ private slots:
         row("tiny totals spelled out", "0", "-0.000000000000000000022", "-2e-21");
         row("saturated, never infinite", "0", " 179769313486232000000" + QString(288, u'0'),
             QByteArray(1000, '9'));
+        row("below the smallest double reads 0", "0", " 0", "1e-400");
+        row("subnormals are read, not zeroed", "0", " 0." + QString(308, u'0') + "11", "1e-310");
     }
 
     void directCallers() {
@@ -197,6 +204,28 @@ private slots:
                 if (i != std::size_t(Box::Time))
                     texts[i] = o;
         QCOMPARE(QString::fromStdString(std::get<Scored>(EvaluateRisk(texts)).display), display);
+    }
+
+    // The desktop runs in the user's locale, whose decimal point may be a comma; a box's number
+    // is still read with a point. A German locale is made for the test where the machine has
+    // the locales' sources, since a bare system has none installed.
+    void decimalPointOfTheLocale() {
+        QTemporaryDir dir;
+        const QByteArray made = dir.filePath("de_DE.UTF-8").toLocal8Bit();
+        if (std::system(
+                ("localedef -c -i de_DE -f UTF-8 '" + made + "' >/dev/null 2>&1").constData()) <
+                0 ||
+            !QFileInfo::exists(QString::fromLocal8Bit(made)))
+            QSKIP("no German locale can be made here (localedef and the locales' sources)");
+        qputenv("LOCPATH", dir.path().toLocal8Bit());
+        const std::string before = std::setlocale(LC_NUMERIC, nullptr);
+        const bool set = std::setlocale(LC_NUMERIC, "de_DE.UTF-8") != nullptr;
+        const char comma = *std::localeconv()->decimal_point;
+        const double read = ReadNumber("2.5");
+        std::setlocale(LC_NUMERIC, before.c_str());
+        qunsetenv("LOCPATH");
+        QVERIFY(set && comma == ',');
+        QCOMPARE(read, 2.5);
     }
 
     // The ceiling at each edge of the guidelines' table, in both units, from a value a tool

@@ -2,9 +2,24 @@
 # Builds the program and starts it. Installs missing Debian packages first.
 # Without a display it says so, runs the program on a virtual display for a moment and saves a
 # screenshot instead.
+# With --web [PORT] it builds the web edition instead and serves it on 127.0.0.1, on PORT or a
+# free port, printing the address to open.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 "$root/tools/setup.sh" # visible: a first install takes a while and may ask for a password
+
+if [[ "${1:-}" == "--web" ]]; then
+    echo "Building the web edition..."
+    log="$(mktemp)"
+    if ! "$root/tools/build-web.sh" >"$log" 2>&1; then
+        cat "$log"
+        rm -f "$log"
+        echo "The web edition's build failed; see the messages above." >&2
+        exit 1
+    fi
+    rm -f "$log"
+    exec node "$root/web/serve.mjs" "$root/build/web" "${2:-0}"
+fi
 echo "Building..."
 log="$(mktemp)"
 if ! "$root/tools/build.sh" default >"$log" 2>&1; then

@@ -10,6 +10,10 @@ for pkg in "${wanted[@]}"; do
     status="$(dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null || true)"
     [[ "$status" == "install ok installed" ]] || missing+=("$pkg")
 done
+# Node.js and npm from Debian only where there are none: a Node.js from elsewhere (NodeSource's
+# brings its own npm) conflicts with Debian's npm package.
+command -v node >/dev/null || missing+=(nodejs)
+command -v npm >/dev/null || missing+=(npm)
 [[ ${#missing[@]} -eq 0 ]] && exit 0
 
 echo "Installing missing Debian packages: ${missing[*]}"
