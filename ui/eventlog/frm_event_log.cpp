@@ -115,6 +115,9 @@ frmEventLog::frmEventLog(QWidget* owner, EventLogKeeper* keeper)
     layout->addLayout(right, 4);
     resize(980, 640);
 
+    retry_.setSingleShot(true);
+    retry_.setInterval(EventLogKeeper::kRetryMs);
+    connect(&retry_, &QTimer::timeout, this, [this] { reload(retryEvent_); });
     connect(lstEvents_, &QListWidget::currentRowChanged, this, &frmEventLog::displayEvent);
     connect(tblEntries_, &QTableWidget::itemSelectionChanged, this, &frmEventLog::updateButtons);
     connect(newEvent, &QPushButton::clicked, this, &frmEventLog::cmdNewEvent_Click);
@@ -141,7 +144,8 @@ bool frmEventLog::retryIfBusy(const eventlog::LogError& error, qint64 eventId) {
     // Another program writes: the window goes on, and looks again in a moment.
     lblStatus_->setText(QStringLiteral("The event log is in use by another program: it is read "
                                        "again in a moment."));
-    QTimer::singleShot(EventLogKeeper::kRetryMs, this, [this, eventId] { reload(eventId); });
+    retryEvent_ = eventId;
+    retry_.start();
     return true;
 }
 

@@ -10,6 +10,7 @@
 #include "eventlog/event_log.h"
 #include "ui/common/tool_window.h"
 
+#include <QTimer>
 #include <QWidget>
 
 class QLabel;
@@ -53,6 +54,8 @@ private:
     EventLogKeeper* keeper_;
     QList<eventlog::Event> events_;
     qint64 currentId_ = 0; // the event assessments go to
+    QTimer retry_;         // reads again after another program's write
+    qint64 retryEvent_ = 0;
     QList<eventlog::Entry> entries_;
     QListWidget* lstEvents_ = nullptr;
     BandChart* chtTimeline_ = nullptr;
