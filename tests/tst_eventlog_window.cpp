@@ -359,6 +359,7 @@ private slots:
         QString named;
         whenDialog([&](QDialog* entry) {
             named = entry->findChild<QLabel*>("lblEvent")->text();
+            saveShot(entry, "add-dialog");
             entry->reject();
         });
         w->activateWindow();

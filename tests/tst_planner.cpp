@@ -158,6 +158,7 @@ private slots:
         QTemporaryDir out;
         QVERIFY(
             saveRecordPdf(*planner->planRecord(), out.filePath("plan.pdf"), QLocale()).isEmpty());
+        keepFile(out.filePath("plan.pdf"));
         QProcess text;
         text.start("pdftotext", {"-layout", out.filePath("plan.pdf"), "-"});
         QVERIFY(text.waitForFinished());
@@ -247,6 +248,7 @@ private slots:
         QVERIFY(planner->findChild<BandChart*>("chtForecast")->model().series.empty());
         QVERIFY2(label(planner, "lblProblem").contains("another place or date"),
                  qPrintable(label(planner, "lblProblem")));
+        saveShot(planner, "planner-changed-" + QString(QTest::currentDataTag()).section(u' ', 1));
     }
 
     // Every hour at or over a level of the ceiling is marked in the table and on the chart, and
@@ -279,6 +281,7 @@ private slots:
         QVERIFY(marked > 0);
         QVERIFY2(label(planner, "lblEvent").contains("WBGT ceiling"),
                  qPrintable(label(planner, "lblEvent")));
+        saveShot(planner, "planner-ceiling");
         // On paper too: the PDF's table names the level, and stars the event's hours.
         const QString plan = recordText(*planner->planRecord());
         QVERIFY(plan.contains("13:00 * |") && plan.contains("| races: cancel level |"));
