@@ -104,15 +104,19 @@ async function answer(page, answers) {
 }
 
 async function calculate(page) {
+    // What an earlier calculation showed is marked, so that the wait below is for this one's.
+    await page.$$eval('#advice > *', nodes => nodes.forEach(n => n.setAttribute('data-earlier', '')));
     await page.click('#cmd_Calculate');
     await page.waitForFunction(() => {
         const advice = document.getElementById('advice');
         const dialog = document.getElementById('message');
-        return dialog.open || advice.querySelector('.rich, .problem') || document.getElementById('txt_Total').value === '';
+        return dialog.open || advice.querySelector('.rich:not([data-earlier]), .problem:not([data-earlier])') ||
+               document.getElementById('txt_Total').value === '';
     });
     // The document arrives after the total: wait until the advice settles.
     await page.waitForFunction(() => !document.getElementById('advice').childElementCount ||
-                                     document.querySelector('#advice .rich, #advice .problem'));
+                                     document.querySelector('#advice .rich:not([data-earlier]), ' +
+                                                            '#advice .problem:not([data-earlier])'));
 }
 
 const text = (page, selector) => page.$eval(selector, e => (e.value ?? e.textContent).trim());
