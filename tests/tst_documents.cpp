@@ -313,17 +313,19 @@ private slots:
                R"re(84 °F and 70 % relative humidity[^.]* WBGT of (\S+) °F)re",
                QString::number(humidDay, 'f', 1), {full, star});
         figure("rest between games on a tournament day",
-               R"re(at least (\S+ (?:hours?|minutes)) between games)re", "2 hours", {full, kAdvice[2]});
+               R"re(at least (\S+ (?:hours?|minutes)) between games)re", "2 hours",
+               {full, kAdvice[2]});
         figure("emergency numbers", R"re((\(911\b[^)]*\)|\b911 \([^)]*\)))re", "(911, 000, 112)",
                {full, kAdvice[1], kAdvice[3]});
         // The WBGT ceiling, one sentence wherever a band's figures or the races are explained.
-        figure("the WBGT ceiling", R"re((Whatever the score, the WBGT .*?\.)(?=\s|$))re",
-               "Whatever the score, the WBGT sets a ceiling that no other answer lowers (ACSM 2007, "
-               "reprinted in NATA 2015): from 82.1 °F (27.9 °C) races and other continuous events are "
-               "at the cancel level for heat stroke; from 86.1 °F (30.1 °C) anyone not acclimatized "
-               "stops training and competing, and acclimatized people limit intense exercise and time "
-               "in the heat; above 90.0 °F (32.2 °C) exercise is canceled for everyone.",
-               {full, kAdvice[0], kAdvice[1], kAdvice[2], kAdvice[3]});
+        figure(
+            "the WBGT ceiling", R"re((Whatever the score, the WBGT .*?\.)(?=\s|$))re",
+            "Whatever the score, the WBGT sets a ceiling that no other answer lowers (ACSM 2007, "
+            "reprinted in NATA 2015): from 82.1 °F (27.9 °C) races and other continuous events are "
+            "at the cancel level for heat stroke; from 86.1 °F (30.1 °C) anyone not acclimatized "
+            "stops training and competing, and acclimatized people limit intense exercise and time "
+            "in the heat; above 90.0 °F (32.2 °C) exercise is canceled for everyone.",
+            {full, kAdvice[0], kAdvice[1], kAdvice[2], kAdvice[3]});
 
         QTextDocument guidelines, medical;
         QVERIFY(loadShipped(full, &guidelines) && loadShipped(kMedical, &medical));

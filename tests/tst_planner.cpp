@@ -5,6 +5,7 @@
 
 #include "core/forecast_plan.h"
 #include "tests/calculator_driver.h"
+#include "tests/chart_probe.h"
 #include "tests/local_http_server.h"
 #include "tests/window_checks.h"
 #include "ui/calculator/frm_wbgt_estimator.h"
@@ -22,6 +23,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTextDocument>
@@ -29,6 +31,7 @@
 #include <QTimeZone>
 
 using namespace orvane::ui;
+using orvane::test::DrawnText;
 using orvane::ui::HourRow;
 using namespace orvane::test;
 
@@ -148,6 +151,10 @@ private slots:
             record.contains("1. Wet Bulb Globe Temperature: from the weather forecast, Adelaide") &&
                 record.contains("Weather data by Open-Meteo.com"),
             qPrintable(record));
+        // When the forecast was fetched, with the zone of that time: not a bare local time.
+        QVERIFY2(record.contains(QRegularExpression(
+                     "\\(fetched \\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d \\S*UTC[+-]\\d\\d:\\d\\d")),
+                 qPrintable(record));
 
         // The plan's own record names its source and holds every hour.
         const QString plan = recordText(*planner->planRecord());
@@ -331,6 +338,82 @@ private slots:
         QVERIFY(label(planner, "lblProblem").size() < 200);
         QTest::qWait(50);
         QCOMPARE(planner->width(), width);
+    }
+
+    // Melbourne on 5 April 2026: at 03:00 daylight time the clocks go back to 02:00 standard
+    // time, so the day has 25 hours and two called 02:00, told apart by their zones; a cold night
+    // is drawn on the scale, not on its edge; no hour label covers another; and the narrow
+    // "82-85.9" band keeps its label.
+    void aDayTheClocksGoBack() {
+        const QTimeZone melbourne("Australia/Melbourne");
+        const qint64 midnight =
+            QDateTime(QDate(2026, 4, 5), QTime(0, 0), melbourne).toSecsSinceEpoch();
+        const qint64 next = QDateTime(QDate(2026, 4, 6), QTime(0, 0), melbourne).toSecsSinceEpoch();
+        QCOMPARE((next - midnight) / 3600, 25);
+        orvane::weather::Forecast forecast{-37.81, 144.96, "Australia/Melbourne", {}};
+        for (qint64 t = midnight; t < next; t += 3600) {
+            const int hour = int((t - midnight) / 3600);
+            const bool day = hour >= 8 && hour <= 18;
+            forecast.hours.push_back({t, day ? 31.0 : 2.0, 60.0, 2.0, day ? 600.0 : 0.0, 1010.0});
+        }
+        orvane::weather::SetLocalClocks(forecast, melbourne);
+        const auto plan = orvane::PlanForecast(forecast.hours, forecast.latitude,
+                                               forecast.longitude, orvane::Terrain::Rural);
+        const DaySpan day{melbourne,
+                          midnight,
+                          next,
+                          QDateTime(QDate(2026, 4, 5), QTime(9, 0), melbourne).toSecsSinceEpoch(),
+                          QDateTime(QDate(2026, 4, 5), QTime(12, 0), melbourne).toSecsSinceEpoch(),
+                          forecast.latitude,
+                          forecast.longitude,
+                          false};
+        QStringList names;
+        for (const orvane::PlannedHour& hour : plan)
+            names << hourName(hour, day, plan);
+        QVERIFY2(names.contains("02:00 AEDT") && names.contains("02:00 AEST"),
+                 qPrintable(names.join(' ')));
+        QCOMPARE(names.count("03:00"), 1);
+
+        const ChartModel chart = dayChart(plan, day);
+        for (const auto& point : chart.series[0].points)
+            QVERIFY(!point.value ||
+                    (*point.value >= chart.left.min && *point.value <= chart.left.max));
+        QVERIFY(chart.left.min < 50);
+        std::vector<QRectF> hours;
+        bool bandNamed = false;
+        for (const DrawnText& t : textsDrawn(chart, {640, 240})) {
+            if (QRegularExpression("^\\d\\d:\\d\\d$").match(t.text).hasMatch())
+                hours.push_back(t.box);
+            bandNamed = bandNamed || t.text == "82-85.9";
+        }
+        QVERIFY(hours.size() >= 4);
+        std::sort(hours.begin(), hours.end(),
+                  [](const QRectF& a, const QRectF& b) { return a.left() < b.left(); });
+        for (std::size_t i = 1; i < hours.size(); ++i)
+            QVERIFY2(hours[i].left() >= hours[i - 1].right(), "two hour labels overlap");
+        QVERIFY(bandNamed);
+    }
+
+    // The planner remembers its place and the event's hours, not its date, between runs.
+    void placeAndHoursComeBack() {
+        {
+            frm_Solvane_Calc* w = openCalculator();
+            frmEventPlanner* planner = openFromCalculator<frmEventPlanner>(w, Qt::Key_D);
+            auto* place = planner->findChild<QComboBox*>("cboPlace");
+            place->setCurrentIndex(place->findText("Miami, FL"));
+            planner->findChild<QTimeEdit*>("tmStart")->setTime(QTime(7, 30));
+            planner->findChild<QTimeEdit*>("tmEnd")->setTime(QTime(10, 15));
+            server_.answer =
+                http(200, "OK", forecast().replace("Australia/Adelaide", "America/New_York"));
+            QTest::mouseClick(planner->findChild<QPushButton*>("cmdGetForecast"), Qt::LeftButton);
+            QTRY_VERIFY(!planner->client()->busy());
+            closeCalculator();
+        }
+        frm_Solvane_Calc* w = openCalculator();
+        frmEventPlanner* planner = openFromCalculator<frmEventPlanner>(w, Qt::Key_D);
+        QCOMPARE(planner->findChild<QComboBox*>("cboPlace")->currentText(), "Miami, FL");
+        QCOMPARE(planner->findChild<QTimeEdit*>("tmStart")->time(), QTime(7, 30));
+        QCOMPARE(planner->findChild<QTimeEdit*>("tmEnd")->time(), QTime(10, 15));
     }
 
     // With a font half as large again and a dark desktop theme, on a 1024x768 screen: every

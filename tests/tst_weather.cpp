@@ -254,6 +254,22 @@ private slots:
     }
 
     // A cancelled request and one replaced by another say nothing, not even when their time is up.
+    // A failed search says it was the place search that failed, at which server.
+    void placeSearchFailure() {
+        LocalServer server;
+        server.answer = http(500, "Internal Server Error", "oops");
+        Endpoints endpoints;
+        endpoints.geocoding = server.url("/v1/search");
+        WeatherClient client(endpoints);
+        Recorder recorder(client);
+        client.searchPlaces("Adelaide");
+        QTRY_VERIFY_WITH_TIMEOUT(!client.busy(), 5000);
+        QCOMPARE(recorder.log.size(), 1);
+        QCOMPARE(recorder.log[0], "HttpError: The place search at 127.0.0.1:" +
+                                      QString::number(endpoints.geocoding.port()) +
+                                      " answered HTTP 500 (Internal Server Error).");
+    }
+
     void cancelAndReplace() {
         LocalServer silent, answering;
         answering.answer = http(200, "OK", R"({"results":[]})");

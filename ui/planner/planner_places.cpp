@@ -65,6 +65,8 @@ void frmEventPlanner::placeChanged() {
             longitude_->setNumber(std::nullopt);
         }
     }
+    if (index >= 1 && !typed)
+        rememberPlace(); // typed coordinates are kept once a forecast comes for them
     const QString zone = index >= 1 && !typed ? places_[std::size_t(index - 1)].zone : QString();
     lblZone_->setText(zone.isEmpty()
                           ? QStringLiteral("local time")
