@@ -88,6 +88,44 @@ private slots:
         QCOMPARE(text.count(decision), 1);
     }
 
+    // The web edition copies the same text from the same core; both are held to one set of
+    // files, so a wording changed in one edition and not the other fails here or in the page's
+    // tests.
+    void copyMatchesTheWebEdition_data() {
+        QTest::addColumn<Choices>("choices");
+        QTest::addColumn<QString>("file");
+        const Choices byWbgt = with(kModerate, "Dry_Bulb", -1);
+        QTest::newRow("air temperature") << kModerate << "record-moderate-air-temperature.txt";
+        QTest::newRow("referral") << with(with(kModerate, "Medical", 2), "Other", 1)
+                                  << "record-referral.txt";
+        QTest::newRow("ceiling") << with(byWbgt, "WBGT", 3) << "record-wbgt-ceiling.txt";
+        QTest::newRow("referral and ceiling")
+            << with(with(byWbgt, "WBGT", 2), "Medical", 1) << "record-referral-with-ceiling.txt";
+    }
+
+    void copyMatchesTheWebEdition() {
+        QFETCH(Choices, choices);
+        QFETCH(QString, file);
+        QFile expectedFile(QStringLiteral(ORVANE_RECORD_FIXTURES "/") + file);
+        QVERIFY2(expectedFile.open(QIODevice::ReadOnly), qPrintable(expectedFile.fileName()));
+        QString expected = QString::fromUtf8(expectedFile.readAll());
+        frm_Solvane_Calc* w = assessed(choices);
+        QTest::keyClick(w, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+        const QString text = QApplication::clipboard()->text();
+        const QRegularExpression calculated("^Calculated: (.*)$",
+                                            QRegularExpression::MultilineOption);
+        const QRegularExpressionMatch match = calculated.match(text);
+        QVERIFY2(match.hasMatch(), qPrintable(text.left(200)));
+        expected.replace("{version}", ORVANE_VERSION).replace("{calculated}", match.captured(1));
+        // Line by line, so a failure names the line that differs rather than the first 200
+        // characters of both.
+        const QStringList got = text.split(u'\n');
+        const QStringList want = expected.split(u'\n');
+        for (qsizetype i = 0; i < std::min(got.size(), want.size()); ++i)
+            QCOMPARE(got[i], want[i]);
+        QCOMPARE(got.size(), want.size());
+    }
+
     // The clipboard text walks the record as the reader's text does: a cell's second paragraph in
     // the advice is kept, and the record's own table, which the reader did not build, keeps its
     // cells.

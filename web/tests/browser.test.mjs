@@ -27,6 +27,8 @@ const webBuild = process.env.ORVANE_WEB_BUILD ?? join(repo, 'build/web');
 const shots = process.env.ORVANE_WEB_SHOTS ?? join(repo, 'build/web-test');
 const axeSource = readFileSync(require.resolve('axe-core/axe.min.js'), 'utf8');
 const fixture = name => readFileSync(new URL(`fixtures/${name}`, import.meta.url), 'utf8');
+// The release the project's CMakeLists.txt names, which the record's second line carries.
+const version = /project\(\w+ VERSION (\d+\.\d+\.\d+)/.exec(readFileSync(join(repo, 'CMakeLists.txt'), 'utf8'))[1];
 
 const kPhone = { width: 360, height: 740 };
 const kDesk = { width: 1366, height: 768 };
@@ -287,7 +289,7 @@ test('the printed record holds the answers, total and advice; Copy as text is th
         const copied = await page.evaluate(() => navigator.clipboard.readText());
         const calculated = /^Calculated: (\d{4}-\d\d-\d\d \d\d:\d\d UTC\+00:00)$/m.exec(copied);
         assert.ok(calculated, copied.slice(0, 200));
-        assert.equal(copied, fixture(expected).replace('{calculated}', calculated[1]));
+        assert.equal(copied, fixture(expected).replace('{version}', version).replace('{calculated}', calculated[1]));
     }
     await page.click('#cmd_Reset');
     await answer(page, kModerate);
