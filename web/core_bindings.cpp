@@ -1,7 +1,8 @@
-// The risk core as the web page sees it: the catalogue, the evaluation and the assessment with
-// its WBGT ceiling, the selection rule, the WBGT model with its banding, the wind at 2 m and the
-// forecast plan, each an embind function
-// that takes and gives plain JavaScript values. Nothing here decides anything: every answer
+// The risk core as the web page sees it: the catalogue and the bands, the evaluation and the
+// assessment with its WBGT ceiling, the selection rule, the WBGT model with its banding and the
+// units it is read in, the wind at 2 m, and the forecast plan (each hour with the ceiling's level
+// it reaches, the event's outcome over the hours it covers, the coolest start), each an embind
+// function that takes and gives plain JavaScript values. Nothing here decides anything: every answer
 // comes from core/, so the page and the desktop cannot disagree. orvane-core.d.ts describes the
 // same functions for the page's code.
 //
@@ -263,6 +264,15 @@ val selectionRule(const std::string& key, int selectedIndex, const std::string& 
     return e;
 }
 
+// Every band, from the lowest up, as the log's timeline lays them out.
+val bands() {
+    val list = val::array();
+    const auto all = Bands();
+    for (auto band = all.rbegin(); band != all.rend(); ++band)
+        list.call<void>("push", bandValue(*band));
+    return list;
+}
+
 val bandFor(double total) {
     return bandValue(BandFor(total));
 }
@@ -432,6 +442,11 @@ val hourValue(const PlannedHour& hour) {
         h.set("option", w->option);
         h.set("optionText", text(w->optionText));
         h.set("points", text(w->points));
+        // The ceiling's level the hour reaches, judged as the window shows the WBGT.
+        const CeilingLevel level = CeilingLevelFor(w->wbgtF);
+        h.set("ceilingLevel", text(CeilingKey(level)));
+        const CeilingRule* rule = FindCeilingRule(level);
+        h.set("ceilingName", rule ? text(rule->name) : val::null());
     } else {
         const auto& gap = std::get<HourGap>(hour.wbgt);
         val g = val::object();
@@ -448,7 +463,8 @@ val hourValue(const PlannedHour& hour) {
 //   {hours: [{utcSeconds, airC, relativeHumidity, wind10mMs, solarWm2, pressureHpa}],
 //    latitude, longitude, terrain: "Rural" | "Urban",
 //    answers?: twelve box texts, for each hour's outcome,
-//    event?: {minutes, dayStartUtc, dayEndUtc}, for the coolest start}
+//    event?: {minutes, dayStartUtc, dayEndUtc}, for the coolest start,
+//    eventHours?: {first, count}, the plan hours an event covers, for its outcome}
 val planForecast(const val& request) {
     std::vector<ForecastHour> hours;
     const val list = request["hours"];
@@ -485,6 +501,23 @@ val planForecast(const val& request) {
     for (const PlannedHour& hour : plan)
         planned.call<void>("push", hourValue(hour));
     result.set("hours", planned);
+
+    // What the calculator gives for the event over the hours it covers: which those are is the
+    // page's to say (the hours its clock times touch), the outcome the core's.
+    result.set("eventOutcome", val::null());
+    const val eventHours = request["eventHours"];
+    if (answers && !eventHours.isUndefined() && !eventHours.isNull()) {
+        const double first = number(eventHours, "first").value_or(-1);
+        const double count = number(eventHours, "count").value_or(0);
+        if (first >= 0 && count > 0 && first + count <= static_cast<double>(plan.size())) {
+            const auto outcome = EventOutcome(std::span<const PlannedHour>(plan).subspan(
+                                                  static_cast<std::size_t>(first),
+                                                  static_cast<std::size_t>(count)),
+                                              answers->view);
+            if (outcome)
+                result.set("eventOutcome", outcomeValue(*outcome));
+        }
+    }
 
     result.set("coolest", val::null());
     const val event = request["event"];
@@ -545,11 +578,15 @@ EMSCRIPTEN_BINDINGS(orvane_core) {
     function("selectionRule", &selectionRule);
     function("bandFor", &bandFor);
     function("bandByDocument", &bandByDocument);
+    function("bands", &bands);
     function("readNumber", &readNumber);
     function("estimateWbgt", &estimateWbgt);
     function("wbgtOptionIndex", &orvane::WbgtOptionIndex);
     function("fahrenheitToCelsius", &orvane::FahrenheitToCelsius);
     function("celsiusToFahrenheit", &orvane::CelsiusToFahrenheit);
+    function("metresPerSecondToMph", &orvane::MetresPerSecondToMph);
+    function("mphToMetresPerSecond", &orvane::MphToMetresPerSecond);
+    function("occursOutdoors", &orvane::OccursOutdoors);
     function("approximateWbgtC", &orvane::ApproximateWbgtC);
     function("dewPoint", &orvane::DewPoint);
     function("relativeHumidityFromDewPoint", &orvane::RelativeHumidityFromDewPoint);

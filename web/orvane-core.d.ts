@@ -154,6 +154,9 @@ export interface PlannedHour {
     option?: number;
     optionText?: string;
     points?: string;
+    /** The WBGT ceiling's level the hour's WBGT reaches, and its rule's name (null for none). */
+    ceilingLevel?: CeilingJudgement['level'];
+    ceilingName?: string | null;
     /** Set when it has none. */
     gap?: { missing: boolean; field: WbgtField; reason: string };
     /** The calculator's outcome with this hour's points, when answers were given. */
@@ -168,11 +171,15 @@ export interface PlanRequest {
     /** Twelve points-box texts in boxKeys() order; the WBGT and Dry_Bulb boxes are the plan's. */
     answers?: string[];
     event?: { minutes: number; dayStartUtc: number; dayEndUtc: number };
+    /** The plan hours an event covers, for its outcome (with answers). */
+    eventHours?: { first: number; count: number };
 }
 
 export interface PlanResult {
     hours: PlannedHour[];
     missingAnswer: string | null;
+    /** Over eventHours, when answers were given and every covered hour has a WBGT. */
+    eventOutcome: EvaluationOutcome | null;
     coolest: null
         | { startIndex: number; hourCount: number; hottestIndex: number; highestWbgtC: number;
             /** Over the hours the event covers, when answers were given. */
@@ -195,12 +202,18 @@ export interface OrvaneCore {
     selectionRule(key: string, selectedIndex: number, chosenText: string): SelectionEffect;
     bandFor(total: number): RiskBand | null;
     bandByDocument(document: string): RiskBand | null;
+    /** Every band, from the lowest up. */
+    bands(): RiskBand[];
     readNumber(text: string): number;
     estimateWbgt(input: WbgtInput): WbgtResult | WbgtError;
     /** 0 "<73°F" ... 3 ">= 86°F", judged as shown, to a tenth. */
     wbgtOptionIndex(wbgtF: number): number;
     fahrenheitToCelsius(f: number): number;
     celsiusToFahrenheit(c: number): number;
+    metresPerSecondToMph(ms: number): number;
+    mphToMetresPerSecond(mph: number): number;
+    /** Whether air of this temperature and humidity has been met outdoors. */
+    occursOutdoors(airC: number, relativeHumidity: number): boolean;
     approximateWbgtC(airC: number, relativeHumidity: number): number;
     dewPoint(airC: number, relativeHumidity: number): number;
     relativeHumidityFromDewPoint(airC: number, dewPointC: number): number;
