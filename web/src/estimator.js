@@ -58,6 +58,8 @@ export class Estimator {
         for (const field of [this.estAir, this.estHumidity, this.estWind, this.estSolar, this.estLatitude, this.estLongitude,
                              this.estOffset])
             field.addEventListener('input', () => this.estimate());
+        for (const field of [this.estLatitude, this.estLongitude])
+            field.addEventListener('input', () => this.dropWeatherRequest());
         this.estHumidityKind.addEventListener('change', () => this.humidityKindChanged());
         this.estSky.addEventListener('change', () => this.estimate());
         this.estShade.addEventListener('change', () => this.estimate());
@@ -125,7 +127,17 @@ export class Estimator {
         return index === this.otherPlace() && offset !== null && Math.abs(offset) <= 14 ? Math.round(offset * 3600) : deviceZone();
     }
 
+    // A change of place drops the weather asked for the place before: it would be another's.
+    dropWeatherRequest() {
+        if (!this.client.busy)
+            return;
+        this.client.cancel();
+        this.setBusy(false);
+        this.note(this.estWeatherNote, 'The place changed: "Get the Weather Now" fetches its weather.', true);
+    }
+
     placeChanged() {
+        this.dropWeatherRequest();
         const index = this.estPlace.selectedIndex;
         const other = index === this.otherPlace();
         for (const field of [this.estLatitude, this.estLongitude, this.estOffset])
@@ -438,8 +450,15 @@ export class Estimator {
         this.setBusy(true);
         const outcome = await this.client.fetchCurrent(latitude, longitude);
         if (outcome === null)
-            return; // cancelled
+            return; // cancelled, or dropped for a change of place
         this.setBusy(false);
+        // Shown only for the place it was asked for: compared, not trusted to a flag.
+        if (this.estPlace.selectedIndex !== index || this.placeAt(index) !== chosen ||
+            (!chosen && (parseNumber(this.estLatitude.value) !== latitude || parseNumber(this.estLongitude.value) !== longitude))) {
+            this.note(this.estWeatherNote, 'The weather that came was for another place than the one now set: ' +
+                      '"Get the Weather Now" fetches this one.', true);
+            return;
+        }
         if (outcome.failure)
             return this.note(this.estWeatherNote, outcome.failure.message, true);
         const now = outcome.current;

@@ -86,7 +86,9 @@ export function isUnencrypted(text) {
 function withQuery(base, items, apiKey) {
     const url = new URL(base);
     const parts = url.search.length > 1 ? [url.search.slice(1)] : [];
-    const encode = value => encodeURIComponent(value).replace(/%2C/g, ',');
+    // As the desktop's QUrl::toPercentEncoding: all but letters, digits, "-._~" and the commas.
+    const encode = value => encodeURIComponent(value)
+        .replace(/[!'()*]/g, c => `%${c.charCodeAt(0).toString(16).toUpperCase()}`).replace(/%2C/g, ',');
     for (const [key, value] of items)
         parts.push(`${encode(key)}=${encode(value)}`);
     if (apiKey)

@@ -70,12 +70,14 @@ const tableRows = page => page.$$eval('#tblEntries tbody tr', rows => rows.map(r
     [...row.cells].map(cell => cell.textContent.trim())));
 
 let csvText = null; // the page's export, for the tests after
+let calculatedAt = 0; // when the first entry was calculated, by this machine's clock
 
-test('three assessments logged, the event asked for once; still there after a reload; one struck out', async () => {
+test('four assessments logged (one estimated, one a referral), the event asked for once; still there after a reload; one struck out', async () => {
     const page = await session.open({ zone: kZone });
     await accept(page);
     // 1: by hand, a new event; the decision and the note as typed, formula marks and all.
     await answer(page, kModerate);
+    calculatedAt = Date.now();
     await calculate(page);
     assert.equal(await page.$eval('#mnuAddToEventLog', e => e.disabled), false);
     await addToLog(page, '-extra drinks', 'two\nlines', kEvent);
@@ -83,12 +85,13 @@ test('three assessments logged, the event asked for once; still there after a re
     const today = await page.evaluate(() => new Date().toLocaleDateString('en-CA'));
     assert.match(await text(page, '#lblStatus'), new RegExp(`^Added to the event log: =Fun run, "north", ${today}, at \\d\\d:\\d\\d\\. ` +
                  'New assessments go there too\\. (The browser keeps this log|The browser did not grant persistent storage)'));
-    // 2: question 1 from the estimator, the event remembered.
+    // 2: question 1 from the estimator, the event remembered; a higher band.
     await page.click('#cmd_Reset');
-    await answer(page, kByWbgt);
+    await answer(page, { ...kByWbgt, Surface: 'Asphalt', Venue: 'Outdoors' });
     await page.click('#mnuEstimateWbgt');
     await waitScreen(page, 'estimator');
     await select(page, '#estPlace', 'Adelaide, SA');
+    await setField(page, '#estWhen', '2026-01-15T14:00'); // a summer afternoon: >= 86 °F
     await setField(page, '#estAir', '95');
     await page.click('#cmdUseInQuestion1');
     await waitScreen(page, 'calculator');
@@ -100,6 +103,11 @@ test('three assessments logged, the event asked for once; still there after a re
     await calculate(page);
     await addToLog(page, 'Stop', '');
     await added(page);
+    // 4: the second's band again, higher than the first's.
+    await answer(page, { Medical: 'None', Surface: 'Grass' });
+    await calculate(page);
+    await addToLog(page, 'Shorten or change the event', '');
+    await added(page);
     assert.equal(await page.$eval('#mnuRemind', e => e.disabled), false, 'the reminder is offered once an entry is in');
 
     // A reload: the page starts afresh, the log is still there.
@@ -107,13 +115,14 @@ test('three assessments logged, the event asked for once; still there after a re
     await accept(page);
     await openLog(page);
     assert.equal(await page.$eval('#lstEvents label', e => e.textContent),
-                 `=Fun run, "north"  \u25c0 new assessments${today}, Oval, gate 2 \u2014 3 assessments`);
+                 `=Fun run, "north"  \u25c0 new assessments${today}, Oval, gate 2 \u2014 4 assessments`);
     const rows = await tableRows(page);
-    assert.equal(rows.length, 3);
-    assert.deepEqual(rows.map(r => r.slice(2, 4)), [['57', 'MODERATE RISK (56 to 65)'],
-                                                    [rows[1][2], rows[1][3]], ['\u2014', 'medical referral']]);
-    assert.match(rows[1][1], /^WBGT .+ \(estimated \d+\.\d °F\)$/);
-    assert.deepEqual(rows.map(r => r[5]), ['-extra drinks', 'Go ahead with extra precautions', 'Stop']);
+    // A band that rose since the entry before is marked; a referral is neither marked nor
+    // compared against.
+    assert.deepEqual(rows.map(r => r.slice(2, 4)), [['57', 'MODERATE RISK (56 to 65)'], ['73', 'HIGH RISK (66 to 74)  ▲ rose'],
+                                                    ['\u2014', 'medical referral'], ['67', 'HIGH RISK (66 to 74)']]);
+    assert.match(rows[1][1], /^WBGT >= 86°F \(estimated \d+\.\d °F\)$/);
+    assert.deepEqual(rows.map(r => r[5]), ['-extra drinks', 'Go ahead with extra precautions', 'Stop', 'Shorten or change the event']);
     assert.equal(await page.$$eval('#chtTimeline svg', svgs => svgs.length), 1);
 
     // The second struck out: a reason is asked for, and the entry stays, marked.
@@ -128,7 +137,10 @@ test('three assessments logged, the event asked for once; still there after a re
     await page.waitForFunction(() => document.querySelectorAll('#tblEntries tr.struck').length === 1);
     const struck = (await tableRows(page))[1];
     assert.equal(struck[6], 'Struck out: =wrong event. @check again at noon');
-    assert.match(await page.$eval('#lstEvents label', e => e.textContent), /2 assessments \(1 struck out\)$/);
+    assert.match(await page.$eval('#lstEvents label', e => e.textContent), /3 assessments \(1 struck out\)$/);
+    // Struck out, the second is no longer compared against: the fourth's band rose from the first's.
+    assert.deepEqual((await tableRows(page)).map(r => r[3]), ['MODERATE RISK (56 to 65)', 'HIGH RISK (66 to 74)',
+                                                              'medical referral', 'HIGH RISK (66 to 74)  ▲ rose']);
     assert.equal(await page.$eval('#cmdStrikeOut', e => e.disabled), true, 'struck out once only');
     await page.close();
 });
@@ -154,23 +166,27 @@ test('Export CSV: the desktop\'s columns and formula guard, read back by Python\
     assert.match(name, /^=Fun run, -north- \d{4}-\d\d-\d\d\.csv$/);
     csvText = readFileSync(path, 'utf8');
     assert.match(await text(page, '#lblLogStatus'), /^Exported: /);
+    // The entry's time is the calculation's, to the second, at the device's offset.
+    const time = /\r\n[^\r]*?,1,(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\+10:30),/.exec(csvText);
+    assert.ok(time, csvText.slice(0, 2000));
+    assert.ok(Math.abs(Date.parse(time[1]) - calculatedAt) < 3000, `${time[1]} against ${new Date(calculatedAt).toISOString()}`);
     const check = spawnSync('python3', ['-c', `
 import csv, re, sys
 raw = open(sys.argv[1], 'rb').read()
 assert not raw.startswith(b'\\xef\\xbb\\xbf'), 'no byte order mark'
-assert raw.count(b'\\r\\n') == 4 and b'"two\\nlines"' in raw, 'CRLF ends rows, a note keeps its own'
+assert raw.count(b'\\r\\n') == 5 and b'"two\\nlines"' in raw, 'CRLF ends rows, a note keeps its own'
 rows = list(csv.reader(open(sys.argv[1], newline='', encoding='utf-8')))
 head, body = rows[0], [dict(zip(rows[0], row)) for row in rows[1:]]
-assert len(body) == 3 and all(len(row) == len(head) for row in rows)
+assert len(body) == 4 and all(len(row) == len(head) for row in rows)
 assert head[:6] == ['Event', 'Place', 'Event date', 'Entry', 'Time', 'Time zone'], head[:6]
 assert head[-14:] == ['Question 1 answered by', 'WBGT °F', 'Question 1 worked out from', 'Total', 'Band', 'Band rose',
                       'Medical referral', 'WBGT ceiling', 'Decision', 'Note', 'Program version', 'Struck out',
                       'Reason struck out', 'Time struck out'], head[-14:]
 assert '1. Wet Bulb Globe Temperature: points' in head and 'Dry_Bulb' not in ','.join(head)
 assert not [f for row in rows for f in row if f and f[0] in '=+-@\\t\\r'], 'a field a spreadsheet would run'
-by_hand, estimated, referral = body
+by_hand, estimated, referral, higher = body
 assert (by_hand['Event'], by_hand['Place']) == ("'=Fun run, \\"north\\"", 'Oval, gate 2')
-assert [r['Entry'] for r in body] == ['1', '2', '3']
+assert [r['Entry'] for r in body] == ['1', '2', '3', '4']
 assert re.fullmatch(r'\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\\+10:30', by_hand['Time']), by_hand['Time']
 assert by_hand['Time zone'] == 'Australia/Adelaide'
 assert (by_hand['Ordinary Air Temperature*'], by_hand['Ordinary Air Temperature*: points']) == ('86-90.9', '14')
@@ -183,7 +199,8 @@ assert re.fullmatch(r'\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\\+10:30', estima
 assert (referral['Medical referral'], referral['Total'], referral['Band']) == ('yes', '', '')
 assert referral["11. Athletes' Other Risky Medical Conditions*: points"] == 'X'
 assert all(r['Program version'].endswith(' web') for r in body)
-assert [r['Band rose'] for r in body] == ['no', 'no', 'no']
+assert [r['Band rose'] for r in body] == ['no', 'no', 'no', 'yes'], 'the struck-out entry is passed over'
+assert (higher['Total'], higher['Band'], higher['10. Venue']) == ('67', '66\\u201374', 'Outdoors')
 `, path], { encoding: 'utf8' });
     assert.equal(check.status, 0, check.stderr);
     await page.close();
@@ -201,14 +218,14 @@ test('the round trip: orvane-eval log import-csv takes the page\'s day into a ne
     const db = join(work, 'new.sqlite');
     const first = log(db, 'import-csv', file);
     assert.equal(first.status, 0, first.stderr);
-    assert.deepEqual(JSON.parse(first.stdout), { added: 3, skipped: 0 });
+    assert.deepEqual(JSON.parse(first.stdout), { added: 4, skipped: 0 });
     const events = log(db, 'events').stdout.trim().split('\n').map(line => JSON.parse(line));
     assert.equal(events.length, 1);
     const exported = log(db, 'export-csv', String(events[0].id));
     assert.equal(exported.status, 0, exported.stderr);
     assert.equal(exported.stdout, csvText, 'byte for byte');
     const again = log(db, 'import-csv', file);
-    assert.deepEqual(JSON.parse(again.stdout), { added: 0, skipped: 3 });
+    assert.deepEqual(JSON.parse(again.stdout), { added: 0, skipped: 4 });
 
     // A broken line refuses the whole file, names its line, and leaves the log's bytes as they were.
     const before = md5(db);

@@ -287,6 +287,31 @@ test('an estimate from the browser\'s location, asked only on "Use my location",
     await refusing.close();
 });
 
+test('a place changed while the weather now is on its way drops it: the fields keep what was typed', async () => {
+    const page = await session.open({ zone: 'Australia/Adelaide' });
+    await accept(page);
+    await openTool(page, '#mnuEstimateWbgt', 'estimator');
+    await select(page, '#estPlace', 'Adelaide, SA');
+    fake.set(kForecastPath, url => ({ status: 200, delayMs: 800, body: currentWeather(url, 'Australia/Adelaide', 1796700000) }));
+    await page.click('#estFetch');
+    await select(page, '#estPlace', 'Denver, CO');
+    assert.equal(await text(page, '#estWeatherNote'), 'The place changed: "Get the Weather Now" fetches its weather.');
+    await new Promise(resolve => setTimeout(resolve, 1200)); // past the answer for Adelaide
+    assert.deepEqual(await page.evaluate(() => ['estAir', 'estHumidity', 'estSky'].map(id => document.getElementById(id).value)),
+                     ['90', '50', 'Clear sky'], 'nothing of Adelaide\'s weather in Denver\'s fields');
+    // Coordinates typed while it is on its way: the same.
+    await select(page, '#estPlace', 'Another place\u2026');
+    await setField(page, '#estLatitude', '-34.93');
+    await setField(page, '#estLongitude', '138.6');
+    await page.click('#estFetch');
+    await setField(page, '#estLatitude', '-33.87');
+    assert.equal(await text(page, '#estWeatherNote'), 'The place changed: "Get the Weather Now" fetches its weather.');
+    await new Promise(resolve => setTimeout(resolve, 1200));
+    assert.equal(await page.$eval('#estAir', e => e.value), '90');
+    serveDays();
+    await page.close();
+});
+
 // The native plan of the fake's answer for the same request, one line an hour.
 function nativePlan(url) {
     const run = spawnSync(orvaneEval, ['forecast', ...kNativeAnswers], { input: dayForecast(url, gapAt15), encoding: 'utf8' });
@@ -454,6 +479,9 @@ test('a date changed while a request is in flight shows the new date\'s plan onl
     await setField(page, '#dtDate', second);
     assert.equal(await text(page, '#lblProblem'), 'The date changed: "Get Forecast" fetches its forecast.');
     assert.equal(await page.$eval('#cmdCancel', e => e.disabled), true, 'the request was dropped');
+    await new Promise(resolve => setTimeout(resolve, 1800)); // past the first day's answer
+    assert.equal(await text(page, '#lblProblem'), 'The date changed: "Get Forecast" fetches its forecast.',
+                 'no answer came for the dropped request');
     await getForecast(page);
     await new Promise(resolve => setTimeout(resolve, 2000)); // past the first day's answer
     assert.deepEqual(new Set(await tableColumn(page, 1)), new Set(['86.0']), 'the second day\'s 30 °C only');
