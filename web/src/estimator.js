@@ -11,6 +11,7 @@
 // offline. The place's time zone is its own (the search's or the service's answer), else the
 // device's; a time the clocks skip is read by the desktop's rule.
 
+import { CorePlanner } from './core-plan.js';
 import { clockText, dateText, localNumber, parseNumber, quoted } from './format.js';
 import { kExamplePlaces, matchedPlace } from './places.js';
 import { WeatherClient } from './weather.js';
@@ -490,7 +491,7 @@ export class Estimator {
         let windNote = '';
         if (hour.wind10mMs !== null && hour.solarWm2 !== null) {
             const terrain = this.estTerrain.selectedIndex === 1 ? 'Urban' : 'Rural';
-            const planned = c.planForecast({ hours: [{ ...hour, airC: hour.airC ?? 20, relativeHumidity: hour.relativeHumidity ?? 50,
+            const planned = new CorePlanner(c).plan({ hours: [{ ...hour, airC: hour.airC ?? 20, relativeHumidity: hour.relativeHumidity ?? 50,
                                                        pressureHpa: hour.pressureHpa ?? 1013.25 }],
                                              latitude: now.latitude, longitude: now.longitude, terrain }).hours[0];
             if (planned.wind2mMs !== undefined) {

@@ -22,8 +22,12 @@ const $ = id => document.getElementById(id);
 const kNotAdded = '\n\nThe entry was not added. It stays in this window: "Add to Log" tries again.';
 
 export class EventLog {
+    // The log made in this page, for the benchmark that times it (web/bench/tools.mjs).
+    static opened = null;
+
     // ui: {showMessage(text), setStatus(text), suggestion() → {place, date}, entryAdded(), showScreen()}
     constructor(core, calculator, version, ui) {
+        EventLog.opened = this;
         this.core = core;
         this.calculator = calculator;
         this.version = version;

@@ -8,6 +8,7 @@
 // leaves nothing of an earlier plan on screen.
 
 import { drawChart } from './chart.js';
+import { CorePlanner } from './core-plan.js';
 import { addDays, clockText, dateText, localNumber, parseNumber, quoted } from './format.js';
 import { kExamplePlaces, matchedPlace } from './places.js';
 import { Column, HourNames, PlanWords, coolestSpan, coolestStartSentence, coveredRange, dayChart,
@@ -23,13 +24,18 @@ const escapes = { '&': '&amp;', '<': '&lt;', '>': '&gt;', '"': '&quot;' };
 const esc = text => String(text).replace(/[&<>"]/g, c => escapes[c]);
 
 export class Planner {
+    // The planner made in this page, for the benchmark that times it (web/bench/tools.mjs).
+    static opened = null;
+
     // calculator: the page's Calculator; endpoints: the weather service's addresses;
-    // ui: {openWeatherService(), useInQuestionOne(option, source)}
+    // ui: {useInQuestionOne(option, source)}
     constructor(core, calculator, endpoints, ui) {
+        Planner.opened = this;
         this.core = core;
         this.calculator = calculator;
         this.ui = ui;
         this.words = new PlanWords(core);
+        this.corePlanner = new CorePlanner(core);
         this.client = new WeatherClient(endpoints);
         this.places = [...kExamplePlaces.map(p => ({ ...p })), { name: 'Coordinates', latitude: 0, longitude: 0, zone: '' }];
         this.matches = 0; // of the places, the last search's, at the head of the list
@@ -333,7 +339,7 @@ export class Planner {
         const eventHours = coveredRange(hours, day.eventStart, day.eventEnd);
         const span = coolestSpan(this.words, day);
         const minutes = eventMinutes(day);
-        const result = this.core.planForecast({
+        const result = this.corePlanner.plan({
             hours, latitude: this.forecast.latitude, longitude: this.forecast.longitude,
             terrain: this.cboTerrain.selectedIndex === 1 ? 'Urban' : 'Rural',
             answers: this.calculator.boxTexts(),

@@ -40,30 +40,72 @@ export function deviceZone() {
     return zoneKnown(zone) ? zone : -new Date().getTimezoneOffset() * 60;
 }
 
-// {year, month, day, hour, minute, second} at the place.
-export function wallClock(zone, utcSeconds) {
-    if (typeof zone === 'number') {
-        const t = new Date((utcSeconds + zone) * 1000);
-        return { year: t.getUTCFullYear(), month: t.getUTCMonth() + 1, day: t.getUTCDate(),
-                 hour: t.getUTCHours(), minute: t.getUTCMinutes(), second: t.getUTCSeconds() };
-    }
-    const c = {};
-    for (const part of clockFormat(zone).formatToParts(new Date(utcSeconds * 1000)))
-        if (part.type !== 'literal')
-            c[part.type] = Number(part.value);
-    return { year: c.year, month: c.month, day: c.day, hour: c.hour % 24, minute: c.minute, second: c.second };
+function clockAt(utcSeconds, offset) {
+    const t = new Date((utcSeconds + offset) * 1000);
+    return { year: t.getUTCFullYear(), month: t.getUTCMonth() + 1, day: t.getUTCDate(),
+             hour: t.getUTCHours(), minute: t.getUTCMinutes(), second: t.getUTCSeconds() };
 }
 
 function asUtc(c) {
     return Date.UTC(c.year, c.month - 1, c.day, c.hour, c.minute, c.second ?? 0) / 1000;
 }
 
-// Seconds east of UTC at that instant.
+// The offset as the browser's calendar gives it: a slow call, some tenths of a millisecond.
+function calendarOffset(zone, utcSeconds) {
+    const c = {};
+    for (const part of clockFormat(zone).formatToParts(new Date(utcSeconds * 1000)))
+        if (part.type !== 'literal')
+            c[part.type] = Number(part.value);
+    return asUtc({ ...c, hour: c.hour % 24 }) - utcSeconds;
+}
+
+const kDay = 86400;
+const spans = new Map(); // zone → [{from, to, offset}]: spans of time known to keep one offset
+
+// Where the offset changes between `inside`, which has it, and `outside`, which has not, on
+// either side: the second next to `inside`'s span that has another offset.
+function boundary(zone, inside, outside, offset) {
+    while (Math.abs(outside - inside) > 1) {
+        const middle = Math.floor((inside + outside) / 2);
+        if (calendarOffset(zone, middle) === offset)
+            inside = middle;
+        else
+            outside = middle;
+    }
+    return outside;
+}
+
+// Seconds east of UTC at that instant. The calendar is asked once for a day either side of it,
+// and the span that keeps the offset is remembered: an offset changes at most twice a year, and
+// a plan asks for every hour of sixteen days.
 export function offsetAt(zone, utcSeconds) {
     if (typeof zone === 'number')
         return zone;
-    const whole = Math.floor(utcSeconds);
-    return asUtc(wallClock(zone, whole)) - whole;
+    const t = Math.floor(utcSeconds);
+    let known = spans.get(zone);
+    if (!known) {
+        known = [];
+        spans.set(zone, known);
+    }
+    for (const span of known)
+        if (t >= span.from && t < span.to)
+            return span.offset;
+    const offset = calendarOffset(zone, t);
+    let from = t - kDay;
+    let to = t + kDay;
+    if (calendarOffset(zone, from) !== offset)
+        from = boundary(zone, t, from, offset) + 1; // the offset began after `from`
+    if (calendarOffset(zone, to) !== offset)
+        to = boundary(zone, t, to, offset);
+    if (known.length >= 64)
+        known.shift();
+    known.push({ from, to, offset });
+    return offset;
+}
+
+// {year, month, day, hour, minute, second} at the place.
+export function wallClock(zone, utcSeconds) {
+    return clockAt(utcSeconds, offsetAt(zone, utcSeconds));
 }
 
 // The instant a wall clock at the place stands for: date "YYYY-MM-DD", minutes since midnight.

@@ -10,10 +10,11 @@ import { readFileSync } from 'node:fs';
 import { join } from 'node:path';
 import { pathToFileURL } from 'node:url';
 import { webBuild } from './browser-session.mjs';
+import { CorePlanner } from '../src/core-plan.js';
 import { field } from '../src/event-csv.js';
 import { HourNames, PlanWords, eventSentence, gapsSentence } from '../src/plan-view.js';
 import { addressProblem, forecastUrl, hoursOutside, parseCurrent, parseForecast, parsePlaces, placeSearchUrl } from '../src/weather.js';
-import { daylightSaving, instantOf, zoneAbbreviation } from '../src/zones.js';
+import { daylightSaving, instantOf, offsetAt, zoneAbbreviation } from '../src/zones.js';
 
 const iso = seconds => new Date(seconds * 1000).toISOString().replace('.000', '');
 
@@ -34,6 +35,37 @@ test('the instant of a wall time at a place: a skipped time read after the chang
         const [h, m] = time.split(':').map(Number);
         const found = instantOf(zone, date, h * 60 + m);
         assert.deepEqual([iso(found.utcSeconds), found.inGap], [utc, inGap], `${zone} ${date} ${time}`);
+    }
+});
+
+test('the offsets the page remembers are the calendar\'s, second for second, across a year and its changes', () => {
+    const calendar = (zone, t) => {
+        const c = {};
+        for (const part of new Intl.DateTimeFormat('en-US', { timeZone: zone, hourCycle: 'h23', year: 'numeric', month: 'numeric',
+                                                              day: 'numeric', hour: 'numeric', minute: 'numeric', second: 'numeric' })
+            .formatToParts(new Date(t * 1000)))
+            if (part.type !== 'literal')
+                c[part.type] = Number(part.value);
+        return Date.UTC(c.year, c.month - 1, c.day, c.hour % 24, c.minute, c.second) / 1000 - t;
+    };
+    // Half-hour zones, a half-hour change (Lord Howe), both hemispheres, a zone with none.
+    for (const zone of ['Australia/Adelaide', 'America/New_York', 'Australia/Lord_Howe', 'America/Santiago', 'Asia/Kolkata']) {
+        const wrong = [];
+        for (let t = Date.UTC(2026, 0, 1) / 1000; t < Date.UTC(2027, 0, 1) / 1000; t += 7193) // odd seconds, every hour of the clock
+            if (offsetAt(zone, t) !== calendar(zone, t))
+                wrong.push(iso(t));
+        // And either side of each change, to the second.
+        const check = t => {
+            if (offsetAt(zone, t) !== calendar(zone, t))
+                wrong.push(iso(t));
+        };
+        for (let t = Date.UTC(2026, 0, 1) / 1000; t < Date.UTC(2027, 0, 1) / 1000; t += 3600)
+            if (calendar(zone, t) !== calendar(zone, t + 3600))
+                for (let m = t; m < t + 3600; m += 60)
+                    if (calendar(zone, m) !== calendar(zone, m + 60))
+                        for (let s = m - 2; s <= m + 62; ++s)
+                            check(s);
+        assert.deepEqual(wrong, [], zone);
     }
 });
 
@@ -161,7 +193,7 @@ test('the planner\'s sentences over the core\'s plan: the gaps by reason, the ev
     hours[2].wind10mMs = null;
     hours[3].wind10mMs = null;
     hours[20].airC = null;
-    const plan = core.planForecast({ hours, latitude: -34.93, longitude: 138.6, terrain: 'Rural' }).hours;
+    const plan = new CorePlanner(core).plan({ hours, latitude: -34.93, longitude: 138.6, terrain: 'Rural' }).hours;
     plan.forEach((hour, i) => { hour.weather = hours[i]; });
     const names = new HourNames(plan, zone);
     assert.equal(gapsSentence(plan, names), '3 hours without values (\u2014): no air temperature in the forecast (20:00); ' +
