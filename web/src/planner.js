@@ -21,6 +21,8 @@ import { daylightSaving, deviceZone, instantOf, todayAt, wallClock, zoneAbbrevia
 const kForecastDays = 15;
 const $ = id => document.getElementById(id);
 const escapes = { '&': '&amp;', '<': '&lt;', '>': '&gt;', '"': '&quot;' };
+// The rows the planner's table shows at once; a one-day plan is all of them.
+const kRowsAtOnce = 36;
 const esc = text => String(text).replace(/[&<>"]/g, c => escapes[c]);
 
 export class Planner {
@@ -36,6 +38,7 @@ export class Planner {
         this.ui = ui;
         this.words = new PlanWords(core);
         this.corePlanner = new CorePlanner(core);
+        this.tableFilling = 0; // counts the table's fillings, so that an older one stops
         this.client = new WeatherClient(endpoints);
         this.places = [...kExamplePlaces.map(p => ({ ...p })), { name: 'Coordinates', latitude: 0, longitude: 0, zone: '' }];
         this.matches = 0; // of the places, the last search's, at the head of the list
@@ -374,9 +377,16 @@ export class Planner {
         this.updateUseButton();
     }
 
+    // The table's rows in time order, a day and a half's at once and the rest a batch a frame:
+    // a sixteen-day forecast's 384 rows take a phone most of a second to lay out, and the chart
+    // and the sentences above them should not wait for that. A newer plan or a cleared one
+    // stops the batches of an older one.
     fillTable(day, names) {
         const chosen = this.tblHours.querySelector('input[name="hour"]:checked')?.value;
-        const rows = this.plan.map((hour, r) => {
+        const body = this.tblHours.tBodies[0];
+        const plan = this.plan;
+        const filling = ++this.tableFilling;
+        const rowHtml = (hour, r) => {
             const row = hourRow(this.words, hour, day, names);
             const cells = row.cells.map((cell, c) => {
                 let cls = '';
@@ -392,15 +402,30 @@ export class Planner {
             });
             const title = row.gap ? ` title="${esc(`No value: ${row.gap}`)}"` : '';
             return `<tr${row.inEvent ? ' class="in-event"' : ''}${title}>${cells.join('')}</tr>`;
-        });
-        this.tblHours.tBodies[0].innerHTML = rows.join('');
+        };
+        const batch = from => plan.slice(from, from + kRowsAtOnce).map((hour, i) => rowHtml(hour, from + i)).join('');
+        body.innerHTML = batch(0);
+        this.tblHours.toggleAttribute('aria-busy', plan.length > kRowsAtOnce);
+        const more = from => {
+            if (filling !== this.tableFilling)
+                return;
+            body.insertAdjacentHTML('beforeend', batch(from));
+            if (from + kRowsAtOnce < plan.length)
+                requestAnimationFrame(() => more(from + kRowsAtOnce));
+            else
+                this.tblHours.removeAttribute('aria-busy');
+        };
+        if (plan.length > kRowsAtOnce)
+            requestAnimationFrame(() => more(kRowsAtOnce));
     }
 
     clearPlan(why) {
         this.forecast = null;
         this.plan = [];
         this.result = null;
+        ++this.tableFilling;
         this.tblHours.tBodies[0].replaceChildren();
+        this.tblHours.removeAttribute('aria-busy');
         this.chtForecast.chartModel = null;
         this.chtForecast.replaceChildren();
         for (const label of [this.lblGaps, this.lblEvent, this.lblCoolest, this.lblAnswers])

@@ -500,6 +500,55 @@ test('a date changed while a request is in flight shows the new date\'s plan onl
     await page.close();
 });
 
+test('a long forecast fills the table a batch a frame, in order, and a newer plan stops the older one\'s batches', async () => {
+    // The service answers one day; a forecast of four is handed to the planner as if it had
+    // come, as a benchmark of sixteen days does.
+    const page = await planner();
+    await select(page, '#cboPlace', 'Adelaide, SA');
+    const date = await page.$eval('#dtDate', e => e.value);
+    const zone = 'Australia/Adelaide';
+    const first = instantOf(zone, date, 0).utcSeconds;
+    const hours = n => Array.from({ length: n }, (_, i) => summerHour(wallClock(zone, first + i * 3600).hour));
+    const [long, short] = [forecastBody({ timezone: zone, firstUtc: first, hours: hours(100) }),
+                           forecastBody({ timezone: zone, firstUtc: first, hours: hours(24) })];
+    const show = (page, bodies) => page.evaluate(async bodies => {
+        const { parseForecast } = await import('./weather.js');
+        const { Planner } = await import('./planner.js');
+        const planner = Planner.opened;
+        const busy = [];
+        for (const body of bodies) {
+            planner.asked = planner.fieldsRequest();
+            planner.showForecast(parseForecast(body));
+            busy.push(planner.tblHours.hasAttribute('aria-busy'));
+        }
+        return busy;
+    }, bodies);
+    const settled = () => page.waitForFunction(() => !document.getElementById('tblHours').hasAttribute('aria-busy'));
+
+    assert.deepEqual(await show(page, [long]), [true], 'the first rows at once, the rest to come');
+    await settled();
+    // Each clock time comes up on several days, so each is named with its zone as well.
+    const times = (await tableColumn(page, 0)).map(time => time.slice(0, 5));
+    assert.deepEqual(times, Array.from({ length: 100 }, (_, i) => {
+        const c = wallClock(zone, first + i * 3600);
+        return `${String(c.hour).padStart(2, '0')}:00`;
+    }));
+    assert.deepEqual(await page.$$eval('#tblHours input[name="hour"]', inputs => inputs.map(i => Number(i.value))),
+                     Array.from({ length: 100 }, (_, i) => i), 'each row names its own hour of the plan');
+
+    // A newer plan while the older's rows are still coming: only the newer's rows stay.
+    assert.deepEqual(await show(page, [long, short]), [true, false]);
+    await new Promise(resolve => setTimeout(resolve, 500));
+    assert.equal((await tableColumn(page, 0)).length, 24);
+    // And a changed date while they come leaves no rows at all.
+    await show(page, [long]);
+    await setField(page, '#dtDate', addDays(date, 1));
+    await new Promise(resolve => setTimeout(resolve, 500));
+    assert.deepEqual(await planShown(page), { rows: 0, chart: 0, sentences: '' });
+    assert.equal(await page.$eval('#tblHours', e => e.hasAttribute('aria-busy')), false);
+    await page.close();
+});
+
 test('the tools at both sizes: screenshots, nothing sideways, and axe-core finds no violation', async () => {
     const found = [];
     for (const [name, size] of [['phone', kPhone], ['desk', kDesk]]) {
