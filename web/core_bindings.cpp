@@ -1,7 +1,8 @@
-// The risk core as the web page sees it: the catalogue, the evaluation and the assessment with
-// its WBGT ceiling, the selection rule, the WBGT model with its banding, the wind at 2 m and the
-// forecast plan, each an embind function
-// that takes and gives plain JavaScript values. Nothing here decides anything: every answer
+// The risk core as the web page sees it: the catalogue and the bands, the evaluation and the
+// assessment with its WBGT ceiling, the selection rule, the WBGT model with its banding and the
+// units it is read in, the wind at 2 m, and the forecast plan (each hour with the ceiling's level
+// it reaches, the event's outcome over the hours it covers, the coolest start), each an embind
+// function that takes and gives plain JavaScript values. Nothing here decides anything: every answer
 // comes from core/, so the page and the desktop cannot disagree. orvane-core.d.ts describes the
 // same functions for the page's code.
 //
@@ -263,6 +264,15 @@ val selectionRule(const std::string& key, int selectedIndex, const std::string& 
     return e;
 }
 
+// Every band, from the lowest up, as the log's timeline lays them out.
+val bands() {
+    val list = val::array();
+    const auto all = Bands();
+    for (auto band = all.rbegin(); band != all.rend(); ++band)
+        list.call<void>("push", bandValue(*band));
+    return list;
+}
+
 val bandFor(double total) {
     return bandValue(BandFor(total));
 }
@@ -419,53 +429,75 @@ double windAt2m(double wind10mMs, const std::string& stability, const std::strin
     return c ? WindAt2m(wind10mMs, *c, terrainFrom(terrain)) : std::nan("");
 }
 
-val hourValue(const PlannedHour& hour) {
-    val h = val::object();
-    h.set("utcSeconds", static_cast<double>(hour.weather.utcSeconds));
-    h.set("sunElevationDeg", hour.sunElevationDeg);
-    h.set("timeOption", hour.timeOption);
-    if (const HourWbgt* w = hour.value()) {
-        h.set("stability", std::string(stabilityName(w->stability)));
-        h.set("wind2mMs", w->wind2mMs);
-        h.set("wbgtC", w->wbgtC);
-        h.set("wbgtF", w->wbgtF);
-        h.set("option", w->option);
-        h.set("optionText", text(w->optionText));
-        h.set("points", text(w->points));
-    } else {
-        const auto& gap = std::get<HourGap>(hour.wbgt);
-        val g = val::object();
-        g.set("missing", gap.missing);
-        g.set("field", std::string(fieldKey(gap.field)));
-        g.set("reason", gap.reason);
-        h.set("gap", g);
-    }
-    h.set("outcome", hour.outcome ? outcomeValue(*hour.outcome) : val::null());
-    return h;
+// The plan crosses as numbers, not as an object an hour: every member a wasm call makes in the
+// page costs as much as the model's own work for that hour, and a 16-day plan has 384 of them.
+// The members of each forecast hour, in this order, NaN where the forecast has no value:
+const char* const kHourIn[] = {"utcSeconds", "airC", "relativeHumidity", "wind10mMs", "solarWm2",
+                               "pressureHpa", "localMinutes", "daylightSaving"};
+constexpr std::size_t kHourInCount = std::size(kHourIn);
+// And of each planned hour: the stability class and option -1, the ceiling's level 0 (none, else
+// its rule's place in CeilingRules() plus one), the gap's field -1 where the hour has a WBGT;
+// the outcome 0 none, 1 scored, 2 a referral.
+const char* const kHourOut[] = {"sunElevationDeg", "timeOption", "stability", "wind2mMs", "wbgtC",
+                                "wbgtF",           "option",     "ceiling",   "gapMissing",
+                                "gapField",        "outcome",    "total",     "bandRank"};
+constexpr std::size_t kHourOutCount = std::size(kHourOut);
+// Texts joined by this character: the gaps' reasons and the outcomes as the total box shows them.
+constexpr char kTextSeparator = '\x1f';
+
+val planLayout() {
+    val layout = val::object();
+    val in = val::array();
+    for (const char* name : kHourIn)
+        in.call<void>("push", std::string(name));
+    val out = val::array();
+    for (const char* name : kHourOut)
+        out.call<void>("push", std::string(name));
+    layout.set("input", in);
+    layout.set("output", out);
+    layout.set("separator", std::string(1, kTextSeparator));
+    val fields = val::array();
+    for (int f = 0; f <= static_cast<int>(WbgtField::Convergence); ++f)
+        fields.call<void>("push", std::string(fieldKey(static_cast<WbgtField>(f))));
+    layout.set("fields", fields);
+    return layout;
+}
+
+int ceilingPlace(CeilingLevel level) {
+    const auto rules = CeilingRules();
+    for (std::size_t i = 0; i < rules.size(); ++i)
+        if (rules[i].level == level)
+            return static_cast<int>(i) + 1;
+    return 0;
 }
 
 // One call for the whole plan, so nothing stays behind in the module between calls:
-//   {hours: [{utcSeconds, airC, relativeHumidity, wind10mMs, solarWm2, pressureHpa}],
+//   {hours: numbers, kHourIn's members an hour (a Float64Array or an array),
 //    latitude, longitude, terrain: "Rural" | "Urban",
 //    answers?: twelve box texts, for each hour's outcome,
-//    event?: {minutes, dayStartUtc, dayEndUtc}, for the coolest start}
+//    event?: {minutes, dayStartUtc, dayEndUtc}, for the coolest start,
+//    eventHours?: {first, count}, the plan hours an event covers, for its outcome}
+// gives {numbers: kHourOut's members an hour, gapReasons, displays, missingAnswer, eventOutcome,
+// coolest}.
 val planForecast(const val& request) {
-    std::vector<ForecastHour> hours;
-    const val list = request["hours"];
-    const int count = list.isArray() ? list["length"].as<int>() : 0;
-    hours.reserve(static_cast<std::size_t>(count));
-    for (int i = 0; i < count; ++i) {
-        const val in = list[i];
-        ForecastHour h;
-        h.utcSeconds = static_cast<std::int64_t>(number(in, "utcSeconds").value_or(0));
-        h.airC = number(in, "airC");
-        h.relativeHumidity = number(in, "relativeHumidity");
-        h.wind10mMs = number(in, "wind10mMs");
-        h.solarWm2 = number(in, "solarWm2");
-        h.pressureHpa = number(in, "pressureHpa");
-        h.localMinutes = static_cast<int>(number(in, "localMinutes").value_or(-1));
-        h.daylightSaving = in["daylightSaving"].isTrue();
-        hours.push_back(h);
+    const val given = request["hours"];
+    const std::vector<double> flat = given.isUndefined() || given.isNull()
+                                         ? std::vector<double>()
+                                         : emscripten::convertJSArrayToNumberVector<double>(given);
+    const std::size_t count = flat.size() / kHourInCount;
+    std::vector<ForecastHour> hours(count);
+    const auto value = [](double v) { return std::isnan(v) ? std::nullopt : std::optional(v); };
+    for (std::size_t i = 0; i < count; ++i) {
+        const double* in = &flat[i * kHourInCount];
+        ForecastHour& h = hours[i];
+        h.utcSeconds = static_cast<std::int64_t>(std::isnan(in[0]) ? 0 : in[0]);
+        h.airC = value(in[1]);
+        h.relativeHumidity = value(in[2]);
+        h.wind10mMs = value(in[3]);
+        h.solarWm2 = value(in[4]);
+        h.pressureHpa = value(in[5]);
+        h.localMinutes = std::isnan(in[6]) ? -1 : static_cast<int>(in[6]);
+        h.daylightSaving = in[7] == 1;
     }
     const std::string terrain =
         request["terrain"].isString() ? request["terrain"].as<std::string>() : "Rural";
@@ -481,10 +513,70 @@ val planForecast(const val& request) {
         if (const auto missing = AssessPlan(plan, answers->view))
             result.set("missingAnswer", text(missing->message));
     }
-    val planned = val::array();
-    for (const PlannedHour& hour : plan)
-        planned.call<void>("push", hourValue(hour));
-    result.set("hours", planned);
+    std::vector<double> numbers(plan.size() * kHourOutCount, std::nan(""));
+    std::string reasons;
+    std::string displays;
+    for (std::size_t i = 0; i < plan.size(); ++i) {
+        const PlannedHour& hour = plan[i];
+        double* out = &numbers[i * kHourOutCount];
+        out[0] = hour.sunElevationDeg;
+        out[1] = hour.timeOption;
+        if (i > 0) {
+            reasons += kTextSeparator;
+            displays += kTextSeparator;
+        }
+        if (const HourWbgt* w = hour.value()) {
+            out[2] = static_cast<int>(w->stability);
+            out[3] = w->wind2mMs;
+            out[4] = w->wbgtC;
+            out[5] = w->wbgtF;
+            out[6] = w->option;
+            // The ceiling's level the hour reaches, judged as the window shows the WBGT.
+            out[7] = ceilingPlace(CeilingLevelFor(w->wbgtF));
+            out[9] = -1;
+        } else {
+            const auto& gap = std::get<HourGap>(hour.wbgt);
+            out[2] = -1;
+            out[6] = -1;
+            out[7] = 0;
+            out[8] = gap.missing ? 1 : 0;
+            out[9] = static_cast<int>(gap.field);
+            reasons += gap.reason;
+        }
+        out[10] = 0;
+        out[12] = -1;
+        if (hour.outcome) {
+            if (const auto* scored = std::get_if<Scored>(&*hour.outcome)) {
+                out[10] = 1;
+                out[11] = scored->total;
+                out[12] = scored->band ? scored->band->rank : -1;
+                displays += scored->display;
+            } else if (std::holds_alternative<MedicalReferral>(*hour.outcome)) {
+                out[10] = 2;
+            }
+        }
+    }
+    result.set("numbers", val::global("Float64Array")
+                              .new_(emscripten::typed_memory_view(numbers.size(), numbers.data())));
+    result.set("gapReasons", reasons);
+    result.set("displays", displays);
+
+    // What the calculator gives for the event over the hours it covers: which those are is the
+    // page's to say (the hours its clock times touch), the outcome the core's.
+    result.set("eventOutcome", val::null());
+    const val eventHours = request["eventHours"];
+    if (answers && !eventHours.isUndefined() && !eventHours.isNull()) {
+        const double first = number(eventHours, "first").value_or(-1);
+        const double count = number(eventHours, "count").value_or(0);
+        if (first >= 0 && count > 0 && first + count <= static_cast<double>(plan.size())) {
+            const auto outcome = EventOutcome(std::span<const PlannedHour>(plan).subspan(
+                                                  static_cast<std::size_t>(first),
+                                                  static_cast<std::size_t>(count)),
+                                              answers->view);
+            if (outcome)
+                result.set("eventOutcome", outcomeValue(*outcome));
+        }
+    }
 
     result.set("coolest", val::null());
     const val event = request["event"];
@@ -545,11 +637,15 @@ EMSCRIPTEN_BINDINGS(orvane_core) {
     function("selectionRule", &selectionRule);
     function("bandFor", &bandFor);
     function("bandByDocument", &bandByDocument);
+    function("bands", &bands);
     function("readNumber", &readNumber);
     function("estimateWbgt", &estimateWbgt);
     function("wbgtOptionIndex", &orvane::WbgtOptionIndex);
     function("fahrenheitToCelsius", &orvane::FahrenheitToCelsius);
     function("celsiusToFahrenheit", &orvane::CelsiusToFahrenheit);
+    function("metresPerSecondToMph", &orvane::MetresPerSecondToMph);
+    function("mphToMetresPerSecond", &orvane::MphToMetresPerSecond);
+    function("occursOutdoors", &orvane::OccursOutdoors);
     function("approximateWbgtC", &orvane::ApproximateWbgtC);
     function("dewPoint", &orvane::DewPoint);
     function("relativeHumidityFromDewPoint", &orvane::RelativeHumidityFromDewPoint);
@@ -557,6 +653,7 @@ EMSCRIPTEN_BINDINGS(orvane_core) {
     function("nightStabilityClass", &nightStabilityClass);
     function("windProfileExponent", &windProfileExponent);
     function("windAt2m", &windAt2m);
+    function("planLayout", &planLayout);
     function("planForecast", &planForecast);
     function("timeOfDayOption", &timeOfDayOption);
     function("daylightOn", &daylightOn);

@@ -128,6 +128,7 @@ export interface WbgtError {
 export type StabilityClass = 'A' | 'B' | 'C' | 'D' | 'E' | 'F';
 export type Terrain = 'Rural' | 'Urban';
 
+/** One hour of a forecast, as the page holds it (web/src/core-plan.js packs it for the core). */
 export interface ForecastHour {
     utcSeconds: number;
     airC?: number | null;
@@ -141,38 +142,42 @@ export interface ForecastHour {
     daylightSaving?: boolean;
 }
 
-export interface PlannedHour {
-    utcSeconds: number;
-    sunElevationDeg: number;
-    /** Question 8's option for the hour's time of day; -1 where the clock is not known. */
-    timeOption: number;
-    /** Set when the hour has a WBGT. */
-    stability?: StabilityClass;
-    wind2mMs?: number;
-    wbgtC?: number;
-    wbgtF?: number;
-    option?: number;
-    optionText?: string;
-    points?: string;
-    /** Set when it has none. */
-    gap?: { missing: boolean; field: WbgtField; reason: string };
-    /** The calculator's outcome with this hour's points, when answers were given. */
-    outcome: EvaluationOutcome | null;
+/** The members of a packed hour, in and out, by name; texts joined by `separator`. */
+export interface PlanLayout {
+    /** utcSeconds, airC, relativeHumidity, wind10mMs, solarWm2, pressureHpa, localMinutes, daylightSaving */
+    input: string[];
+    /** sunElevationDeg, timeOption, stability (-1, or 0 for A to 5 for F), wind2mMs, wbgtC, wbgtF, option (-1),
+     *  ceiling (0 none, else the rule's place in ceilingRules() plus one), gapMissing, gapField (-1, or an
+     *  index into `fields`), outcome (0 none, 1 scored, 2 a referral), total, bandRank (-1) */
+    output: string[];
+    separator: string;
+    /** WbgtField names by their number. */
+    fields: WbgtField[];
 }
 
 export interface PlanRequest {
-    hours: ForecastHour[];
+    /** layout.input's members an hour, NaN for a value the forecast left out. */
+    hours: Float64Array | number[];
     latitude: number;
     longitude: number;
     terrain?: Terrain;
     /** Twelve points-box texts in boxKeys() order; the WBGT and Dry_Bulb boxes are the plan's. */
     answers?: string[];
-    event?: { minutes: number; dayStartUtc: number; dayEndUtc: number };
+    event?: { minutes: number; dayStartUtc: number; dayEndUtc: number } | null;
+    /** The plan hours an event covers, for its outcome (with answers). */
+    eventHours?: { first: number; count: number } | null;
 }
 
 export interface PlanResult {
-    hours: PlannedHour[];
+    /** layout.output's members an hour. */
+    numbers: Float64Array;
+    /** An hour's gap's reason, or an empty text, joined by layout.separator. */
+    gapReasons: string;
+    /** An hour's outcome as the total box shows it, or an empty text, joined the same way. */
+    displays: string;
     missingAnswer: string | null;
+    /** Over eventHours, when answers were given and every covered hour has a WBGT. */
+    eventOutcome: EvaluationOutcome | null;
     coolest: null
         | { startIndex: number; hourCount: number; hottestIndex: number; highestWbgtC: number;
             /** Over the hours the event covers, when answers were given. */
@@ -195,12 +200,18 @@ export interface OrvaneCore {
     selectionRule(key: string, selectedIndex: number, chosenText: string): SelectionEffect;
     bandFor(total: number): RiskBand | null;
     bandByDocument(document: string): RiskBand | null;
+    /** Every band, from the lowest up. */
+    bands(): RiskBand[];
     readNumber(text: string): number;
     estimateWbgt(input: WbgtInput): WbgtResult | WbgtError;
     /** 0 "<73°F" ... 3 ">= 86°F", judged as shown, to a tenth. */
     wbgtOptionIndex(wbgtF: number): number;
     fahrenheitToCelsius(f: number): number;
     celsiusToFahrenheit(c: number): number;
+    metresPerSecondToMph(ms: number): number;
+    mphToMetresPerSecond(mph: number): number;
+    /** Whether air of this temperature and humidity has been met outdoors. */
+    occursOutdoors(airC: number, relativeHumidity: number): boolean;
     approximateWbgtC(airC: number, relativeHumidity: number): number;
     dewPoint(airC: number, relativeHumidity: number): number;
     relativeHumidityFromDewPoint(airC: number, dewPointC: number): number;
@@ -209,6 +220,8 @@ export interface OrvaneCore {
     /** NaN for a class that is not A to F. */
     windProfileExponent(stability: StabilityClass, terrain: Terrain): number;
     windAt2m(wind10mMs: number, stability: StabilityClass, terrain: Terrain): number;
+    planLayout(): PlanLayout;
+    /** A forecast's plan in one call, packed (web/src/core-plan.js unpacks it). */
     planForecast(request: PlanRequest): PlanResult;
     timeOfDayOption(localMinutes: number, daylightSaving: boolean, sunElevationDeg: number): number;
     /** Civil dawn and sunset in [dayStartUtc, dayEndUtc), UTC seconds. */

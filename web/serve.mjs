@@ -28,7 +28,7 @@ const kTypes = {
 // The page's own policy, as its meta element states it; the frame rule can only be a header.
 export const kPagePolicy =
     "default-src 'none'; script-src 'self' 'wasm-unsafe-eval'; style-src 'self'; img-src 'self'; " +
-    "connect-src 'self'; manifest-src 'self'; worker-src 'self'; base-uri 'none'; " +
+    "connect-src 'self' https://api.open-meteo.com https://geocoding-api.open-meteo.com; manifest-src 'self'; worker-src 'self'; base-uri 'none'; " +
     "form-action 'none'; frame-ancestors 'none'";
 // The page of estimated WBGT is a plain document with its own style sheet and no script.
 const kDocumentPolicy = "default-src 'none'; style-src 'unsafe-inline'; img-src 'self'; frame-ancestors 'none'";

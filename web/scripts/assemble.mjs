@@ -1,6 +1,7 @@
 // Lays out the web edition's files in one folder that any static web server can serve
 // (tools/build-web.sh calls it after compiling the core):
-//   index.html, *.js, app.css        the page, from web/src
+//   index.html, *.js, app.css        the page, from web/src (each tool's module is loaded when
+//                                    the tool is first opened)
 //   orvane-core.js, orvane-core.wasm the core and its glue, from the emscripten build
 //   docs/NAME.html, docs/NAME.txt    each guidance/NAME.rtf, converted by the desktop's rtf2text
 //   docs/documents.css               the documents' styles, as classes
@@ -23,7 +24,8 @@ if (!version) {
     process.exit(2);
 }
 
-const kPageFiles = ['index.html', 'main.js', 'core.js', 'calculator.js', 'documents.js', 'record.js', 'app.css'];
+// Every page file of web/src but the worker, which is written below with the release.
+const kPageFiles = readdirSync(join(root, 'web', 'src')).filter(name => /\.(html|js|css)$/.test(name) && name !== 'sw.js').sort();
 const kWbgtPage = 'Estimated Wet Bulb Globe Temperatures.htm';
 
 rmSync(out, { recursive: true, force: true });

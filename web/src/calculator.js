@@ -3,7 +3,9 @@
 // colour, the band's advice (or the medical referral with no total), the stale mark when an
 // answer changes after a calculation, Reset, and the record. Every rule is the core's: this file
 // only carries out what the selection rule and the evaluation answer, as the desktop's
-// frm_solvane_calc.cpp does.
+// frm_solvane_calc.cpp does. The estimator and the planner answer question 1 through the same
+// handler as a choice by hand, and the calculator remembers where each answer came from; the
+// tools hear of every change of the answers and of question 1's lock through `events`.
 
 import { loadDocument, loadDocumentText, problemElement } from './documents.js';
 import { recordText, writeRecord, clearRecord, recordTitle } from './record.js';
@@ -70,6 +72,12 @@ export class Calculator {
         this.assessment = null; // what the record holds, while it matches the screen
         this.ceiling = null; // the WBGT ceiling's line in the advice, when one shows
         this.run = 0; // each calculation or reset; an older one's late document is dropped
+        this.sources = new Map(); // where each answer came from, when not by hand
+        this.assessed = null; // the core's assessment on screen and when it was made, for the log
+        this.boxKeys = core.boxKeys();
+        // 'answers': an answer changed; 'lock': question 1's lock changed; 'state': a result came,
+        // went stale or went.
+        this.events = new EventTarget();
 
         const $ = id => document.getElementById(id);
         this.form = $('questions');
@@ -136,18 +144,44 @@ export class Calculator {
         this.form.append(rows);
     }
 
-    // A choice by hand (or, later, by a tool): the core's selection rule says what changes.
-    choose(key) {
+    // A choice by hand or by a tool: the core's selection rule says what changes. `source`
+    // says where the answer came from.
+    choose(key, source = { kind: 'ByHand' }) {
         const list = this.lists.get(key);
         const index = list.selectedIndex;
         const text = index >= 0 ? list.options[index].text : '';
         const effect = this.core.selectionRule(key, index, text);
         if (effect.pointsBoxKey !== null)
             this.boxes.get(effect.pointsBoxKey).value = effect.points;
+        this.sources.set(key, source);
+        const wasLocked = this.wbgtLocked();
         if (effect.disableListKey !== null)
             this.lists.get(effect.disableListKey).disabled = true;
         if (this.state === State.Current)
             this.setState(State.Stale);
+        this.events.dispatchEvent(new Event('answers'));
+        if (this.wbgtLocked() !== wasLocked)
+            this.events.dispatchEvent(new Event('lock'));
+    }
+
+    // "Use in question 1" from the estimator or the planner: the option chosen as a click would,
+    // with what it was worked out from. False where the air temperature has locked question 1.
+    useInQuestionOne(option, source) {
+        const list = this.lists.get('WBGT');
+        if (list.disabled || option < 0 || option >= list.options.length)
+            return false;
+        list.selectedIndex = option;
+        this.choose('WBGT', source);
+        return true;
+    }
+
+    wbgtLocked() {
+        return this.lists.get('WBGT').disabled;
+    }
+
+    // The twelve points boxes in the order the core's evaluation reads them.
+    boxTexts() {
+        return this.boxKeys.map(key => this.boxes.get(key)?.value ?? '');
     }
 
     // "Calculate Total:": the core assesses the answers; the page shows the total, the advice and
@@ -161,6 +195,10 @@ export class Calculator {
         }
         const run = ++this.run;
         const calculated = new Date();
+        // The assessment as the event log keeps it: the core's, and when and where it was made.
+        this.assessed = { result, at: { utcSeconds: Math.floor(calculated.getTime() / 1000),
+                                        offsetSeconds: -calculated.getTimezoneOffset() * 60,
+                                        zone: Intl.DateTimeFormat().resolvedOptions().timeZone ?? '' } };
         this.total.className = 'total';
         this.total.title = '';
         if (result.referral) {
@@ -224,7 +262,8 @@ export class Calculator {
                 key: factor.key,
                 option: list.selectedIndex >= 0 ? list.options[list.selectedIndex].text : '',
                 points: factor.scored ? this.boxes.get(factor.key).value : '',
-                source: { kind: 'ByHand' },
+                // A tool's answer only while its option stands: a list emptied is no one's answer.
+                source: list.selectedIndex >= 0 ? this.sources.get(factor.key) ?? { kind: 'ByHand' } : { kind: 'ByHand' },
             };
         });
     }
@@ -233,6 +272,7 @@ export class Calculator {
         this.state = state;
         if (state !== State.Current) {
             this.assessment = null;
+            this.assessed = null;
             clearRecord(this.record);
             window.document.title = 'Solvane Calculator \u00b0F';
         }
@@ -244,6 +284,12 @@ export class Calculator {
         const filed = this.currentAssessment() !== null;
         this.printButton.disabled = !filed;
         this.copyButton.disabled = !filed;
+        this.events.dispatchEvent(new Event('state'));
+    }
+
+    // The assessment on screen, for the event log: {result, at}, or null while none is current.
+    currentAssessed() {
+        return this.state === State.Current ? this.assessed : null;
     }
 
     currentAssessment() {
@@ -261,10 +307,13 @@ export class Calculator {
         this.total.className = 'total';
         this.advice.replaceChildren();
         this.ceiling = null;
+        this.sources.clear();
         this.setState(State.None);
         // Emptying a list is no choice: no selection rule runs, and the boxes stay empty.
         for (const list of this.lists.values())
             list.selectedIndex = -1;
+        this.events.dispatchEvent(new Event('answers'));
+        this.events.dispatchEvent(new Event('lock'));
     }
 
     print() {

@@ -1,10 +1,12 @@
 // The page's start and its screens, in the desktop's order: the conditions of use at every start
 // (Accept, Decline, or the conditions themselves in About), then the calculator, the document
-// viewer and About. One screen shows at a time; the browser's Back button goes where the page's
-// own Back does, so a phone's back gesture never throws the answers away. The core starts
-// loading at once, while the conditions are read, and the service worker that keeps the page
-// for offline use is registered only once the core is up, so that its downloads never delay
-// the first lists.
+// viewer and About, and the event-day tools the desktop opens from its Assessment menu: Estimate
+// WBGT, Plan the Event Day (with its Weather Service settings) and the Event Log, with the
+// reminder to re-assess. One screen shows at a time; the browser's Back button goes where the
+// page's own Back or Close does, so a phone's back gesture never throws the answers away. The
+// core starts loading at once, while the conditions are read, and the service worker that keeps
+// the page for offline use is registered only once the core is up, so that its downloads never
+// delay the first lists; each tool's code is loaded when the tool is first opened.
 
 import { coreLoading } from './core.js';
 import { Calculator } from './calculator.js';
@@ -12,13 +14,18 @@ import { showDocument, kAsterisk, kFullGuidelines, kConditionsOfUse } from './do
 import { kVersion } from './version.js';
 
 const $ = id => document.getElementById(id);
-const kScreens = ['conditions', 'about', 'calculator', 'viewer', 'closed'];
+const kScreens = ['conditions', 'about', 'calculator', 'viewer', 'closed', 'estimator', 'planner', 'eventlog',
+                  'weatherservice'];
 const kFirstFocus = {
     conditions: 'cmdDisclaimer',
     about: 'cmdOK',
     calculator: null, // the first list, once there is one
     viewer: 'cmdBackfromReadme',
     closed: 'cmdStartAgain',
+    estimator: 'estPlace',
+    planner: 'txtFind',
+    eventlog: 'eventlog-title',
+    weatherservice: 'txtForecastAddress',
 };
 
 function showScreen(name) {
@@ -115,6 +122,9 @@ $('starting').hidden = true;
 history.replaceState({ screen: 'conditions' }, '');
 showScreen('conditions');
 
+let calculator = null;
+let loadedCore = null;
+
 const started = coreLoading.then(({ core, error }) => {
     if (error) {
         const problem = $('core-problem');
@@ -126,7 +136,11 @@ const started = coreLoading.then(({ core, error }) => {
         document.documentElement.dataset.core = 'failed';
         return;
     }
-    new Calculator(core, { showMessage, copyText }, kVersion);
+    loadedCore = core;
+    calculator = new Calculator(core, { showMessage, copyText }, kVersion);
+    calculator.events.addEventListener('state', () => {
+        $('mnuAddToEventLog').disabled = calculator.currentAssessed() === null;
+    });
     performance.mark('orvane-lists-ready');
     document.documentElement.dataset.core = 'ready';
     if ('serviceWorker' in navigator) {
@@ -141,4 +155,142 @@ $('cmdAccept').addEventListener('click', async () => {
     await started;
     if (document.documentElement.dataset.core === 'ready' && !$('calculator').hidden)
         document.querySelector('#questions select')?.focus();
+});
+
+// The event-day tools. Each is made on its first opening, from its own module, and stays for the
+// visit, as the desktop's tool windows stay open beside the calculator.
+const made = new Map();
+let thePlanner = null;
+let theLog = null;
+
+function make(name, create) {
+    if (!made.has(name))
+        made.set(name, started.then(async () => {
+            if (!calculator)
+                throw new Error($('core-problem').textContent);
+            return create();
+        }).catch(error => {
+            made.delete(name);
+            throw error;
+        }));
+    return made.get(name);
+}
+
+async function endpoints() {
+    const { readWeatherSettings, endpointsOf } = await import('./settings.js');
+    return endpointsOf(await readWeatherSettings());
+}
+
+function setStatus(text) {
+    $('lblStatus').textContent = text;
+}
+
+// "Use in question 1": the option chosen as a click would, and back to the calculator to see it.
+function useInQuestionOne(option, source) {
+    if (!calculator.useInQuestionOne(option, source))
+        return;
+    history.back();
+    if (!$('lblStatus').textContent)
+        setStatus(`Question 1: "${$('cbo_WBGT').options[option].text}", from the ` +
+                  `${source.kind === 'Forecast' ? 'forecast' : 'estimate'}.`);
+}
+
+const estimator = () => make('estimator', async () => {
+    const { Estimator } = await import('./estimator.js');
+    return new Estimator(loadedCore, calculator, await endpoints(), { useInQuestionOne });
+});
+const planner = () => make('planner', async () => {
+    const { Planner } = await import('./planner.js');
+    thePlanner = new Planner(loadedCore, calculator, await endpoints(), { useInQuestionOne });
+    return thePlanner;
+});
+const eventLog = () => make('eventlog', async () => {
+    const { EventLog } = await import('./eventlog.js');
+    theLog = new EventLog(loadedCore, calculator, kVersion, {
+        showMessage, setStatus,
+        // A new event offers the place and date of the day being planned.
+        suggestion: () => thePlanner?.placeAndDate() ?? { place: '', date: '' },
+        entryAdded: () => { $('mnuRemind').disabled = false; },
+        showScreen: () => { if ($('eventlog').hidden) openOver('eventlog'); },
+    });
+    return theLog;
+});
+const reminder = () => make('reminder', async () => {
+    const { Reminder } = await import('./reminder.js');
+    return new Reminder({
+        setStatus, showMessage,
+        text: async () => (await eventLog()).reminderText(),
+        changed: on => { $('cmdRemindCancel').disabled = !on; },
+    });
+});
+
+async function tool(make) {
+    try {
+        return await make();
+    } catch (error) {
+        showMessage(error.message);
+        return null;
+    }
+}
+
+$('mnuEstimateWbgt').addEventListener('click', async () => {
+    if (await tool(estimator))
+        openOver('estimator');
+});
+$('mnuPlanEventDay').addEventListener('click', async () => {
+    if (await tool(planner))
+        openOver('planner');
+});
+$('mnuEventLog').addEventListener('click', async () => {
+    await (await tool(eventLog))?.open();
+});
+$('mnuAddToEventLog').addEventListener('click', async () => {
+    await (await tool(eventLog))?.add();
+});
+for (const id of ['estClose', 'cmdClosePlanner', 'cmdCloseLog', 'cmdServiceCancel'])
+    $(id).addEventListener('click', () => history.back());
+$('cmdWeatherService').addEventListener('click', async () => {
+    const { showWeatherService } = await import('./weather-service.js');
+    await showWeatherService();
+    openOver('weatherservice');
+});
+$('cmdServiceSave').addEventListener('click', async () => {
+    const { saveWeatherService } = await import('./weather-service.js');
+    await saveWeatherService(() => location.reload());
+});
+
+// The reminder's choices, as the desktop's submenu has them.
+$('mnuRemind').addEventListener('click', async () => {
+    const [{ runDialog }, remind] = await Promise.all([import('./dialogs.js'), tool(reminder)]);
+    if (!remind)
+        return;
+    const answer = await runDialog($('dlgRemind'));
+    if (answer === 'every')
+        await remind.remindIn(30, true);
+    else if (answer === 'cancel-reminder')
+        remind.cancel();
+    else if (/^\d+$/.test(answer))
+        await remind.remindIn(Number(answer));
+});
+
+// Paper: the day report from the Event Log screen, else the assessment record. The title is the
+// name the print dialog proposes for a PDF.
+let titleBeforePrint = '';
+function preparePrint() {
+    if (document.documentElement.dataset.print)
+        return; // prepared already, by "Print Day Report"
+    titleBeforePrint = document.title;
+    const report = $('eventlog').hidden ? null : theLog?.prepareReport();
+    document.documentElement.dataset.print = report ? 'report' : 'record';
+    if (report)
+        document.title = report;
+}
+window.addEventListener('beforeprint', preparePrint);
+window.addEventListener('afterprint', () => {
+    delete document.documentElement.dataset.print;
+    document.title = titleBeforePrint;
+});
+$('cmdDayReport').addEventListener('click', () => {
+    preparePrint();
+    window.print();
 });

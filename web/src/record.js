@@ -47,13 +47,23 @@ function rowTexts(answer, referralMarker) {
     return [answer.question, option, points];
 }
 
+// How a tool answered a question, for a reader who was not there; empty for a choice by hand.
+function sourceText(answer) {
+    const source = answer.source ?? { kind: 'ByHand' };
+    if (source.kind === 'Estimated')
+        return `${answer.question}: estimated from the weather, ${source.inputs}`;
+    if (source.kind === 'Forecast')
+        return `${answer.question}: from the weather forecast, ${source.inputs}. Weather data by Open-Meteo.com`;
+    return '';
+}
+
 // A line that starts with a list marker the document wrote as text reads "- ", as on the desktop.
 const kMarkers = '\u2022\u25aa\u25cf\u25e6\u2013-*';
 function plainLine(line) {
     return line && kMarkers.includes(line[0]) ? '- ' + line.slice(1).trim() : line;
 }
 
-// assessment: {calculated: Date, answers: [{question, option, points, scored, alternativeTo}],
+// assessment: {calculated: Date, answers: [{question, option, points, scored, alternativeTo, source}],
 //              total: text or null (a referral),
 //              advice: {node: DocumentFragment, lines: [text]}, the WBGT ceiling's line in both}
 export function recordText(assessment, version, referralMarker) {
@@ -68,6 +78,7 @@ export function recordText(assessment, version, referralMarker) {
         'Question | Answer | Risk points',
         ...assessment.answers.map(a => rowTexts(a, referralMarker).join(' | ')),
         '', // the table's end
+        ...assessment.answers.map(sourceText).filter(Boolean),
         assessment.total !== null ? `Total: ${assessment.total}` : 'Total: none (medical referral)',
         assessment.total !== null ? 'What to do' : 'Medical advice',
         ...assessment.advice.lines,
@@ -107,6 +118,9 @@ export function writeRecord(article, assessment, version, referralMarker) {
             row.insertCell().textContent = text;
     }
     parts.push(table);
+    for (const answer of assessment.answers)
+        if (sourceText(answer))
+            parts.push(element('p', 'small', sourceText(answer)));
     parts.push(element('p', 'strong', assessment.total !== null
         ? `Total: ${assessment.total}` : 'Total: none (medical referral)'));
     parts.push(element('h2', '', assessment.total !== null ? 'What to do' : 'Medical advice'));

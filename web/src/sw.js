@@ -3,10 +3,73 @@
 // installed, and answers every request for them from that store. The build writes the release
 // and its file list below; a new release is a new store, installed beside the old one at the
 // next visit and taking over at once, and the old store is then deleted.
+//
+// The page's security policy lets it reach its own folder and Open-Meteo's two addresses. Where
+// the user has set other weather service addresses ("Weather Service" in the planner, kept in
+// the browser's settings database), the worker adds their origins, and only theirs, to the
+// policy of the page it hands out: a static page cannot widen its own policy, and no server is
+// asked to know what each user set.
 
 const kRelease = '@RELEASE@';
 const kFiles = @FILES@;
 const kStore = `orvane-web-${kRelease}`;
+// The connect-src of the page's policy as the build ships it, in its <meta> and in the header
+// web/serve.mjs sends.
+const kConnectSources = "connect-src 'self' https://api.open-meteo.com https://geocoding-api.open-meteo.com";
+
+// The origins of the addresses set in Weather Service that the policy does not name already.
+function configuredOrigins() {
+    return new Promise(resolve => {
+        let request;
+        try {
+            request = indexedDB.open('orvane-settings', 1);
+        } catch {
+            resolve([]);
+            return;
+        }
+        request.onupgradeneeded = () => request.result.createObjectStore('settings', { keyPath: 'name' });
+        request.onerror = () => resolve([]);
+        request.onblocked = () => resolve([]);
+        request.onsuccess = () => {
+            const db = request.result;
+            const read = db.transaction('settings').objectStore('settings').get('weather');
+            read.onerror = () => resolve([]);
+            read.onsuccess = () => {
+                const origins = [];
+                for (const address of [read.result?.value?.forecast, read.result?.value?.geocoding]) {
+                    try {
+                        const url = new URL(String(address ?? '').trim());
+                        if ((url.protocol === 'https:' || url.protocol === 'http:') &&
+                            !kConnectSources.split(' ').includes(url.origin) && !origins.includes(url.origin))
+                            origins.push(url.origin);
+                    } catch {
+                        // empty or not an address: Open-Meteo's own is used
+                    }
+                }
+                db.close();
+                resolve(origins);
+            };
+        };
+    });
+}
+
+// The page with the configured origins added to its policy, in the <meta> and the header alike.
+async function withPolicy(response) {
+    const type = response.headers.get('Content-Type') ?? '';
+    if (!response.ok || !type.startsWith('text/html'))
+        return response;
+    const origins = await configuredOrigins();
+    if (origins.length === 0)
+        return response;
+    const extended = `${kConnectSources} ${origins.join(' ')}`;
+    const body = (await response.text()).replace(kConnectSources, extended);
+    const headers = new Headers(response.headers);
+    const header = headers.get('Content-Security-Policy');
+    if (header)
+        headers.set('Content-Security-Policy', header.replace(kConnectSources, extended));
+    headers.delete('Content-Length');
+    return new Response(body, { status: response.status, statusText: response.statusText, headers });
+}
 
 self.addEventListener('install', event => {
     event.waitUntil((async () => {
@@ -41,6 +104,7 @@ self.addEventListener('fetch', event => {
             if (path === scope || path === scope + 'index.html')
                 stored = await store.match(new URL('./', self.registration.scope).href);
         }
-        return stored ?? fetch(request);
+        const response = stored ?? await fetch(request);
+        return navigate ? withPolicy(response) : response;
     })());
 });

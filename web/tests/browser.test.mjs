@@ -171,8 +171,8 @@ test('the lock between the two ways of question 1, freed by Reset with everythin
     assert.deepEqual(await page.$$eval('#cbo_WBGT, #cbo_Dry_Bulb', lists => lists.map(l => l.disabled)), [false, true]);
     await answer(page, { ...kModerate, Dry_Bulb: undefined });
     await page.click('#cmd_Reset');
-    assert.deepEqual(await page.$$eval('select', lists => lists.filter(l => l.disabled || l.selectedIndex !== -1).length), 0);
-    assert.deepEqual(await page.$$eval('output', boxes => boxes.filter(b => b.value !== '').length), 0);
+    assert.deepEqual(await page.$$eval('#questions select', lists => lists.filter(l => l.disabled || l.selectedIndex !== -1).length), 0);
+    assert.deepEqual(await page.$$eval('#calculator output', boxes => boxes.filter(b => b.value !== '').length), 0);
     // The other way now locks the first.
     await choose(page, 'Dry_Bulb', '<75°F');
     assert.deepEqual(await page.$$eval('#cbo_WBGT, #cbo_Dry_Bulb', lists => lists.map(l => l.disabled)), [true, false]);

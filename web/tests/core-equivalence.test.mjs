@@ -18,6 +18,7 @@ const webBuild = process.env.ORVANE_WEB_BUILD ?? join(repo, 'build/web');
 const orvaneEval = process.env.ORVANE_EVAL ?? join(repo, 'build/default/bin/orvane-eval');
 
 const { default: createOrvaneCore } = await import(pathToFileURL(join(webBuild, 'orvane-core.js')).href);
+const { CorePlanner } = await import(pathToFileURL(join(webBuild, 'core-plan.js')).href);
 const core = await createOrvaneCore({ wasmBinary: readFileSync(join(webBuild, 'orvane-core.wasm')) });
 const catalogue = core.catalogue();
 const boxKeys = core.boxKeys();
@@ -310,7 +311,7 @@ test('a forecast\'s plan: each hour\'s 2 m wind, WBGT, option and gap as orvane-
     for (const terrain of ['Rural', 'Urban']) {
         const { status, lines } = native(terrain === 'Urban' ? ['forecast', '--urban'] : ['forecast'], JSON.stringify(answer));
         assert.equal(status, 0);
-        const plan = core.planForecast({ hours, latitude: 38.9, longitude: -77, terrain });
+        const plan = new CorePlanner(core).plan({ hours, latitude: 38.9, longitude: -77, terrain });
         assert.equal(lines.length, plan.hours.length);
         let gaps = 0;
         plan.hours.forEach((hour, i) => {
