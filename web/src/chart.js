@@ -115,8 +115,9 @@ export function chartSvg(model, width, height, fontSize, label) {
                 out.push(`<line x1="${n(p.left - 3)}" y1="${n(at)}" x2="${n(p.left)}" y2="${n(at)}" stroke="#000"/>`);
             }
         }
-        // The scale's name, above its panel.
-        text(p.right, p.top - line * 0.7, axis.title, { anchor: 'end' });
+        // The scale's name, above its panel; the top one's once the legend beside it is drawn.
+        if (p !== panels[0])
+            text(p.right, p.top - line * 0.7, axis.title, { anchor: 'end' });
     }
 
     function drawLevels(p, levels) {
@@ -244,6 +245,16 @@ export function chartSvg(model, width, height, fontSize, label) {
             return;
         marker(legendX + 6, legendY + 1, true, '#000');
         text(legendX + 16, legendY, model.markLabel);
+        legendX += 16 + textWidth(model.markLabel, fontSize);
+    }
+
+    // On a narrow screen the legend can reach the top scale's name: the legend says more, and
+    // the name is left out rather than written over it.
+    function drawTopTitle() {
+        const p = panels[0];
+        const title = p.axis.title ?? '';
+        if (legendX + line <= p.right - textWidth(title, fontSize))
+            text(p.right, p.top - line * 0.7, title, { anchor: 'end' });
     }
 
     drawBands(panels[0], model.bands);
@@ -259,6 +270,7 @@ export function chartSvg(model, width, height, fontSize, label) {
     for (const s of model.series)
         drawSeries(s, s.onRightAxis && panels.length > 1 ? panels[1] : panels[0]);
     drawMarkLegend();
+    drawTopTitle();
     return svg(out.join(''));
 }
 

@@ -368,6 +368,16 @@ test('the log at both sizes: screenshots, nothing sideways, and axe-core finds n
         await openLog(page);
         await page.click('#tblEntries tbody tr:nth-child(1) input');
         await page.screenshot({ path: join(shots, `${name}-eventlog.png`), fullPage: true });
+        // The line above the chart, its legend and the scale's name, has no text over another.
+        const crossing = await page.$eval('#chtTimeline svg', svg => {
+            const top = svg.querySelector('rect[fill="none"]').getBBox().y;
+            const boxes = [...svg.querySelectorAll('text')].map(t => ({ text: t.textContent, box: t.getBBox() }))
+                .filter(t => t.box.y + t.box.height <= top + 1);
+            return boxes.flatMap((a, i) => boxes.slice(i + 1)
+                .filter(b => a.box.x < b.box.x + b.box.width && b.box.x < a.box.x + a.box.width)
+                .map(b => `${a.text} / ${b.text}`));
+        });
+        assert.deepEqual(crossing, [], `${name}: texts over each other above the chart`);
         found.push(...(await axeViolations(page)).map(v => `${name} log: ${v}`));
         assert.ok(await sidewaysScroll(page) <= 0, `${name}: the log scrolls sideways`);
         await page.click('#cmdNewEvent');
