@@ -66,6 +66,12 @@ export class Planner {
             'day for question 8.';
         this.fillPlaces();
         this.dtDate.value = todayAt(deviceZone());
+        // The browser runs the core's code slowly the first few times and compiles it better
+        // once it is busy: a first plan took three times as long as the next. A plan of made-up
+        // days runs while the user picks a place and the forecast is on its way, so the real one
+        // comes at the later speed.
+        const idle = window.requestIdleCallback ?? (work => setTimeout(work, 50));
+        idle(() => this.warmUp(), { timeout: 2000 });
         this.cmdSearch.addEventListener('click', () => this.search());
         this.txtFind.addEventListener('keydown', event => {
             if (event.key === 'Enter') {
@@ -319,6 +325,18 @@ export class Planner {
         this.lblZone.textContent = `local time (${typeof this.zone === 'number' ? 'UTC' : this.zone})`;
         this.showPlan();
         this.tblHours.closest('.table-box')?.focus();
+    }
+
+    warmUp() {
+        const hours = Array.from({ length: 96 }, (_, i) => {
+            const hour = i % 24;
+            return { utcSeconds: 1782864000 + i * 3600, airC: 20 + hour / 2, relativeHumidity: 50, wind10mMs: 3,
+                     solarWm2: hour >= 6 && hour <= 18 ? 600 : 0, pressureHpa: 1013, localMinutes: hour * 60,
+                     daylightSaving: false };
+        });
+        this.corePlanner.plan({ hours, latitude: 30, longitude: 0, terrain: 'Rural', answers: this.calculator.boxTexts(),
+                                event: { minutes: 120, dayStartUtc: hours[0].utcSeconds, dayEndUtc: hours[24].utcSeconds },
+                                eventHours: { first: 10, count: 2 } });
     }
 
     // The chosen day and the event's hours on it, in UTC seconds, and the place's zone.
