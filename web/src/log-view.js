@@ -7,6 +7,7 @@
 import { bandInk, bandShade, chartSvg } from './chart.js';
 import { answerOf, wbgtOf } from './event-csv.js';
 import { clockAtOffset, clockText, dateText, localNumber } from './format.js';
+import { element } from './record.js';
 import { instantOf, zoneKnown } from './zones.js';
 
 const kOpenMeteoCredit = 'Weather data by Open-Meteo.com';
@@ -134,15 +135,6 @@ export function timelineModel(core, words, event, entries) {
         model.series.push(wbgt);
     }
     return model;
-}
-
-function element(tag, className, text) {
-    const e = document.createElement(tag);
-    if (className)
-        e.className = className;
-    if (text !== undefined)
-        e.textContent = text;
-    return e;
 }
 
 const kBlank = '_'.repeat(38);

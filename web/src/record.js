@@ -87,7 +87,7 @@ export function recordText(assessment, version, referralMarker) {
     return lines.map(plainLine).join('\n') + '\n';
 }
 
-function element(tag, className, text) {
+export function element(tag, className, text) {
     const e = document.createElement(tag);
     if (className)
         e.className = className;

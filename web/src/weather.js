@@ -162,25 +162,36 @@ function unitProblem(units, where) {
     return null;
 }
 
-// {latitude, longitude, timeZone, hours: [{utcSeconds, airC, ...}]} or a Failure.
-export function parseForecast(body) {
+// What a forecast and the weather now begin with: the place, its time zone, and the values of
+// `member` (hourly or current) in the units expected; or a Failure naming what is wrong, with
+// `answer` ("The forecast") as its subject.
+function answerHead(body, member, answer, where, valuesName) {
     const object = readObject(body);
     if (object instanceof Failure)
         return object;
     const latitude = coordinate(object.latitude, 90);
     const longitude = coordinate(object.longitude, 180);
     if (latitude === null || longitude === null)
-        return badData('The forecast gives no latitude and longitude of its place.');
+        return badData(`${answer} gives no latitude and longitude of its place.`);
     const timeZone = typeof object.timezone === 'string' ? object.timezone : '';
     if (timeZone === '')
-        return badData('The forecast names no time zone (the request asks for timezone=auto).');
-    const series = object.hourly;
-    if (series === null || typeof series !== 'object' || Array.isArray(series))
-        return badData('The forecast has no hourly values.');
+        return badData(`${answer} names no time zone (the request asks for timezone=auto).`);
+    const values = object[member];
+    if (values === null || typeof values !== 'object' || Array.isArray(values))
+        return badData(`${answer} has no ${valuesName}.`);
     // A wind in km/h read as m/s would be a gale, a humidity as a fraction a desert.
-    const units = unitProblem(object.hourly_units, 'forecast');
+    const units = unitProblem(object[`${member}_units`], where);
     if (units)
         return units;
+    return { object, latitude, longitude, timeZone, values };
+}
+
+// {latitude, longitude, timeZone, hours: [{utcSeconds, airC, ...}]} or a Failure.
+export function parseForecast(body) {
+    const head = answerHead(body, 'hourly', 'The forecast', 'forecast', 'hourly values');
+    if (head instanceof Failure)
+        return head;
+    const { latitude, longitude, timeZone, values: series } = head;
     const times = series.time;
     if (!Array.isArray(times))
         return badData("The forecast's hourly values have no times.");
@@ -243,22 +254,10 @@ export function hoursOutside(forecast, first, last) {
 // {latitude, longitude, timeZone, utcOffsetSeconds, hour: {utcSeconds, airC, ...}} or a Failure.
 // A value the service leaves out is null: the estimator keeps what was typed for it.
 export function parseCurrent(body) {
-    const object = readObject(body);
-    if (object instanceof Failure)
-        return object;
-    const latitude = coordinate(object.latitude, 90);
-    const longitude = coordinate(object.longitude, 180);
-    if (latitude === null || longitude === null)
-        return badData("The weather service's answer gives no latitude and longitude of its place.");
-    const timeZone = typeof object.timezone === 'string' ? object.timezone : '';
-    if (timeZone === '')
-        return badData("The weather service's answer names no time zone (the request asks for timezone=auto).");
-    const current = object.current;
-    if (current === null || typeof current !== 'object' || Array.isArray(current))
-        return badData("The weather service's answer has no current values.");
-    const units = unitProblem(object.current_units, 'weather service');
-    if (units)
-        return units;
+    const head = answerHead(body, 'current', "The weather service's answer", 'weather service', 'current values');
+    if (head instanceof Failure)
+        return head;
+    const { object, latitude, longitude, timeZone, values: current } = head;
     const seconds = current.time;
     if (!isNumber(seconds) || !Number.isInteger(seconds) || seconds < kFirstSecond || seconds > kLastSecond)
         return badData("The current values' time is not in Unix seconds (the request asks for timeformat=unixtime).");
