@@ -32,6 +32,14 @@ cp /etc/resolv.conf "$target/etc/resolv.conf"
     cp /etc/apt/sources.list.d/debian.sources "$target/etc/apt/sources.list.d/" &&
     rm -f "$target/etc/apt/sources.list"
 cp /etc/apt/apt.conf.d/99* "$target/etc/apt/apt.conf.d/" 2>/dev/null || true
+# Where this machine reaches the network through a proxy with a certificate authority of its own,
+# the root trusts it too (npm fetches over HTTPS); a place Debian's trust store keeps when it is
+# rebuilt.
+if [[ -f /etc/ssl/certs/ca-certificates.crt ]]; then
+    mkdir -p "$target/usr/local/share/ca-certificates"
+    cp /etc/ssl/certs/ca-certificates.crt "$target/usr/local/share/ca-certificates/this-machine.crt"
+    chroot "$target" update-ca-certificates >/dev/null 2>&1 || true
+fi
 for mount in proc sys dev dev/pts; do mount --bind "/$mount" "$target/$mount"; done
 
 echo "== the committed project, cloned"
