@@ -11,14 +11,15 @@ import assert from 'node:assert/strict';
 import { execFileSync, spawnSync } from 'node:child_process';
 import { readFileSync } from 'node:fs';
 import { join } from 'node:path';
-import { fileURLToPath, pathToFileURL } from 'node:url';
+import { fileURLToPath } from 'node:url';
+import { importBuilt } from './built-module.mjs';
 
 const repo = fileURLToPath(new URL('../../', import.meta.url));
 const webBuild = process.env.ORVANE_WEB_BUILD ?? join(repo, 'build/web');
 const orvaneEval = process.env.ORVANE_EVAL ?? join(repo, 'build/default/bin/orvane-eval');
 
-const { default: createOrvaneCore } = await import(pathToFileURL(join(webBuild, 'orvane-core.js')).href);
-const { CorePlanner } = await import(pathToFileURL(join(webBuild, 'core-plan.js')).href);
+const { default: createOrvaneCore } = await importBuilt(webBuild, 'orvane-core.js');
+const { CorePlanner } = await importBuilt(webBuild, 'core-plan.js');
 const core = await createOrvaneCore({ wasmBinary: readFileSync(join(webBuild, 'orvane-core.wasm')) });
 const catalogue = core.catalogue();
 const boxKeys = core.boxKeys();

@@ -8,8 +8,8 @@ import { test } from 'node:test';
 import assert from 'node:assert/strict';
 import { readFileSync } from 'node:fs';
 import { join } from 'node:path';
-import { pathToFileURL } from 'node:url';
 import { webBuild } from './browser-session.mjs';
+import { importBuilt } from './built-module.mjs';
 import { CorePlanner } from '../src/core-plan.js';
 import { field } from '../src/event-csv.js';
 import { HourNames, PlanWords, eventSentence, gapsSentence } from '../src/plan-view.js';
@@ -182,7 +182,7 @@ test('a CSV field: quoted where it must be, and never one a spreadsheet would ru
 });
 
 test('the planner\'s sentences over the core\'s plan: the gaps by reason, the event and the ceiling over it', async () => {
-    const { default: createOrvaneCore } = await import(pathToFileURL(join(webBuild, 'orvane-core.js')).href);
+    const { default: createOrvaneCore } = await importBuilt(webBuild, 'orvane-core.js');
     const core = await createOrvaneCore({ wasmBinary: readFileSync(join(webBuild, 'orvane-core.wasm')) });
     const words = new PlanWords(core);
     const zone = 'Australia/Adelaide';
