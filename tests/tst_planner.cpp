@@ -205,11 +205,14 @@ private slots:
         QVERIFY(!planner->findChild<QPushButton*>("cmdUseHour")->isEnabled());
         QVERIFY(label(planner, "lblLock").contains("air temperature"));
 
-        server_.answer =
-            http(400, "Bad Request",
-                 R"({"error":true,"reason":"Latitude must be in range of -90 to 90°."})");
+        // The server's reason is shown as the text it is, never as markup that could load a file.
+        server_.answer = http(
+            400, "Bad Request",
+            R"({"error":true,"reason":"Latitude must be in range of -90 to 90°. <h1>x</h1><img src=/x.png>"})");
         QTest::mouseClick(planner->findChild<QPushButton*>("cmdGetForecast"), Qt::LeftButton);
         QTRY_VERIFY(label(planner, "lblProblem").contains("Latitude must be in range"));
+        QVERIFY(label(planner, "lblProblem").contains("<h1>"));
+        QCOMPARE(planner->findChild<QLabel*>("lblProblem")->textFormat(), Qt::PlainText);
         QCOMPARE(table->rowCount(), 0);
         QVERIFY(planner->findChild<BandChart*>("chtForecast")->model().series.empty());
         QVERIFY(!planner->findChild<QPushButton*>("cmdSavePlan")->isEnabled());
